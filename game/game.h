@@ -1,0 +1,104 @@
+#pragma once
+// The game model: the well, the queue, the fall cycle, the controls and the scoring, driven by
+// timer ticks and input events and reporting to its views through the Display.
+#include "game/display.h"
+#include "game/figures.h"
+#include "game/host.h"
+#include "game/playfield.h"
+#include "game/random.h"
+#include "scoring/levels.h"
+#include "scoring/ranking.h"
+#include "scoring/scoring.h"
+#include "scoring/statlog.h"
+
+namespace talomir {
+
+namespace vk {
+inline constexpr int Escape = 27;
+inline constexpr int Left = 37;
+inline constexpr int Up = 38;
+inline constexpr int Right = 39;
+inline constexpr int Down = 40;
+}  // namespace vk
+
+class Game {
+public:
+    Game(RandomSource& rng, const Clock& clock);
+
+    void setHost(GameHost* host) { host_ = host ? host : &nullHost_; }
+    void setRecords(Records* records) { records_ = records ? records : &nullRecords_; }
+    void setDealer(FigureDealer* dealer) { chooser.setDealer(dealer); }
+
+    // Starts a game: the initial state of every field, caption and colour.
+    void Form_Load();
+
+    // One tick of the fall timer; does nothing while the timer is off or the game is ending.
+    void tick();
+    void tmrDown_Timer();
+    void tmrLevel_Timer() { levels.tmrLevel_Timer(); }
+    void tmrMigCountLines_Timer() { scoring.tmrMigCountLines_Timer(); }
+    void tmrMigMenuControls_Timer() { ranking.tmrMigMenuControls_Timer(); }
+
+    void Form_KeyDown(int KeyCode);
+    void Form_KeyUp(int KeyCode);
+    void cmdLeftRight_MouseDown(int Index);
+    void cmdLeftRight_MouseUp(int Index);
+    void cmdRotate_MouseDown(int Index);
+    void cmdRotate_MouseUp(int Index);
+    void cmdDown_MouseDown();
+    void cmdDown_MouseUp();
+
+    // A check button's value set by a click or by the program; runs its click handler.
+    void setCheckValue(Ctl check, int value);
+    void chkPause_Click();
+    // The main window was minimised (true) or restored (false).
+    void Form_Resize(bool minimized);
+
+    void Finish_Game(Long finalScore);
+    bool isFinishing() const { return finishing_; }
+    bool isPaused() const { return display[Ctl::chkPause].Value == 1; }
+
+    // The game's state, read by the views.
+    Display display;
+    StatisticsLog log{display};
+    Playfield field;
+    FigureChooser chooser;
+    FigureQueue Queue;
+    CellArray FigNext{};
+    Scoring scoring{display, log};
+    Levels levels;
+    LiveRanking ranking{display, log};
+
+    Integer FigCells = 0;
+    bool DropMode = false;
+    Integer TickCount = 0;
+    Integer Speed = 0;
+    Integer TimeTicks = 0;
+    Integer FigureCount = 0;
+    bool EnableKeys = true;
+    bool EscPressed = false;
+    Colour ButtonColor = 0;
+    bool SoundReady = false;
+    Integer MusicSweep = -5000;
+    Integer MusicSweepDir = 1;
+
+    // Settings that the fall tick reads.
+    bool EnableLoop = false;
+    Integer SpeedChange = 0;
+
+private:
+    void draw(void (GameObserver::*what)());
+    void play(Clip c);
+    void discard(int count);
+    void land();
+
+    RandomSource& rng_;
+    const Clock& clock_;
+    GameHost nullHost_;
+    Records nullRecords_;
+    GameHost* host_ = &nullHost_;
+    Records* records_ = &nullRecords_;
+    bool finishing_ = false;
+};
+
+}  // namespace talomir

@@ -1,0 +1,57 @@
+#pragma once
+// Numeric types and conversions of the game's arithmetic: 16-bit Integer, 32-bit Long, 8-bit Byte,
+// colours as 0x00BBGGRR and conversions that round half to even.
+#include <QString>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+namespace talomir {
+
+using Integer = std::int16_t;
+using Long = std::int32_t;
+using Byte = std::uint8_t;
+using Colour = std::uint32_t;  // 0x00BBGGRR, red in the low byte
+
+// std::lrint rounds half to even under the default rounding mode; std::round would not.
+inline Long CLng(double x) {
+    return static_cast<Long>(std::lrint(x));
+}
+inline Integer CInt(double x) {
+    return static_cast<Integer>(std::lrint(x));
+}
+
+// 16-bit sum that stays inside the Integer range instead of wrapping.
+inline Integer addClamped16(long a, long b) {
+    const long s = a + b;
+    if (s > std::numeric_limits<Integer>::max()) return std::numeric_limits<Integer>::max();
+    if (s < std::numeric_limits<Integer>::min()) return std::numeric_limits<Integer>::min();
+    return static_cast<Integer>(s);
+}
+
+inline constexpr std::array<Colour, 16> kQBColors = {
+    0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xC0C0C0,
+    0x808080, 0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF};
+
+// The standard 16-colour palette; out-of-range indices are clamped rather than read past the end.
+inline Colour QBColor(int n) {
+    if (n < 0) n = 0;
+    if (n > 15) n = 15;
+    return kQBColors[static_cast<std::size_t>(n)];
+}
+
+inline constexpr Colour RGB(int r, int g, int b) {
+    return static_cast<Colour>(r + 256 * g + 65536 * b);
+}
+
+// Decimal text of a number, no blanks and no group separators.
+inline QString CStr(long n) {
+    return QString::number(n);
+}
+inline QString CStr(double v) {
+    if (v == std::floor(v) && std::fabs(v) < 1e15) return QString::number(static_cast<long long>(v));
+    return QString::number(v, 'g', 15);
+}
+
+}  // namespace talomir

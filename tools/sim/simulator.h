@@ -1,0 +1,71 @@
+#pragma once
+// A headless game driven by text commands: replays, tests and benchmarks without a window.
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+#include <deque>
+#include <memory>
+
+#include "game/game.h"
+
+namespace talomir::sim {
+
+struct Options {
+    int second = -1;  // -1: the real clock
+    QString figuresFile;
+    QString tableFile;
+    bool record = false;
+    QString recordName;
+};
+
+// Parses the command line; on failure returns false with a message in error.
+bool parseArguments(const QStringList& args, Options& options, QString& error, bool& help);
+QString usage();
+
+// Figures dealt from a file ahead of the chooser: "MASK" or "MASK BONUS" per line.
+class FileDealer : public FigureDealer {
+public:
+    bool load(const QString& path, QString& error);
+    std::optional<FigureRec> deal() override;
+    std::size_t remaining() const { return figures_.size(); }
+
+private:
+    std::deque<FigureRec> figures_;
+};
+
+class Simulator : public GameObserver, public GameHost {
+public:
+    Simulator(const Options& options, QTextStream& out, QTextStream& err);
+    ~Simulator() override;
+
+    // Sets up the game; false (with a message already written) when an input file is bad.
+    bool start();
+    // Runs commands until the input ends or the game is over; returns the exit status.
+    int run(QTextStream& in);
+
+    Game& game() { return *game_; }
+    QString board() const;   // the `show` picture
+    QString labels() const;  // the `labels` lines
+
+    // GameObserver
+    void logAppended(const QString& line) override;
+    // GameHost
+    bool askPlayerName(QString& name) override;
+    bool askNewGame() override { return false; }
+    void endProgram() override { over_ = true; }
+
+private:
+    bool execute(const QString& line, int lineNo);
+
+    Options options_;
+    QTextStream& out_;
+    QTextStream& err_;
+    std::unique_ptr<RandomSource> rng_;
+    std::unique_ptr<Clock> clock_;
+    std::unique_ptr<Records> records_;
+    FileDealer dealer_;
+    std::unique_ptr<Game> game_;
+    bool over_ = false;
+};
+
+}  // namespace talomir::sim
