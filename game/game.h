@@ -6,6 +6,7 @@
 #include "game/host.h"
 #include "game/playfield.h"
 #include "game/random.h"
+#include "scoring/halloffame.h"
 #include "scoring/levels.h"
 #include "scoring/ranking.h"
 #include "scoring/scoring.h"
@@ -26,7 +27,8 @@ public:
     Game(RandomSource& rng, const Clock& clock);
 
     void setHost(GameHost* host) { host_ = host ? host : &nullHost_; }
-    void setRecords(Records* records) { records_ = records ? records : &nullRecords_; }
+    // The hall of fame to rank against; without one, an empty table that touches no file.
+    void setRecords(HallOfFame* records) { records_ = records ? records : &nullRecords_; }
     void setDealer(FigureDealer* dealer) { chooser.setDealer(dealer); }
 
     // Starts a game: the initial state of every field, caption and colour.
@@ -95,9 +97,9 @@ private:
     RandomSource& rng_;
     const Clock& clock_;
     GameHost nullHost_;
-    Records nullRecords_;
+    HallOfFame nullRecords_;
     GameHost* host_ = &nullHost_;
-    Records* records_ = &nullRecords_;
+    HallOfFame* records_ = &nullRecords_;
     bool finishing_ = false;
 };
 

@@ -3,30 +3,10 @@
 // the end of a game and the first-load work of the program.
 #include <QString>
 #include <QStringList>
-#include <functional>
-#include <vector>
 
 #include "game/vbtypes.h"
 
 namespace talomir {
-
-// The hall-of-fame table as the game sees it. The default is an empty table that stores nothing.
-class Records {
-public:
-    virtual ~Records() = default;
-    virtual void Load_Records() {}
-    virtual QStringList Fill_Table_List() const { return {}; }
-    // askName shows the name dialog; it returns false when the player cancelled.
-    virtual void Add_Record(Long /*FinalScore*/, const std::function<bool(QString&)>& /*askName*/) {}
-    virtual void Save_Records() {}
-    virtual void Clear_Records() {}
-    virtual int count() const { return 0; }
-    // The entries' full scores, best first.
-    virtual const std::vector<double>& scores() const { return empty_; }
-
-private:
-    std::vector<double> empty_;
-};
 
 class GameHost {
 public:

@@ -20,7 +20,7 @@ bool parseCount(const QString& s, long max, long& value) {
 
 QString usage() {
     return QStringLiteral(
-        "usage: talomir-sim [--second S] [--figures FILE]\n"
+        "usage: talomir-sim [--second S] [--figures FILE] [--table FILE [--record NAME]]\n"
         "  Plays a game headless; commands on standard input, one a line:\n"
         "    tick [N]   N fall ticks (default 1)\n"
         "    left | right | rotate | drop   the arrow keys, pressed and released\n"
@@ -30,7 +30,11 @@ QString usage() {
         "  Blank lines and lines starting with # are ignored.\n"
         "  --second S      the clock reports second S (0 to 59)\n"
         "  --figures FILE  deal figures from FILE: a 16-character mask of 0 and 1 a line,\n"
-        "                  optionally a blank and a bonus in tenths (a bonus figure)\n");
+        "                  optionally a blank and a bonus in tenths (a bonus figure)\n"
+        "  --table FILE    rank against this hall-of-fame file, read at the game start\n"
+        "  --record NAME   at game over, offer the score to the --table file with NAME as\n"
+        "                  the player's answer (an empty NAME is a confirmed empty name)\n"
+        "  Without --table the game ranks against an empty table and touches no file.\n");
 }
 
 bool parseArguments(const QStringList& args, Options& options, QString& error, bool& help) {
@@ -58,10 +62,23 @@ bool parseArguments(const QStringList& args, Options& options, QString& error, b
             options.second = static_cast<int>(s);
         } else if (a == QLatin1String("--figures")) {
             if (!value(options.figuresFile)) return false;
+        } else if (a == QLatin1String("--table")) {
+            if (!value(options.tableFile)) return false;
+            if (options.tableFile.isEmpty()) {
+                error = QStringLiteral("--table wants a file name");
+                return false;
+            }
+        } else if (a == QLatin1String("--record")) {
+            if (!value(options.recordName)) return false;
+            options.record = true;
         } else {
             error = QStringLiteral("unknown option '%1'").arg(a);
             return false;
         }
+    }
+    if (options.record && options.tableFile.isEmpty()) {
+        error = QStringLiteral("--record needs --table FILE");
+        return false;
     }
     return true;
 }
@@ -129,7 +146,7 @@ bool Simulator::start() {
         clock_ = std::make_unique<FixedClock>(options_.second);
     else
         clock_ = std::make_unique<SystemClock>();
-    records_ = std::make_unique<Records>();
+    records_ = std::make_unique<HallOfFame>(options_.tableFile);
     game_ = std::make_unique<Game>(*rng_, *clock_);
     game_->display.addObserver(this);
     game_->setHost(this);
