@@ -1,0 +1,535 @@
+#include "ui/frmmain.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "ui/dialogs.h"
+#include "ui/sidewindows.h"
+#include "ui/toolkit/fonts.h"
+#include "ui/toolkit/keypreview.h"
+#include "ui/toolkit/process.h"
+#include "ui/toolkit/units.h"
+
+namespace talomir::ui {
+
+namespace {
+
+constexpr vb::Color kSettledCell = 0x00FFFF;
+constexpr vb::Color kFallingCell = 0xFFFF00;
+constexpr vb::Color kPreviewOne = 0x00FFFF;
+constexpr vb::Color kPreviewZero = vb::RGB(120, 120, 120);
+constexpr vb::Color kGrid = vb::RGB(150, 175, 175);
+constexpr vb::Color kGridFirst = vb::RGB(200, 200, 210);
+constexpr int kCell = 250;
+constexpr int kInset = 28;
+constexpr int kInner = 222;
+
+const char* ctlName(Ctl c) {
+    switch (c) {
+        case Ctl::lblScore: return "lblScore";
+        case Ctl::lblLevel: return "lblLevel";
+        case Ctl::lblRemain: return "lblRemain";
+        case Ctl::lblCountLines1: return "lblCountLines(1)";
+        case Ctl::lblCountLines2: return "lblCountLines(2)";
+        case Ctl::lblCountLines3: return "lblCountLines(3)";
+        case Ctl::lblCountLines4: return "lblCountLines(4)";
+        case Ctl::lblSumBonus: return "lblSumBonus";
+        case Ctl::lblFirma: return "lblFirma";
+        case Ctl::lblTimeBonus: return "lblTimeBonus";
+        case Ctl::lblTotalScore: return "lblTotalScore";
+        case Ctl::lblPosition: return "lblPosition";
+        case Ctl::lblNextPlace: return "lblNextPlace";
+        case Ctl::cmdLeftRight0: return "cmdLeftRight(0)";
+        case Ctl::cmdLeftRight2: return "cmdLeftRight(2)";
+        case Ctl::cmdRotate0: return "cmdRotate(0)";
+        case Ctl::cmdDown: return "cmdDown";
+        case Ctl::chkPause: return "chkPause";
+        case Ctl::chkHelp: return "chkHelp";
+        case Ctl::chkDemo: return "chkDemo";
+        case Ctl::chkSet: return "chkSet";
+        case Ctl::chkAuto: return "chkAuto";
+        case Ctl::chkFuture: return "chkFuture";
+        case Ctl::chkRec: return "chkRec";
+        case Ctl::chkStat: return "chkStat";
+        case Ctl::fraControl: return "fraControl";
+        case Ctl::shpTwo: return "shpTwo";
+        case Ctl::frmMain:
+        case Ctl::Count: break;
+    }
+    return "";
+}
+
+vb::Alignment toAlignment(Align a) {
+    switch (a) {
+        case Align::Right: return vb::Alignment::Right;
+        case Align::Center: return vb::Alignment::Center;
+        case Align::Left: break;
+    }
+    return vb::Alignment::Left;
+}
+
+// The drawn square of a cell whose top-left corner is (x, y).
+template <class Surface>
+void cellSquare(Surface* s, bool filled, double x, double y, vb::Color colour) {
+    if (filled)
+        s->FilledBox(x + kInset, y + kInset, x + kInner, y + kInner, colour);
+    else
+        s->Box(x + kInset, y + kInset, x + kInner, y + kInner, colour);
+}
+
+}  // namespace
+
+FrmMain::FrmMain(RandomSource& rng, const Clock& clock, HallOfFame* records, QWidget* parent)
+    : vb::FormSurface(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                                  Qt::CustomizeWindowHint),
+      game_(rng, clock),
+      records_(records) {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Talomir XII Vostrun"));
+    setFixedSize(vb::twipsToPixels(kMainClientWidth), vb::twipsToPixels(kMainClientHeight));
+    setFont(vb::makeFont(QStringLiteral("Tahoma"), 8.25));
+    vb::Forms::add(QStringLiteral("frmMain"), this);
+
+    buildControls();
+    tmrDown.setInterval(kFallTickMs);
+    tmrLevel.setInterval(game_.display.timer(Tmr::tmrLevel).Interval);
+    tmrMigCountLines.setInterval(game_.display.timer(Tmr::tmrMigCountLines).Interval);
+    tmrMigMenuControls.setInterval(game_.display.timer(Tmr::tmrMigMenuControls).Interval);
+    tmrDemo.setInterval(game_.display.timer(Tmr::tmrDemo).Interval);
+    for (int t = 0; t < kTmrCount; ++t) timerChanged(static_cast<Tmr>(t));
+    for (int c = 0; c < kCtlCount; ++c) applyControl(static_cast<Ctl>(c));
+
+    game_.display.addObserver(this);
+    game_.setHost(this);
+    game_.setRecords(records_);
+    wireInput();
+}
+
+FrmMain::~FrmMain() {
+    game_.display.removeObserver(this);
+}
+
+void FrmMain::buildControls() {
+    for (const ControlDesign& d : mainWindowDesign()) {
+        QWidget* parent = this;
+        if (*d.container) parent = controls_.value(QString::fromLatin1(d.container), this);
+        QWidget* w = nullptr;
+        const QString caption = QString::fromUtf8(d.caption);
+        switch (d.kind) {
+            case Kind::Picture: {
+                auto* p = new vb::PictureBox(parent);
+                p->setBackColor(d.back);
+                p->setFocusPolicy(Qt::StrongFocus);
+                w = p;
+                break;
+            }
+            case Kind::Label: {
+                auto* l = new vb::Label(parent);
+                l->setCaption(caption);
+                l->setBackColor(d.back);
+                l->setForeColor(d.fore);
+                l->setAlignment(toAlignment(d.align));
+                w = l;
+                break;
+            }
+            case Kind::Frame: {
+                auto* f = new vb::Frame(parent);
+                f->setCaption(caption);
+                f->setBackColor(d.back);
+                f->setForeColor(d.fore);
+                w = f;
+                break;
+            }
+            case Kind::Shape: {
+                auto* s = new vb::Shape(parent);
+                s->setBorderColor(d.fore);
+                w = s;
+                break;
+            }
+            case Kind::Check:
+            case Kind::Command: {
+                vb::ButtonBase* b = d.kind == Kind::Check
+                                        ? static_cast<vb::ButtonBase*>(new vb::CheckButton(parent))
+                                        : new vb::CommandButton(parent);
+                b->setCaption(caption);
+                b->setBackColor(d.back);
+                b->setForeColor(d.fore);
+                b->setFocusPolicy(Qt::NoFocus);
+                w = b;
+                break;
+            }
+        }
+        const QString name = QString::fromLatin1(d.name);
+        w->setObjectName(name);
+        w->setProperty("Tag", helpText(name));
+        if (*d.face) w->setFont(vb::makeFont(QString::fromLatin1(d.face), d.points, d.bold));
+        vb::setTwipsGeometry(w, d.left, d.top, d.width, d.height);
+        w->setVisible(d.visible);
+        controls_.insert(name, w);
+        order_.append(name);
+    }
+    picTalomir = static_cast<vb::PictureBox*>(controls_.value(QStringLiteral("picTalomir")));
+    shpTwo = static_cast<vb::Shape*>(controls_.value(QStringLiteral("shpTwo")));
+    fraControl = static_cast<vb::Frame*>(controls_.value(QStringLiteral("fraControl")));
+    lblPause = static_cast<vb::Label*>(controls_.value(QStringLiteral("lblPause")));
+    cmdDown = static_cast<vb::CommandButton*>(controls_.value(QStringLiteral("cmdDown")));
+    cmdLeftRight.add(0, static_cast<vb::CommandButton*>(controls_.value(QStringLiteral("cmdLeftRight(0)"))));
+    cmdLeftRight.add(2, static_cast<vb::CommandButton*>(controls_.value(QStringLiteral("cmdLeftRight(2)"))));
+    cmdRotate.add(0, static_cast<vb::CommandButton*>(controls_.value(QStringLiteral("cmdRotate(0)"))));
+    // The pause label lies beneath the control frame and shows only while the frame is hidden.
+    lblPause->lower();
+    for (int c = 0; c < kCtlCount; ++c) {
+        const auto ctl = static_cast<Ctl>(c);
+        if (QWidget* w = controls_.value(QString::fromLatin1(ctlName(ctl)))) byCtl_.insert(c, w);
+    }
+}
+
+void FrmMain::wireInput() {
+    keys_ = new vb::KeyPreview(this);
+    connect(keys_, &vb::KeyPreview::KeyDown, this, [this](int code, int) { game_.Form_KeyDown(code); });
+    connect(keys_, &vb::KeyPreview::KeyUp, this, [this](int code, int) { game_.Form_KeyUp(code); });
+
+    for (vb::CommandButton* b : cmdLeftRight.members()) {
+        connect(b, &vb::ButtonBase::MouseDown, this,
+                [this](int index, int, int, float, float) { game_.cmdLeftRight_MouseDown(index); });
+        connect(b, &vb::ButtonBase::MouseUp, this,
+                [this](int index, int, int, float, float) { game_.cmdLeftRight_MouseUp(index); });
+    }
+    connect(cmdRotate[0], &vb::ButtonBase::MouseDown, this,
+            [this](int index, int, int, float, float) { game_.cmdRotate_MouseDown(index); });
+    connect(cmdRotate[0], &vb::ButtonBase::MouseUp, this,
+            [this](int index, int, int, float, float) { game_.cmdRotate_MouseUp(index); });
+    connect(cmdDown, &vb::ButtonBase::MouseDown, this,
+            [this](int, int, int, float, float) { game_.cmdDown_MouseDown(); });
+    connect(cmdDown, &vb::ButtonBase::MouseUp, this,
+            [this](int, int, int, float, float) { game_.cmdDown_MouseUp(); });
+
+    static constexpr Ctl checks[] = {Ctl::chkPause, Ctl::chkHelp,   Ctl::chkDemo, Ctl::chkSet,
+                                     Ctl::chkAuto,  Ctl::chkFuture, Ctl::chkRec,  Ctl::chkStat};
+    for (Ctl c : checks) {
+        auto* b = static_cast<vb::CheckButton*>(byCtl_.value(static_cast<int>(c)));
+        connect(b, &vb::ButtonBase::Click, this, [this, b, c] { game_.setCheckValue(c, b->value()); });
+        connect(b, &vb::ButtonBase::MouseUp, this, [this](int, int, int, float, float) { focusWell(); });
+    }
+
+    connect(&tmrDown, &vb::Timer::Tick, this, [this] { game_.tick(); });
+    connect(&tmrLevel, &vb::Timer::Tick, this, [this] { game_.tmrLevel_Timer(); });
+    connect(&tmrMigCountLines, &vb::Timer::Tick, this, [this] { game_.tmrMigCountLines_Timer(); });
+    connect(&tmrMigMenuControls, &vb::Timer::Tick, this, [this] { game_.tmrMigMenuControls_Timer(); });
+    connect(this, &vb::FormSurface::Paint, this, &FrmMain::paintNextFigure);
+}
+
+void FrmMain::Form_Load() {
+    // The game keeps its files beside the program.
+    QDir::setCurrent(vb::AppPath::path());
+    game_.Form_Load();
+}
+
+void FrmMain::applyControl(Ctl c) {
+    const ControlState& s = game_.display[c];
+    if (c == Ctl::frmMain) {
+        setBackColor(s.BackColor);
+        return;
+    }
+    QWidget* w = byCtl_.value(static_cast<int>(c));
+    if (!w) return;
+    if (auto* l = qobject_cast<vb::Label*>(w)) {
+        l->setCaption(s.Caption);
+        l->setForeColor(s.ForeColor);
+        l->setVisible(s.Visible);
+    } else if (auto* chk = qobject_cast<vb::CheckButton*>(w)) {
+        chk->setBackColor(s.BackColor);
+        chk->setValue(s.Value);
+    } else if (auto* b = qobject_cast<vb::CommandButton*>(w)) {
+        b->setBackColor(s.BackColor);
+        b->setEnabled(s.Enabled);
+    } else if (auto* sh = qobject_cast<vb::Shape*>(w)) {
+        sh->setBorderColor(s.BorderColor);
+    } else {
+        w->setVisible(s.Visible);  // the control frame
+    }
+}
+
+void FrmMain::controlChanged(Ctl c) {
+    applyControl(c);
+}
+
+void FrmMain::timerChanged(Tmr t) {
+    const bool on = game_.display.timer(t).Enabled;
+    switch (t) {
+        case Tmr::tmrDown: tmrDown.setEnabled(on); break;
+        case Tmr::tmrLevel: tmrLevel.setEnabled(on); break;
+        case Tmr::tmrMigCountLines: tmrMigCountLines.setEnabled(on); break;
+        case Tmr::tmrMigMenuControls: tmrMigMenuControls.setEnabled(on); break;
+        case Tmr::tmrDemo: tmrDemo.setEnabled(on); break;
+        case Tmr::Count: break;
+    }
+}
+
+void FrmMain::layoutWindow() {
+    picTalomir->setScale(3760, 7760);
+    vb::setTwipsGeometry(picTalomir, 120, 100, 3495, 6495);
+    const int fraLeft = (3495 - 1935) / 2 + 120;
+    vb::setTwipsGeometry(fraControl, fraLeft, 6840, 1935, 975);
+    NextBoxX = CInt((1452 - 1000) / 2.0 + 4080);
+    NextBoxY = CInt((1452 - 1000) / 2.0 + 2520);
+    Draw_Figure();
+    Draw_Next_Figure();
+    vb::setTwipsGeometry(lblPause, fraLeft, 6840, 1695, 615);
+}
+
+void FrmMain::Draw_Well() {
+    const Playfield& f = game_.field;
+    picTalomir->Clear();
+    for (int c = 4; c <= Playfield::WellWidth - 4; ++c)
+        for (int r = 0; r <= Playfield::WellHeight - 4; ++r)
+            if (f.Well[c][r]) cellSquare(picTalomir, true, (c - 4) * kCell, r * kCell, kSettledCell);
+}
+
+void FrmMain::Draw_Grid() {
+    const vb::Color colour = game_.ranking.Place > 0 ? kGrid : kGridFirst;
+    const int right = Playfield::WellWidth * kCell, bottom = Playfield::WellHeight * kCell;
+    for (int x = 0; x <= right; x += kCell) picTalomir->Line(x, 0, x, bottom, colour);
+    for (int y = 0; y <= bottom; y += kCell) picTalomir->Line(0, y, right, y, colour);
+}
+
+void FrmMain::Draw_Figure() {
+    const Playfield& f = game_.field;
+    const int c0 = f.FigX <= Playfield::WellWidth - 4 ? f.FigX - 1 : f.FigX;
+    const int r0 = f.FigY != 0 ? f.FigY - 1 : 0;
+    for (int c = c0; c <= c0 + 5; ++c) {
+        for (int r = r0; r <= r0 + 4; ++r) {
+            const int x = (c - 4) * kCell, y = r * kCell;
+            const bool inBox = r >= f.FigY && r <= f.FigY + 3 && c >= f.FigX && c <= f.FigX + 3;
+            if (inBox && f.Fig[c - f.FigX][r - f.FigY]) {
+                cellSquare(picTalomir, false, x, y, kFallingCell);
+            } else if (c >= 3 && c <= Playfield::WellWidth - 3 && r >= 0 && r < Playfield::kRows &&
+                       !f.Well[c][r]) {
+                cellSquare(picTalomir, true, x, y, 0);
+            }
+        }
+    }
+}
+
+void FrmMain::Draw_Next_Figure() {
+    update(vb::twipsRect(NextBoxX, NextBoxY, 1000, 1000).adjusted(-1, -1, 1, 1));
+}
+
+void FrmMain::paintNextFigure() {
+    FilledBox(NextBoxX, NextBoxY, NextBoxX + 1000, NextBoxY + 1000, 0);
+    const vb::Color colour = game_.scoring.ColorFigura;
+    for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 4; ++j)
+            if (game_.FigNext[i][j])
+                cellSquare(this, true, NextBoxX + i * kCell, NextBoxY + j * kCell, colour);
+}
+
+void FrmMain::Draw_Future() {
+    vb::PictureBox* pic = frmFuture()->picFuture;
+    pic->Clear();
+    for (int k = 3; k <= 5; ++k) {
+        const int y0 = (k - 3) * 1200;
+        int n = 0;
+        for (int a = 1; a <= 4; ++a) {
+            for (int b = 1; b <= 4; ++b) {
+                const char ch = game_.Queue[k].Mask[static_cast<std::size_t>(n++)];
+                cellSquare(pic, false, a * kCell, y0 + b * kCell, ch == '1' ? kPreviewOne : kPreviewZero);
+            }
+        }
+    }
+}
+
+FrmTalomiFathers* FrmMain::frmTalomiFathers() {
+    if (!fathers_) {
+        fathers_ = new FrmTalomiFathers(this);
+        vb::Forms::add(QStringLiteral("frmTalomiFathers"), fathers_);
+    }
+    return fathers_;
+}
+
+FrmStatistic* FrmMain::frmStatistic() {
+    if (!statistic_) {
+        statistic_ = new FrmStatistic(this);
+        vb::Forms::add(QStringLiteral("frmStatistic"), statistic_);
+        for (const QString& line : game_.log.lines()) statistic_->lstStatistic->addItem(line);
+    }
+    return statistic_;
+}
+
+FrmFuture* FrmMain::frmFuture() {
+    if (!future_) {
+        future_ = new FrmFuture(this);
+        vb::Forms::add(QStringLiteral("frmFuture"), future_);
+    }
+    return future_;
+}
+
+void FrmMain::logCleared() {
+    frmStatistic()->lstStatistic->clear();
+}
+
+void FrmMain::logAppended(const QString& line) {
+    frmStatistic()->lstStatistic->addItem(line);
+}
+
+void FrmMain::logSelected(int index) {
+    QListWidget* list = frmStatistic()->lstStatistic;
+    list->setCurrentRow(index);
+    if (QListWidgetItem* item = list->item(index)) list->scrollToItem(item);
+}
+
+void FrmMain::tableFilled(const QStringList& lines) {
+    QListWidget* list = frmTalomiFathers()->lstTable;
+    list->clear();
+    list->addItems(lines);
+}
+
+void FrmMain::tableSelected(int index) {
+    QListWidget* list = frmTalomiFathers()->lstTable;
+    list->setCurrentRow(index);
+    if (QListWidgetItem* item = list->item(index)) list->scrollToItem(item);
+}
+
+void FrmMain::showSide(QWidget* window, bool visible) {
+    if (visible) {
+        window->show();
+        window->raise();
+    } else {
+        window->hide();
+    }
+    focusWell();
+}
+
+void FrmMain::checkClicked(Ctl c) {
+    const int value = game_.display[c].Value;
+    switch (c) {
+        case Ctl::chkRec: showSide(frmTalomiFathers(), value == 1); break;
+        case Ctl::chkStat: showSide(frmStatistic(), value == 1); break;
+        case Ctl::chkFuture: showSide(frmFuture(), value == 1); break;
+        case Ctl::chkAuto:
+            if (value == 1) dock();
+            break;
+        case Ctl::chkHelp:
+        case Ctl::chkDemo:
+        case Ctl::chkSet:
+            // These menu entries open windows of their own, which this build does not have yet:
+            // the button springs back rather than stay pressed with nothing behind it.
+            if (value == 1) game_.setCheckValue(c, 0);
+            focusWell();
+            break;
+        default: break;
+    }
+}
+
+void FrmMain::dock() {
+    // Positions in twips of the outer frames, as the window layer reports them.
+    const QRect m = frameGeometry();
+    const int gap = vb::twipsToPixels(20);
+    FrmTalomiFathers* fathers = frmTalomiFathers();
+    FrmFuture* future = frmFuture();
+    FrmStatistic* stat = frmStatistic();
+    fathers->showNormal();
+    const int fathersHeight = fathers->frameGeometry().height();
+    fathers->move(m.right() + 1 + gap, m.bottom() + 1 - fathersHeight);
+    game_.setCheckValue(Ctl::chkRec, 1);
+    stat->showNormal();
+    stat->move(m.right() + 1 + future->frameGeometry().width() + 2 * gap, m.top());
+    game_.setCheckValue(Ctl::chkStat, 1);
+    future->showNormal();
+    future->move(m.right() + 1 + gap, m.top());
+    game_.setCheckValue(Ctl::chkFuture, 1);
+    focusWell();
+}
+
+void FrmMain::focusWell() {
+    if (isActiveWindow() || !isVisible())
+        picTalomir->setFocus();
+    else {
+        activateWindow();
+        picTalomir->setFocus();
+    }
+}
+
+void FrmMain::setMainWindowState(int state) {
+    if (state == 1) {
+        showMinimized();
+    } else {
+        if (isMinimized()) showNormal();
+        activateWindow();
+        raise();
+    }
+}
+
+void FrmMain::changeEvent(QEvent* event) {
+    vb::FormSurface::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange) return;
+    const bool minimized = isMinimized();
+    if (minimized) game_.Form_Resize(true);
+    // The side windows follow the main window's state.
+    for (QWidget* w : {static_cast<QWidget*>(fathers_.data()), static_cast<QWidget*>(statistic_.data()),
+                       static_cast<QWidget*>(future_.data())}) {
+        if (!w || !w->isVisible()) continue;
+        if (minimized)
+            w->showMinimized();
+        else
+            w->showNormal();
+    }
+}
+
+void FrmMain::resizeEvent(QResizeEvent* event) {
+    vb::FormSurface::resizeEvent(event);
+    const QSize design(vb::twipsToPixels(kMainClientWidth), vb::twipsToPixels(kMainClientHeight));
+    if (!isMinimized() && size() != design) resize(design);  // the size never changes
+}
+
+void FrmMain::syncSideWindowButtons() {
+    game_.setCheckValue(Ctl::chkRec, frmTalomiFathers()->isVisible() ? 1 : 0);
+    game_.setCheckValue(Ctl::chkStat, frmStatistic()->isVisible() ? 1 : 0);
+    game_.setCheckValue(Ctl::chkFuture, frmFuture()->isVisible() ? 1 : 0);
+}
+
+void FrmMain::firstLoad() {
+    if (hooks_.firstLoad) hooks_.firstLoad();
+}
+
+void FrmMain::unloadSettingsAndHelp() {
+    vb::Forms::unload(QStringLiteral("frmSettings"));
+    vb::Forms::unload(QStringLiteral("frmHelp"));
+}
+
+bool FrmMain::askPlayerName(QString& name) {
+    if (hooks_.askPlayerName) return hooks_.askPlayerName(name);
+    FrmEnterName dialog(this);
+    dialog.exec();
+    name = dialog.PlayerName;
+    return !dialog.bCancelRecord;
+}
+
+bool FrmMain::askNewGame() {
+    if (hooks_.askNewGame) return hooks_.askNewGame();
+    FrmGameOver dialog(this);
+    dialog.exec();
+    return dialog.blnContinue;
+}
+
+void FrmMain::endProgram() {
+    // The normal way out, so that the closing handler saves the settings.
+    close();
+}
+
+void FrmMain::closeEvent(QCloseEvent* event) {
+    if (!closing_) {
+        closing_ = true;
+        if (hooks_.saveSettings) hooks_.saveSettings();
+        tmrDown.setEnabled(false);
+        for (QWidget* w : {static_cast<QWidget*>(frmTalomiFathers()), static_cast<QWidget*>(frmStatistic()),
+                           static_cast<QWidget*>(frmFuture())})
+            vb::Forms::unload(w);
+    }
+    event->accept();
+}
+
+}  // namespace talomir::ui

@@ -1,0 +1,129 @@
+#pragma once
+// The main window: shows the game model and forwards the player's input to it.
+#include <QHash>
+#include <QPointer>
+#include <functional>
+
+#include "game/game.h"
+#include "ui/design.h"
+#include "ui/toolkit/controlarray.h"
+#include "ui/toolkit/controls.h"
+#include "ui/toolkit/surface.h"
+#include "ui/toolkit/timer.h"
+
+namespace vb {
+class KeyPreview;
+}
+
+namespace talomir::ui {
+
+class FrmTalomiFathers;
+class FrmStatistic;
+class FrmFuture;
+
+// The fall timer asks for 2 ms; ticks are delivered every 16 ms, the pace (about 64 ticks a
+// second) at which the game has always been played, its home platform rounding a 2 ms request up
+// to its 15.6 ms clock.
+inline constexpr int kFallTickMs = 16;
+
+// What the window asks of the program around it; the defaults run real dialogs.
+struct MainWindowHooks {
+    std::function<bool(QString&)> askPlayerName;  // false when cancelled
+    std::function<bool()> askNewGame;
+    std::function<void()> firstLoad;   // clips and settings, once per process
+    std::function<void()> saveSettings;  // at close
+};
+
+class FrmMain : public vb::FormSurface, public GameObserver, public GameHost {
+    Q_OBJECT
+
+public:
+    FrmMain(RandomSource& rng, const Clock& clock, HallOfFame* records,
+            QWidget* parent = nullptr);
+    ~FrmMain() override;
+
+    void setHooks(MainWindowHooks hooks) { hooks_ = std::move(hooks); }
+    // Runs the load handler: the first game starts.
+    void Form_Load();
+
+    Game& game() { return game_; }
+    QWidget* control(const QString& name) const { return controls_.value(name); }
+    QStringList controlNames() const { return order_; }
+
+    vb::PictureBox* picTalomir = nullptr;
+    vb::Shape* shpTwo = nullptr;
+    vb::Frame* fraControl = nullptr;
+    vb::Label* lblPause = nullptr;
+    vb::CommandButton* cmdDown = nullptr;
+    vb::ControlArray<vb::CommandButton> cmdLeftRight;
+    vb::ControlArray<vb::CommandButton> cmdRotate;
+    vb::Timer tmrDown;
+    vb::Timer tmrLevel;
+    vb::Timer tmrMigCountLines;
+    vb::Timer tmrMigMenuControls;
+    vb::Timer tmrDemo;
+
+    int NextBoxX = 0;
+    int NextBoxY = 0;
+
+    // The side windows, created hidden on first use.
+    FrmTalomiFathers* frmTalomiFathers();
+    FrmStatistic* frmStatistic();
+    FrmFuture* frmFuture();
+    bool futureExists() const { return future_ != nullptr; }
+
+    // GameObserver
+    void Draw_Well() override;
+    void Draw_Grid() override;
+    void Draw_Figure() override;
+    void Draw_Next_Figure() override;
+    void Draw_Future() override;
+    void controlChanged(Ctl c) override;
+    void timerChanged(Tmr t) override;
+    void logCleared() override;
+    void logAppended(const QString& line) override;
+    void logSelected(int index) override;
+    void tableFilled(const QStringList& lines) override;
+    void tableSelected(int index) override;
+    void checkClicked(Ctl c) override;
+    void focusWell() override;
+    void setMainWindowState(int state) override;
+    void layoutWindow() override;  // Minimize_Window
+
+    // GameHost
+    void firstLoad() override;
+    void unloadSettingsAndHelp() override;
+    bool askPlayerName(QString& name) override;
+    bool askNewGame() override;
+    void endProgram() override;
+    void syncSideWindowButtons() override;
+
+    // Docks the three side windows beside the main window.
+    void dock();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void buildControls();
+    void wireInput();
+    void applyControl(Ctl c);
+    void paintNextFigure();
+    void showSide(QWidget* window, bool visible);
+
+    Game game_;
+    HallOfFame* records_;
+    MainWindowHooks hooks_;
+    QHash<QString, QWidget*> controls_;
+    QStringList order_;
+    QHash<int, QWidget*> byCtl_;
+    vb::KeyPreview* keys_ = nullptr;
+    QPointer<FrmTalomiFathers> fathers_;
+    QPointer<FrmStatistic> statistic_;
+    QPointer<FrmFuture> future_;
+    bool closing_ = false;
+};
+
+}  // namespace talomir::ui
