@@ -1,0 +1,274 @@
+#include "ui/toolkit/controls.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+
+namespace vb {
+
+int vbButton(Qt::MouseButton button) {
+    switch (button) {
+        case Qt::LeftButton: return kLeftButton;
+        case Qt::RightButton: return kRightButton;
+        case Qt::MiddleButton: return kMiddleButton;
+        default: return 0;
+    }
+}
+
+int vbShift(Qt::KeyboardModifiers modifiers) {
+    int shift = 0;
+    if (modifiers & Qt::ShiftModifier) shift |= kShiftMask;
+    if (modifiers & Qt::ControlModifier) shift |= kCtrlMask;
+    if (modifiers & Qt::AltModifier) shift |= kAltMask;
+    return shift;
+}
+
+namespace {
+
+// Classic two-pixel bevel: raised with light top-left edges, sunken with dark ones.
+void drawBevel(QPainter& p, const QRect& r, bool sunken) {
+    const QColor white(255, 255, 255), light(223, 223, 223), shadow(128, 128, 128), dark(0, 0, 0);
+    const int l = r.left(), t = r.top(), rr = r.right(), b = r.bottom();
+    auto line = [&p](const QColor& c, int x1, int y1, int x2, int y2) {
+        p.setPen(c);
+        p.drawLine(x1, y1, x2, y2);
+    };
+    const QColor& outerTopLeft = sunken ? dark : white;
+    const QColor& innerTopLeft = sunken ? shadow : light;
+    const QColor& outerBottomRight = sunken ? white : dark;
+    const QColor& innerBottomRight = sunken ? light : shadow;
+    line(outerBottomRight, l, b, rr, b);
+    line(outerBottomRight, rr, t, rr, b);
+    line(outerTopLeft, l, t, rr - 1, t);
+    line(outerTopLeft, l, t, l, b - 1);
+    line(innerBottomRight, l + 1, b - 1, rr - 1, b - 1);
+    line(innerBottomRight, rr - 1, t + 1, rr - 1, b - 1);
+    line(innerTopLeft, l + 1, t + 1, rr - 2, t + 1);
+    line(innerTopLeft, l + 1, t + 1, l + 1, b - 2);
+}
+
+constexpr int kBevel = 2;       // pixels of bevel on each side of a button
+constexpr int kFrameIndent = 7;  // pixels from a frame's left edge to its caption
+
+}  // namespace
+
+// ---- ButtonBase ------------------------------------------------------------------------
+
+ButtonBase::ButtonBase(QWidget* parent) : QAbstractButton(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void ButtonBase::setBackColor(Color colour) {
+    if (colour == m_backColor) return;
+    m_backColor = colour;
+    update();
+}
+
+void ButtonBase::setForeColor(Color colour) {
+    if (colour == m_foreColor) return;
+    m_foreColor = colour;
+    update();
+}
+
+QRect ButtonBase::captionRect() const { return rect().adjusted(kBevel, kBevel, -kBevel, -kBevel); }
+
+QSize ButtonBase::sizeHint() const {
+    const QFontMetrics fm = fontMetrics();
+    return QSize(fm.horizontalAdvance(text()) + 2 * kBevel + 8, fm.height() + 2 * kBevel + 2);
+}
+
+void ButtonBase::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.fillRect(rect(), toQColor(m_backColor));
+    const bool down = drawnDown();
+    drawBevel(p, rect(), down);
+    QRect area = captionRect();
+    if (down) area.translate(1, 1);
+    const int flags = Qt::AlignCenter | Qt::TextSingleLine;
+    if (isEnabled()) {
+        p.setPen(toQColor(m_foreColor));
+        p.drawText(area, flags, text());
+    } else {
+        p.setPen(QColor(255, 255, 255));
+        p.drawText(area.translated(1, 1), flags, text());
+        p.setPen(QColor(128, 128, 128));
+        p.drawText(area, flags, text());
+    }
+    if (hasFocus() && width() > 8 && height() > 8) {
+        QPen pen(toQColor(m_foreColor), 1, Qt::DotLine);
+        p.setPen(pen);
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(rect().adjusted(3, 3, -4, -4));
+    }
+}
+
+void ButtonBase::mousePressEvent(QMouseEvent* event) {
+    const QPointF pos = event->position();
+    QPointer<ButtonBase> self(this);
+    emit MouseDown(m_index, vbButton(event->button()), vbShift(event->modifiers()),
+                   float(pixelsToTwipsF(pos.x())), float(pixelsToTwipsF(pos.y())));
+    if (!self) return;  // the handler unloaded the window
+    if (event->button() == Qt::LeftButton)
+        QAbstractButton::mousePressEvent(event);
+    else
+        event->accept();  // other buttons neither press the button nor reach the container
+}
+
+void ButtonBase::mouseReleaseEvent(QMouseEvent* event) {
+    const QPointF pos = event->position();
+    QPointer<ButtonBase> self(this);
+    emit MouseUp(m_index, vbButton(event->button()), vbShift(event->modifiers()),
+                 float(pixelsToTwipsF(pos.x())), float(pixelsToTwipsF(pos.y())));
+    if (!self) return;
+    if (event->button() == Qt::LeftButton)
+        QAbstractButton::mouseReleaseEvent(event);
+    else
+        event->accept();
+}
+
+// ---- CommandButton, CheckButton ---------------------------------------------------------
+
+CommandButton::CommandButton(QWidget* parent) : ButtonBase(parent) {
+    connect(this, &QAbstractButton::clicked, this, &ButtonBase::Click);
+}
+
+CheckButton::CheckButton(QWidget* parent) : ButtonBase(parent) {
+    setCheckable(true);
+    // toggled() fires for the user's click and for setChecked() alike, and only on a change.
+    connect(this, &QAbstractButton::toggled, this, &ButtonBase::Click);
+}
+
+// ---- Label ----------------------------------------------------------------------------
+
+Label::Label(QWidget* parent) : QWidget(parent) { setAttribute(Qt::WA_OpaquePaintEvent); }
+
+void Label::setCaption(const QString& caption) {
+    if (caption == m_caption) return;
+    m_caption = caption;
+    update();
+}
+
+void Label::setBackColor(Color colour) {
+    if (colour == m_backColor) return;
+    m_backColor = colour;
+    update();
+}
+
+void Label::setForeColor(Color colour) {
+    if (colour == m_foreColor) return;
+    m_foreColor = colour;
+    update();
+}
+
+void Label::setAlignment(Alignment alignment) {
+    if (alignment == m_alignment) return;
+    m_alignment = alignment;
+    update();
+}
+
+void Label::setTransparent(bool transparent) {
+    if (transparent == m_transparent) return;
+    m_transparent = transparent;
+    setAttribute(Qt::WA_OpaquePaintEvent, !transparent);
+    update();
+}
+
+int Label::textFlags() const {
+    int horizontal = Qt::AlignLeft;
+    if (m_alignment == Alignment::Center) horizontal = Qt::AlignHCenter;
+    if (m_alignment == Alignment::Right) horizontal = Qt::AlignRight;
+    return horizontal | Qt::AlignTop | Qt::TextWordWrap;
+}
+
+void Label::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    if (!m_transparent) p.fillRect(rect(), toQColor(m_backColor));
+    if (m_caption.isEmpty()) return;
+    p.setPen(toQColor(m_foreColor));
+    p.drawText(captionRect(), textFlags(), m_caption);
+}
+
+// ---- Frame ----------------------------------------------------------------------------
+
+Frame::Frame(QWidget* parent) : QWidget(parent) { setAttribute(Qt::WA_OpaquePaintEvent); }
+
+void Frame::setCaption(const QString& caption) {
+    if (caption == m_caption) return;
+    m_caption = caption;
+    update();
+}
+
+void Frame::setBackColor(Color colour) {
+    if (colour == m_backColor) return;
+    m_backColor = colour;
+    update();
+}
+
+void Frame::setForeColor(Color colour) {
+    if (colour == m_foreColor) return;
+    m_foreColor = colour;
+    update();
+}
+
+QRect Frame::captionRect() const {
+    return QRect(kFrameIndent, 0, std::max(0, width() - 2 * kFrameIndent),
+                 fontMetrics().height());
+}
+
+void Frame::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.fillRect(rect(), toQColor(m_backColor));
+    const QFontMetrics fm = fontMetrics();
+    const int top = fm.height() / 2;
+    // Etched border: a shadow line with a light line one pixel below and to the right.
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QColor(128, 128, 128));
+    p.drawRect(QRect(0, top, width() - 2, height() - top - 2));
+    p.setPen(QColor(255, 255, 255));
+    p.drawRect(QRect(1, top + 1, width() - 2, height() - top - 2));
+    if (m_caption.isEmpty()) return;
+    const QRect area = captionRect();
+    const int textWidth = std::min(fm.horizontalAdvance(m_caption), area.width());
+    // The caption interrupts the border.
+    p.fillRect(QRect(area.left() - 1, 0, textWidth + 2, area.height()), toQColor(m_backColor));
+    p.setPen(toQColor(m_foreColor));
+    p.drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, m_caption);
+}
+
+// ---- Shape ----------------------------------------------------------------------------
+
+Shape::Shape(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void Shape::setBorderColor(Color colour) {
+    if (colour == m_borderColor) return;
+    m_borderColor = colour;
+    update();
+}
+
+void Shape::setBackColor(Color colour) {
+    if (colour == m_backColor) return;
+    m_backColor = colour;
+    if (m_opaque) update();
+}
+
+void Shape::setOpaque(bool opaque) {
+    if (opaque == m_opaque) return;
+    m_opaque = opaque;
+    update();
+}
+
+void Shape::paintEvent(QPaintEvent*) {
+    const int d = std::min(width(), height()) - 1;
+    if (d < 0) return;
+    QPainter p(this);
+    p.setPen(toQColor(m_borderColor));
+    if (m_opaque)
+        p.setBrush(toQColor(m_backColor));
+    else
+        p.setBrush(Qt::NoBrush);
+    p.drawEllipse(QRect((width() - 1 - d) / 2, (height() - 1 - d) / 2, d, d));
+}
+
+}  // namespace vb

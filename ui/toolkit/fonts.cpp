@@ -1,0 +1,83 @@
+#include "ui/toolkit/fonts.h"
+
+#include <QFile>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QStringList>
+#include <cmath>
+
+namespace vb {
+
+int pointsToPixels(double points) {
+    if (!std::isfinite(points) || points <= 0) return 1;
+    return std::max(1, int(std::lround(points * 96.0 / 72.0)));
+}
+
+namespace {
+
+// An exact family of the database: hasFamily() would accept fontconfig's aliases, which
+// map every unknown name to the default face.
+bool installed(const QString& family) {
+    return QFontDatabase::families().contains(family, Qt::CaseInsensitive);
+}
+
+QStringList substitutes(const QString& face) {
+    const QString f = face.trimmed().toLower();
+    if (f == "times new roman" || f == "times" || f == "ms serif")
+        return {"Liberation Serif", "DejaVu Serif"};
+    if (f == "courier new" || f == "courier" || f == "fixedsys" || f == "lucida console")
+        return {"Liberation Mono", "DejaVu Sans Mono"};
+    // Tahoma, MS Sans Serif, Arial and anything unknown: a sans face. Liberation Sans has
+    // Arial's widths, close to Tahoma's; DejaVu Sans is wider and taller.
+    return {"Liberation Sans", "DejaVu Sans"};
+}
+
+QFont::StyleHint styleHint(const QString& face) {
+    const QStringList subs = substitutes(face);
+    if (subs.first().contains("Serif")) return QFont::Serif;
+    if (subs.first().contains("Mono")) return QFont::Monospace;
+    return QFont::SansSerif;
+}
+
+}  // namespace
+
+void registerExtraFaces() {
+    static bool done = false;
+    if (done || !qGuiApp) return;
+    done = true;
+    if (installed("Tahoma")) return;
+    for (const char* file : {"tahoma.ttf", "tahomabd.ttf"}) {
+        const QString path = QStringLiteral("/usr/share/wine/fonts/") + QLatin1String(file);
+        if (QFile::exists(path)) QFontDatabase::addApplicationFont(path);
+    }
+}
+
+QString fallbackFace(const QString& face) {
+    for (const QString& candidate : substitutes(face))
+        if (installed(candidate)) return candidate;
+    return substitutes(face).first();
+}
+
+QString resolveFace(const QString& face) {
+    registerExtraFaces();
+    if (!face.isEmpty() && installed(face)) return face;
+    return fallbackFace(face);
+}
+
+QFont makeFontWithFamily(const QString& family, double points, bool bold, bool italic,
+                         bool underline) {
+    QFont font(family);
+    font.setPixelSize(pointsToPixels(points));
+    font.setWeight(bold ? QFont::Bold : QFont::Normal);
+    font.setItalic(italic);
+    font.setUnderline(underline);
+    return font;
+}
+
+QFont makeFont(const QString& face, double points, bool bold, bool italic, bool underline) {
+    QFont font = makeFontWithFamily(resolveFace(face), points, bold, italic, underline);
+    font.setStyleHint(styleHint(face));
+    return font;
+}
+
+}  // namespace vb

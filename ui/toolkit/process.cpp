@@ -1,0 +1,161 @@
+#include "ui/toolkit/process.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLocale>
+#include <QPointer>
+#include <QSet>
+#include <optional>
+#include <vector>
+
+namespace vb {
+
+// ---- AppPath ------------------------------------------------------------------------------
+
+namespace {
+std::optional<QString>& pathOverride() {
+    static std::optional<QString> value;
+    return value;
+}
+
+QString withoutTrailingSeparator(QString folder) {
+    folder = QDir::cleanPath(folder);
+    while (folder.size() > 1 && folder.endsWith('/')) folder.chop(1);
+    return folder;
+}
+}  // namespace
+
+QString AppPath::path() {
+    if (pathOverride()) return *pathOverride();
+    // /proc/self/exe names the executable itself even when it was started through a link.
+    QString exe = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    if (exe.isEmpty() && QCoreApplication::instance())
+        exe = QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath();
+    if (exe.isEmpty()) return QDir::currentPath();
+    return withoutTrailingSeparator(QFileInfo(exe).absolutePath());
+}
+
+void AppPath::setOverride(const QString& folder) {
+    pathOverride() = withoutTrailingSeparator(folder);
+}
+
+void AppPath::clearOverride() { pathOverride().reset(); }
+
+QString AppPath::file(const QString& name) {
+    const QString folder = path();
+    return folder.endsWith('/') ? folder + name : folder + '/' + name;
+}
+
+// ---- Forms --------------------------------------------------------------------------------
+
+namespace {
+struct Entry {
+    QString name;
+    QPointer<QWidget> window;
+};
+
+std::vector<Entry>& entries() {
+    static std::vector<Entry> list;
+    return list;
+}
+
+QSet<const QWidget*>& unloading() {
+    static QSet<const QWidget*> set;
+    return set;
+}
+
+void prune() {
+    auto& list = entries();
+    std::erase_if(list, [](const Entry& e) { return e.window.isNull(); });
+}
+
+void remove(const QWidget* window) {
+    std::erase_if(entries(), [window](const Entry& e) { return e.window == window; });
+}
+}  // namespace
+
+void Forms::add(const QString& name, QWidget* window) {
+    if (!window) return;
+    prune();
+    for (Entry& e : entries()) {
+        if (e.window == window) {
+            e.name = name;
+            return;
+        }
+    }
+    entries().push_back({name, window});
+    QObject::connect(window, &QObject::destroyed, [window] {
+        remove(window);
+        prune();
+    });
+}
+
+QWidget* Forms::find(const QString& name) {
+    for (const Entry& e : entries())
+        if (e.window && e.name == name) return e.window;
+    return nullptr;
+}
+
+QList<QWidget*> Forms::all() {
+    QList<QWidget*> result;
+    for (const Entry& e : entries())
+        if (e.window) result.append(e.window);
+    return result;
+}
+
+QString Forms::nameOf(const QWidget* window) {
+    for (const Entry& e : entries())
+        if (window && e.window == window) return e.name;
+    return QString();
+}
+
+int Forms::count() { return int(all().size()); }
+
+bool Forms::unload(QWidget* window) {
+    if (!window) return false;
+    QPointer<QWidget> guard(window);
+    unloading().insert(window);
+    const bool closed = window->close();
+    unloading().remove(window);
+    if (!guard) return true;  // the close handler deleted it
+    if (!closed) return false;
+    remove(window);
+    window->deleteLater();
+    return true;
+}
+
+int Forms::unload(const QString& name) {
+    QList<QPointer<QWidget>> named;
+    for (const Entry& e : entries())
+        if (e.window && e.name == name) named.append(e.window);
+    int done = 0;
+    for (const QPointer<QWidget>& w : named)
+        if (w && unload(w.data())) ++done;
+    return done;
+}
+
+bool Forms::isUnloadingByProgram(const QWidget* window) { return unloading().contains(window); }
+
+// ---- Clock --------------------------------------------------------------------------------
+
+namespace {
+std::optional<QDateTime>& fixedNow() {
+    static std::optional<QDateTime> value;
+    return value;
+}
+}  // namespace
+
+QDateTime Clock::now() { return fixedNow() ? *fixedNow() : QDateTime::currentDateTime(); }
+
+int Clock::second() { return now().time().second(); }
+
+QString Clock::timeText() { return now().time().toString(QStringLiteral("hh:mm:ss")); }
+
+QString Clock::shortDate() { return QLocale::system().toString(now().date(), QLocale::ShortFormat); }
+
+void Clock::setFixedNow(const QDateTime& moment) { fixedNow() = moment; }
+
+void Clock::clearFixedNow() { fixedNow().reset(); }
+
+}  // namespace vb

@@ -1,0 +1,66 @@
+// Services of the process: the program's folder, the open windows by name, the clock.
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QWidget>
+
+namespace vb {
+
+// The program's own folder: where its files live.
+class AppPath {
+public:
+    // The folder of the running executable with symbolic links resolved, without a trailing
+    // separator; the override instead when one is set.
+    static QString path();
+    // Makes path() return `folder` (tests point it at a temporary folder).
+    static void setOverride(const QString& folder);
+    static void clearOverride();
+    // A file of the program's folder: path() + "/" + name.
+    static QString file(const QString& name);
+};
+
+// The open windows, each under its name ("frmSettings", "frmHelp", ...). Several windows may
+// share a name (new instances of a dialog). A window leaves the collection when it is
+// destroyed or unloaded.
+class Forms {
+public:
+    // Adds a top-level window under `name`; adding it again renames it.
+    static void add(const QString& name, QWidget* window);
+    // The first window registered under `name`, or nullptr.
+    static QWidget* find(const QString& name);
+    // Every window, in the order they were added.
+    static QList<QWidget*> all();
+    // The name a window was added under (empty when it was not).
+    static QString nameOf(const QWidget* window);
+    static int count();
+
+    // Unloads a window: asks it to close (its closeEvent runs and may refuse with
+    // event->ignore()); when it closes, removes it from the collection and deletes it once
+    // control is back in the event loop, so a window may unload itself from its own handler.
+    // Returns false when the window refused.
+    static bool unload(QWidget* window);
+    // Unloads every window with that name; returns how many were unloaded.
+    static int unload(const QString& name);
+    // True while unload() is closing this window: its closeEvent tells the program's own
+    // unload from the user's close box by this.
+    static bool isUnloadingByProgram(const QWidget* window);
+};
+
+// The clock: the time of day and the date. The time can be fixed for tests.
+class Clock {
+public:
+    static QDateTime now();
+    // Seconds of the current time of day, 0..59.
+    static int second();
+    // The time of day as "hh:mm:ss" (24 hours).
+    static QString timeText();
+    // The current date in the system's short date format.
+    static QString shortDate();
+    // Makes now() return `moment` until clearFixedNow().
+    static void setFixedNow(const QDateTime& moment);
+    static void clearFixedNow();
+};
+
+}  // namespace vb

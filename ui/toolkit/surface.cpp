@@ -1,0 +1,304 @@
+#include "ui/toolkit/surface.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+
+namespace vb {
+
+namespace {
+
+// The pixels [lo, hi] covered by the logical range a..b at `factor` pixels per unit, clipped
+// to [0, limit). loIn/hiIn tell whether the range's own ends lie inside (an outline edge is
+// drawn only then). False when nothing is inside.
+struct Span {
+    int lo = 0, hi = 0;
+    bool loIn = false, hiIn = false;
+};
+
+bool spanOf(double a, double b, double factor, int limit, Span& span) {
+    double pa = a * factor, pb = b * factor;
+    if (limit <= 0 || !std::isfinite(pa) || !std::isfinite(pb)) return false;
+    if (pa > pb) std::swap(pa, pb);
+    if (pb < 0 || pa >= limit) return false;
+    span.loIn = pa >= 0;
+    span.hiIn = pb < limit;
+    span.lo = span.loIn ? int(std::floor(pa)) : 0;
+    span.hi = span.hiIn ? int(std::floor(pb)) : limit - 1;
+    return true;
+}
+
+// Clips the segment (in pixel units) to [0, w) x [0, h) (Liang-Barsky) and gives the pixels
+// of its ends. False when nothing is inside.
+bool clipLine(double x0, double y0, double x1, double y1, int w, int h, QPoint& a, QPoint& b) {
+    if (w <= 0 || h <= 0) return false;
+    if (!std::isfinite(x0) || !std::isfinite(y0) || !std::isfinite(x1) || !std::isfinite(y1))
+        return false;
+    const double xmax = std::nextafter(double(w), 0.0);
+    const double ymax = std::nextafter(double(h), 0.0);
+    const double dx = x1 - x0, dy = y1 - y0;
+    double t0 = 0, t1 = 1;
+    auto edge = [&](double p, double q) {
+        if (p == 0) return q >= 0;
+        const double r = q / p;
+        if (p < 0) {
+            if (r > t1) return false;
+            t0 = std::max(t0, r);
+        } else {
+            if (r < t0) return false;
+            t1 = std::min(t1, r);
+        }
+        return true;
+    };
+    if (!edge(-dx, x0) || !edge(dx, xmax - x0) || !edge(-dy, y0) || !edge(dy, ymax - y0))
+        return false;
+    auto pixel = [](double v, int limit) { return std::clamp(int(std::floor(v)), 0, limit - 1); };
+    a = QPoint(pixel(x0 + t0 * dx, w), pixel(y0 + t0 * dy, h));
+    b = QPoint(pixel(x0 + t1 * dx, w), pixel(y0 + t1 * dy, h));
+    return true;
+}
+
+QRect spanRect(const Span& x, const Span& y) { return QRect(QPoint(x.lo, y.lo), QPoint(x.hi, y.hi)); }
+
+}  // namespace
+
+// ---- PictureBox ---------------------------------------------------------------------------
+
+PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void PictureBox::setScale(double scaleWidth, double scaleHeight) {
+    if (!std::isfinite(scaleWidth) || !std::isfinite(scaleHeight) || scaleWidth <= 0 ||
+        scaleHeight <= 0)
+        return;
+    m_scaleWidth = scaleWidth;
+    m_scaleHeight = scaleHeight;
+    m_userScale = true;
+}
+
+void PictureBox::setTwipsScale() { m_userScale = false; }
+
+void PictureBox::setBackColor(Color colour) {
+    m_backColor = colour;
+    Clear();
+}
+
+bool PictureBox::sync() const {
+    if (m_image.size() != size()) {
+        // The drawing stays where it was; new area gets the background colour.
+        QImage grown;
+        if (!size().isEmpty()) {
+            grown = QImage(size(), QImage::Format_RGB32);
+            grown.fill(toArgb(m_backColor));
+            if (!m_image.isNull()) {
+                QPainter p(&grown);
+                p.drawImage(0, 0, m_image);
+            }
+        }
+        m_image = grown;
+        m_pending = m_image.rect();
+    }
+    return !m_image.isNull();
+}
+
+const QImage& PictureBox::image() const {
+    sync();
+    return m_image;
+}
+
+void PictureBox::Clear() {
+    if (!sync()) return;
+    m_image.fill(toArgb(m_backColor));
+    changed(m_image.rect());
+}
+
+void PictureBox::FilledBox(double x1, double y1, double x2, double y2, Color colour) {
+    if (!sync()) return;
+    Span sx, sy;
+    if (!spanOf(x1, x2, m_image.width() / scaleWidth(), m_image.width(), sx) ||
+        !spanOf(y1, y2, m_image.height() / scaleHeight(), m_image.height(), sy))
+        return;
+    const std::uint32_t argb = toArgb(colour);
+    const int n = sx.hi - sx.lo + 1;
+    for (int y = sy.lo; y <= sy.hi; ++y)
+        std::fill_n(reinterpret_cast<std::uint32_t*>(m_image.scanLine(y)) + sx.lo, n, argb);
+    changed(spanRect(sx, sy));
+}
+
+void PictureBox::Box(double x1, double y1, double x2, double y2, Color colour) {
+    if (!sync()) return;
+    Span sx, sy;
+    if (!spanOf(x1, x2, m_image.width() / scaleWidth(), m_image.width(), sx) ||
+        !spanOf(y1, y2, m_image.height() / scaleHeight(), m_image.height(), sy))
+        return;
+    const std::uint32_t argb = toArgb(colour);
+    const int n = sx.hi - sx.lo + 1;
+    auto row = [&](int y) {
+        std::fill_n(reinterpret_cast<std::uint32_t*>(m_image.scanLine(y)) + sx.lo, n, argb);
+    };
+    if (sy.loIn) row(sy.lo);
+    if (sy.hiIn) row(sy.hi);
+    for (int y = sy.lo; y <= sy.hi; ++y) {
+        auto* line = reinterpret_cast<std::uint32_t*>(m_image.scanLine(y));
+        if (sx.loIn) line[sx.lo] = argb;
+        if (sx.hiIn) line[sx.hi] = argb;
+    }
+    changed(spanRect(sx, sy));
+}
+
+void PictureBox::Line(double x1, double y1, double x2, double y2, Color colour) {
+    if (!sync()) return;
+    const double fx = m_image.width() / scaleWidth(), fy = m_image.height() / scaleHeight();
+    QPoint a, b;
+    if (!clipLine(x1 * fx, y1 * fy, x2 * fx, y2 * fy, m_image.width(), m_image.height(), a, b))
+        return;
+    const std::uint32_t argb = toArgb(colour);
+    auto* bits = reinterpret_cast<std::uint32_t*>(m_image.bits());
+    const qsizetype stride = m_image.bytesPerLine() / 4;
+    // Bresenham; both ends lie inside the image, so every point between them does too.
+    const int dx = std::abs(b.x() - a.x()), dy = -std::abs(b.y() - a.y());
+    const int stepX = a.x() < b.x() ? 1 : -1, stepY = a.y() < b.y() ? 1 : -1;
+    int x = a.x(), y = a.y(), err = dx + dy;
+    for (;;) {
+        bits[y * stride + x] = argb;
+        if (x == b.x() && y == b.y()) break;
+        const int e2 = 2 * err;
+        if (e2 >= dy) {
+            err += dy;
+            x += stepX;
+        }
+        if (e2 <= dx) {
+            err += dx;
+            y += stepY;
+        }
+    }
+    changed(QRect(a, b).normalized());
+}
+
+Color PictureBox::pixel(int px, int py) const {
+    if (!sync() || !m_image.valid(px, py)) return 0xFFFFFFFFu;
+    return toColor(QColor(m_image.pixel(px, py)));
+}
+
+QPoint PictureBox::toPixel(double x, double y) const {
+    if (width() <= 0 || height() <= 0) return QPoint();
+    return QPoint(int(std::floor(x * width() / scaleWidth())),
+                  int(std::floor(y * height() / scaleHeight())));
+}
+
+void PictureBox::changed(const QRect& pixels) {
+    m_pending |= pixels;
+    update(pixels);
+}
+
+void PictureBox::paintEvent(QPaintEvent* event) {
+    sync();
+    QPainter p(this);
+    const QRect area = event->rect() & m_image.rect();
+    if (!area.isEmpty()) p.drawImage(area.topLeft(), m_image, area);
+    m_pending = QRect();
+}
+
+void PictureBox::resizeEvent(QResizeEvent*) {
+    if (sync()) update();
+}
+
+// ---- FormSurface --------------------------------------------------------------------------
+
+namespace {
+// Drawings made outside Paint that wait for the next repaint; beyond this many the Paint
+// handler is relied on (it redraws the content anyway).
+constexpr std::size_t kMaxPending = 256;
+}  // namespace
+
+FormSurface::FormSurface(QWidget* parent, Qt::WindowFlags flags) : QWidget(parent, flags) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    m_pending.reserve(kMaxPending);
+}
+
+void FormSurface::setBackColor(Color colour) {
+    if (colour == m_backColor) return;
+    m_backColor = colour;
+    update();
+}
+
+void FormSurface::Clear() {
+    m_pending.clear();
+    update();
+}
+
+void FormSurface::Line(double x1, double y1, double x2, double y2, Color colour) {
+    draw({Kind::Line, x1, y1, x2, y2, colour});
+}
+
+void FormSurface::Box(double x1, double y1, double x2, double y2, Color colour) {
+    draw({Kind::Box, x1, y1, x2, y2, colour});
+}
+
+void FormSurface::FilledBox(double x1, double y1, double x2, double y2, Color colour) {
+    draw({Kind::Filled, x1, y1, x2, y2, colour});
+}
+
+void FormSurface::draw(const Op& op) {
+    if (m_painter) {
+        render(*m_painter, op);
+        return;
+    }
+    if (!isVisible()) return;
+    constexpr double f = 1.0 / kTwipsPerPixel;
+    QRect area;
+    if (op.kind == Kind::Line) {
+        QPoint a, b;
+        if (!clipLine(op.x1 * f, op.y1 * f, op.x2 * f, op.y2 * f, width(), height(), a, b))
+            return;
+        area = QRect(a, b).normalized();
+    } else {
+        Span sx, sy;
+        if (!spanOf(op.x1, op.x2, f, width(), sx) || !spanOf(op.y1, op.y2, f, height(), sy))
+            return;
+        area = spanRect(sx, sy);
+    }
+    if (m_pending.size() < kMaxPending) m_pending.push_back(op);
+    update(area);
+}
+
+void FormSurface::render(QPainter& p, const Op& op) {
+    constexpr double f = 1.0 / kTwipsPerPixel;
+    const QColor colour = toQColor(op.colour);
+    if (op.kind == Kind::Line) {
+        QPoint a, b;
+        if (!clipLine(op.x1 * f, op.y1 * f, op.x2 * f, op.y2 * f, width(), height(), a, b))
+            return;
+        p.setPen(colour);
+        p.drawLine(a, b);
+        return;
+    }
+    Span sx, sy;
+    if (!spanOf(op.x1, op.x2, f, width(), sx) || !spanOf(op.y1, op.y2, f, height(), sy)) return;
+    if (op.kind == Kind::Filled) {
+        p.fillRect(spanRect(sx, sy), colour);
+        return;
+    }
+    const int w = sx.hi - sx.lo + 1, h = sy.hi - sy.lo + 1;
+    if (sy.loIn) p.fillRect(sx.lo, sy.lo, w, 1, colour);
+    if (sy.hiIn) p.fillRect(sx.lo, sy.hi, w, 1, colour);
+    if (sx.loIn) p.fillRect(sx.lo, sy.lo, 1, h, colour);
+    if (sx.hiIn) p.fillRect(sx.hi, sy.lo, 1, h, colour);
+}
+
+void FormSurface::paintEvent(QPaintEvent* event) {
+    QPainter p(this);
+    p.fillRect(event->rect(), toQColor(m_backColor));
+    for (const Op& op : m_pending) render(p, op);
+    m_pending.clear();
+    m_painter = &p;
+    emit Paint();
+    m_painter = nullptr;
+}
+
+}  // namespace vb
