@@ -119,14 +119,14 @@ void FrmMain::buildControls() {
         QWidget* w = nullptr;
         const QString caption = QString::fromUtf8(d.caption);
         switch (d.kind) {
-            case Kind::Picture: {
+            case ui::Kind::Picture: {
                 auto* p = new vb::PictureBox(parent);
                 p->setBackColor(d.back);
                 p->setFocusPolicy(Qt::StrongFocus);
                 w = p;
                 break;
             }
-            case Kind::Label: {
+            case ui::Kind::Label: {
                 auto* l = new vb::Label(parent);
                 l->setCaption(caption);
                 l->setBackColor(d.back);
@@ -135,7 +135,7 @@ void FrmMain::buildControls() {
                 w = l;
                 break;
             }
-            case Kind::Frame: {
+            case ui::Kind::Frame: {
                 auto* f = new vb::Frame(parent);
                 f->setCaption(caption);
                 f->setBackColor(d.back);
@@ -143,15 +143,15 @@ void FrmMain::buildControls() {
                 w = f;
                 break;
             }
-            case Kind::Shape: {
+            case ui::Kind::Shape: {
                 auto* s = new vb::Shape(parent);
                 s->setBorderColor(d.fore);
                 w = s;
                 break;
             }
-            case Kind::Check:
-            case Kind::Command: {
-                vb::ButtonBase* b = d.kind == Kind::Check
+            case ui::Kind::Check:
+            case ui::Kind::Command: {
+                vb::ButtonBase* b = d.kind == ui::Kind::Check
                                         ? static_cast<vb::ButtonBase*>(new vb::CheckButton(parent))
                                         : new vb::CommandButton(parent);
                 b->setCaption(caption);
@@ -179,8 +179,11 @@ void FrmMain::buildControls() {
     cmdLeftRight.add(0, static_cast<vb::CommandButton*>(controls_.value(QStringLiteral("cmdLeftRight(0)"))));
     cmdLeftRight.add(2, static_cast<vb::CommandButton*>(controls_.value(QStringLiteral("cmdLeftRight(2)"))));
     cmdRotate.add(0, static_cast<vb::CommandButton*>(controls_.value(QStringLiteral("cmdRotate(0)"))));
-    // The pause label lies beneath the control frame and shows only while the frame is hidden.
-    lblPause->lower();
+    // Labels and shapes are drawn on their container, beneath every windowed control: so the
+    // pause label lies under the control frame and shows only while the frame is hidden.
+    for (auto it = mainWindowDesign().rbegin(); it != mainWindowDesign().rend(); ++it)
+        if (it->kind == ui::Kind::Label || it->kind == ui::Kind::Shape)
+            controls_.value(QString::fromLatin1(it->name))->lower();
     for (int c = 0; c < kCtlCount; ++c) {
         const auto ctl = static_cast<Ctl>(c);
         if (QWidget* w = controls_.value(QString::fromLatin1(ctlName(ctl)))) byCtl_.insert(c, w);

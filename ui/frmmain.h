@@ -6,6 +6,7 @@
 
 #include "game/game.h"
 #include "ui/design.h"
+#include "ui/sidewindows.h"
 #include "ui/toolkit/controlarray.h"
 #include "ui/toolkit/controls.h"
 #include "ui/toolkit/surface.h"
@@ -17,9 +18,6 @@ class KeyPreview;
 
 namespace talomir::ui {
 
-class FrmTalomiFathers;
-class FrmStatistic;
-class FrmFuture;
 
 // The fall timer asks for 2 ms; ticks are delivered every 16 ms, the pace (about 64 ticks a
 // second) at which the game has always been played, its home platform rounding a 2 ms request up
