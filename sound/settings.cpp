@@ -1,0 +1,189 @@
+#include "sound/settings.h"
+
+#include <QDir>
+#include <optional>
+
+#include "scoring/textfile.h"
+#include "sound/sound_engine.h"
+
+namespace talomir {
+
+namespace {
+
+constexpr SideWindow kSides[] = {SideWindow::TalomirFathers, SideWindow::Statistic,
+                                 SideWindow::Future};
+
+// Hands out the file's lines one by one; an exhausted file is a failed step.
+class LineReader {
+public:
+    explicit LineReader(const QStringList& lines) : lines_(lines) {}
+    std::optional<QString> next() {
+        if (pos_ >= lines_.size()) return std::nullopt;
+        return lines_[pos_++];
+    }
+
+private:
+    const QStringList& lines_;
+    qsizetype pos_ = 0;
+};
+
+}  // namespace
+
+SettingsFile::SettingsFile(QString folder, WindowPlaces& windows, SoundEngine& sound,
+                           bool& enableLoop, Integer& speedChange)
+    : folder_(std::move(folder)),
+      windows_(windows),
+      sound_(sound),
+      enableLoop_(enableLoop),
+      speedChange_(speedChange) {}
+
+QString SettingsFile::path() const {
+    return QDir(folder_).filePath(QString::fromLatin1(kFileName));
+}
+
+// The music and the clips share the one `sound` folder beside the program, whatever the case
+// sensitivity of the file system.
+QString SettingsFile::defaultMusicPath() const {
+    return QDir(folder_).filePath(QString::fromLatin1(kSoundFolder) + u'/' +
+                                  QString::fromLatin1(kBkgMusicFileName));
+}
+
+QString SettingsFile::defaultClipPath(int clipIndex) const {
+    const Clip clip = kSettingsClipOrder[static_cast<std::size_t>(clipIndex)];
+    return QDir(folder_).filePath(QString::fromLatin1(kSoundFolder) + u'/' + defaultFileName(clip));
+}
+
+QStringList SettingsFile::lines() const {
+    using namespace textfile;
+    QStringList out;
+    const QPointF main = windows_.mainPosition();
+    out << printNumber(main.x()) << printNumber(main.y());
+    for (SideWindow w : kSides) {
+        const bool visible = windows_.sideVisible(w);
+        out << printBoolean(visible);
+        if (visible) {
+            const QPointF p = windows_.sidePosition(w);
+            out << printNumber(p.x()) << printNumber(p.y());
+        }
+    }
+    out << printBoolean(sound_.EnableSoundControl()) << QString::fromLatin1(kMarker)
+        << PathToBkgMusic << printBoolean(enableLoop_) << printInteger(VolumeBkgMusic);
+    for (Clip c : kSettingsClipOrder) {
+        const clsDMCtrl& clip = sound_.clip(c);
+        out << clip.DMCtrlPath() << printBoolean(clip.DMCtrlEnabled())
+            << printInteger(clip.DMCtrlVolume());
+    }
+    out << printInteger(speedChange_);
+    return out;
+}
+
+bool SettingsFile::Save_Settings() {
+    lastError_.clear();
+    return textfile::writeLines(path(), lines(), &lastError_);
+}
+
+void SettingsFile::Load_Settings() {
+    using namespace textfile;
+    ReadResult file = readLines(path());
+    if (file.status == ReadStatus::Missing) {
+        // A first start: the file is written from memory and read back.
+        if (!Save_Settings()) return;
+        file = readLines(path());
+    }
+    if (file.status != ReadStatus::Read) {
+        // Unreadable for now (permissions, a share that is down): play with what memory holds
+        // and leave the file alone.
+        lastError_ = file.error;
+        return;
+    }
+
+    LineReader in(file.lines);
+    const auto fail = [this] { Save_Settings(); };
+
+    const auto lenient = [&](double& out) {
+        auto l = in.next();
+        if (!l) return false;
+        out = lenientNumber(*l);
+        return true;
+    };
+    const auto strict = [&](double& out) {
+        auto l = in.next();
+        if (!l) return false;
+        auto v = strictNumber(*l);
+        if (!v) return false;
+        out = *v;
+        return true;
+    };
+    const auto boolean = [&](bool& out) {
+        auto l = in.next();
+        if (!l) return false;
+        auto v = readBoolean(*l);
+        if (!v) return false;
+        out = *v;
+        return true;
+    };
+    const auto integer = [&](Integer& out) {
+        auto l = in.next();
+        if (!l) return false;
+        auto v = readInteger16(*l);
+        if (!v) return false;
+        out = *v;
+        return true;
+    };
+
+    double left = 0, top = 0;
+    if (!lenient(left) || !lenient(top)) return fail();
+    windows_.setMainPosition({left, top});
+
+    for (SideWindow w : kSides) {
+        bool visible = false;
+        if (!boolean(visible)) return fail();
+        windows_.setSideVisible(w, visible);
+        if (!windows_.sideVisible(w)) continue;
+        // The first side window's position reads leniently, the others strictly.
+        const bool ok = w == SideWindow::TalomirFathers ? lenient(left) && lenient(top)
+                                                         : strict(left) && strict(top);
+        if (!ok) return fail();
+        windows_.setSidePosition(w, {left, top});
+    }
+
+    bool soundOn = false;
+    if (!boolean(soundOn)) return fail();
+    sound_.setEnableSoundControl(soundOn);
+    if (!in.next()) return fail();  // the marker, never checked
+
+    auto music = in.next();
+    if (!music) return fail();
+    PathToBkgMusic = *music == QLatin1String(kDefaultPath) ? defaultMusicPath() : *music;
+
+    bool loop = false;
+    if (!boolean(loop)) return fail();
+    enableLoop_ = loop;
+    sound_.setEnableLoop(loop);
+    sound_.music().PlayBkgMusic(PathToBkgMusic);
+    if (!loop) sound_.music().StopBkgMusic();
+
+    Integer volume = 0;
+    if (!integer(volume)) return fail();
+    sound_.music().SetBkgVolume(volume);
+    VolumeBkgMusic = volume;
+
+    for (std::size_t i = 0; i < kSettingsClipOrder.size(); ++i) {
+        clsDMCtrl& clip = sound_.clip(kSettingsClipOrder[i]);
+        auto p = in.next();
+        if (!p) return fail();
+        clip.setDMCtrlPath(*p == QLatin1String(kDefaultPath) ? defaultClipPath(static_cast<int>(i)) : *p);
+        bool enabled = false;
+        if (!boolean(enabled)) return fail();
+        clip.setDMCtrlEnabled(enabled);
+        Integer clipVolume = 0;
+        if (!integer(clipVolume)) return fail();
+        clip.setDMCtrlVolume(clipVolume);
+    }
+
+    Integer speed = 0;
+    if (!integer(speed)) return fail();
+    speedChange_ = speed;
+}
+
+}  // namespace talomir

@@ -1,0 +1,65 @@
+#pragma once
+// The settings file TaloVostrun.ini beside the program: one value a line, in a fixed order,
+// without keys; the window positions, the open side windows and every sound choice.
+#include <QPointF>
+#include <QString>
+#include <QStringList>
+
+#include "game/vbtypes.h"
+
+namespace talomir {
+
+class SoundEngine;
+
+enum class SideWindow { TalomirFathers, Statistic, Future };
+
+// The windows as the settings file sees them. Positions are in twips (outer frame).
+class WindowPlaces {
+public:
+    virtual ~WindowPlaces() = default;
+    virtual QPointF mainPosition() const = 0;
+    virtual void setMainPosition(QPointF twips) = 0;
+    virtual bool sideVisible(SideWindow w) const = 0;
+    virtual void setSideVisible(SideWindow w, bool visible) = 0;
+    virtual QPointF sidePosition(SideWindow w) const = 0;
+    virtual void setSidePosition(SideWindow w, QPointF twips) = 0;
+};
+
+class SettingsFile {
+public:
+    static constexpr const char* kFileName = "TaloVostrun.ini";
+    static constexpr const char* kMarker = "talomir-music...";
+    static constexpr const char* kDefaultPath = "...";
+
+    // folder: the program's folder; enableLoop and speedChange: the game's copies of the music
+    // switch and the sweep step, which the fall tick reads.
+    SettingsFile(QString folder, WindowPlaces& windows, SoundEngine& sound, bool& enableLoop,
+                 Integer& speedChange);
+
+    QString path() const;
+    // Reads the file once per process and applies every value as it is read. A missing file is
+    // written from memory first and read back; at an unreadable line the file is rewritten from
+    // memory (with what was read so far) and reading ends there.
+    void Load_Settings();
+    // Writes the settings atomically; false (with lastError()) when the file cannot be written.
+    // Never throws, never leaves half a file.
+    bool Save_Settings();
+    QStringList lines() const;  // the file's content as Save_Settings writes it
+
+    QString defaultMusicPath() const;
+    QString defaultClipPath(int clipIndex) const;
+    QString lastError() const { return lastError_; }
+
+    QString PathToBkgMusic;
+    Integer VolumeBkgMusic = 0;
+
+private:
+    QString folder_;
+    WindowPlaces& windows_;
+    SoundEngine& sound_;
+    bool& enableLoop_;
+    Integer& speedChange_;
+    QString lastError_;
+};
+
+}  // namespace talomir
