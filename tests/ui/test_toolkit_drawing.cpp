@@ -53,8 +53,8 @@ private slots:
         QCOMPARE(toQColor(0xFF0000), QColor(0, 0, 255));
         QCOMPARE(toQColor(RGB(150, 175, 175)), QColor(150, 175, 175));
         QCOMPARE(RGB(150, 175, 175), Color(150 + 256 * 175 + 65536 * 175));
-        for (Color v : {Color(0), Color(0x00FFFF), Color(0xFFFF00), Color(0x404040),
-                        RGB(1, 2, 3), RGB(200, 200, 210), Color(0xFFFFFF)}) {
+        for (Color v : {Color(0), Color(0x00FFFF), Color(0xFFFF00), Color(0x404040), RGB(1, 2, 3),
+                        RGB(200, 200, 210), Color(0xFFFFFF)}) {
             QCOMPARE(toColor(toQColor(v)), v);
             QCOMPARE(QColor::fromRgb(toArgb(v)), toQColor(v));
         }
@@ -62,9 +62,9 @@ private slots:
     }
 
     void standardPaletteHasSixteenEntries() {
-        const Color expected[16] = {0x0,      0x800000, 0x8000,   0x808000, 0x80,     0x800080,
-                                    0x8080,   0xC0C0C0, 0x808080, 0xFF0000, 0xFF00,   0xFFFF00,
-                                    0xFF,     0xFF00FF, 0xFFFF,   0xFFFFFF};
+        const Color expected[16] = {0x0,    0x800000, 0x8000,   0x808000, 0x80,   0x800080,
+                                    0x8080, 0xC0C0C0, 0x808080, 0xFF0000, 0xFF00, 0xFFFF00,
+                                    0xFF,   0xFF00FF, 0xFFFF,   0xFFFFFF};
         for (int i = 0; i < 16; ++i) QCOMPARE(QBColor(i), expected[i]);
         QCOMPARE(toQColor(QBColor(12)), QColor(255, 0, 0));  // 12 is light red
         QCOMPARE(toQColor(QBColor(9)), QColor(0, 0, 255));   // 9 is light blue
@@ -87,9 +87,9 @@ private slots:
         QTest::newRow("well width") << 3495 << 233;
         QTest::newRow("well height") << 6495 << 433;
         QTest::newRow("check button") << 855 << 57;
-        QTest::newRow("rounds up") << 492 << 33;    // 32.8
-        QTest::newRow("rounds down") << 7 << 0;     // 0.47
-        QTest::newRow("half") << 1695 << 113;       // 113.0
+        QTest::newRow("rounds up") << 492 << 33;  // 32.8
+        QTest::newRow("rounds down") << 7 << 0;   // 0.47
+        QTest::newRow("half") << 1695 << 113;     // 113.0
         QTest::newRow("negative") << -120 << -8;
     }
     void twipsToPixels() {

@@ -15,7 +15,7 @@ public:
     // Adds (or replaces) member `index`. Controls with an index() of their own (the buttons)
     // are told their member number, which their MouseDown/MouseUp signals carry.
     void add(int index, T* control) {
-        if constexpr (requires(T* c) { c->setIndex(index); }) {
+        if constexpr (requires(T * c) { c->setIndex(index); }) {
             if (control) control->setIndex(index);
         }
         m_members[index] = control;

@@ -3,15 +3,20 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QTextLayout>
 
 namespace vb {
 
 int vbButton(Qt::MouseButton button) {
     switch (button) {
-        case Qt::LeftButton: return kLeftButton;
-        case Qt::RightButton: return kRightButton;
-        case Qt::MiddleButton: return kMiddleButton;
-        default: return 0;
+        case Qt::LeftButton:
+            return kLeftButton;
+        case Qt::RightButton:
+            return kRightButton;
+        case Qt::MiddleButton:
+            return kMiddleButton;
+        default:
+            return 0;
     }
 }
 
@@ -47,7 +52,7 @@ void drawBevel(QPainter& p, const QRect& r, bool sunken) {
     line(innerTopLeft, l + 1, t + 1, l + 1, b - 2);
 }
 
-constexpr int kBevel = 2;       // pixels of bevel on each side of a button
+constexpr int kBevel = 2;        // pixels of bevel on each side of a button
 constexpr int kFrameIndent = 7;  // pixels from a frame's left edge to its caption
 
 }  // namespace
@@ -70,7 +75,9 @@ void ButtonBase::setForeColor(Color colour) {
     update();
 }
 
-QRect ButtonBase::captionRect() const { return rect().adjusted(kBevel, kBevel, -kBevel, -kBevel); }
+QRect ButtonBase::captionRect() const {
+    return rect().adjusted(kBevel, kBevel, -kBevel, -kBevel);
+}
 
 QSize ButtonBase::sizeHint() const {
     const QFontMetrics fm = fontMetrics();
@@ -126,6 +133,12 @@ void ButtonBase::mouseReleaseEvent(QMouseEvent* event) {
         event->accept();
 }
 
+void ButtonBase::mouseDoubleClickEvent(QMouseEvent* event) {
+    // The second press of a double click has already come as a press of its own; QWidget
+    // would turn this event into yet another press.
+    event->accept();
+}
+
 // ---- CommandButton, CheckButton ---------------------------------------------------------
 
 CommandButton::CommandButton(QWidget* parent) : ButtonBase(parent) {
@@ -140,7 +153,9 @@ CheckButton::CheckButton(QWidget* parent) : ButtonBase(parent) {
 
 // ---- Label ----------------------------------------------------------------------------
 
-Label::Label(QWidget* parent) : QWidget(parent) { setAttribute(Qt::WA_OpaquePaintEvent); }
+Label::Label(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
 
 void Label::setCaption(const QString& caption) {
     if (caption == m_caption) return;
@@ -173,24 +188,61 @@ void Label::setTransparent(bool transparent) {
     update();
 }
 
-int Label::textFlags() const {
-    int horizontal = Qt::AlignLeft;
-    if (m_alignment == Alignment::Center) horizontal = Qt::AlignHCenter;
-    if (m_alignment == Alignment::Right) horizontal = Qt::AlignRight;
-    return horizontal | Qt::AlignTop | Qt::TextWordWrap;
+namespace {
+
+// Lays the caption out in lines as a label shows it; returns the lines' bounding box.
+QRectF layOut(QTextLayout& layout, const QString& caption, const QFont& font, int width,
+              Alignment alignment) {
+    QString text = caption;
+    text.replace(QLatin1String("\r\n"), QString(QChar::LineSeparator));
+    text.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    text.replace(QLatin1Char('\r'), QChar::LineSeparator);
+    layout.setText(text);
+    layout.setFont(font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WordWrap);
+    Qt::Alignment horizontal = Qt::AlignLeft;
+    if (alignment == Alignment::Center) horizontal = Qt::AlignHCenter;
+    if (alignment == Alignment::Right) horizontal = Qt::AlignRight;
+    option.setAlignment(horizontal);
+    layout.setTextOption(option);
+    const qreal lineHeight = QFontMetricsF(font).height();
+    QRectF bounds;
+    qreal y = 0;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        line.setPosition(QPointF(0, y));
+        const QRectF natural = line.naturalTextRect();
+        bounds |= QRectF(natural.x(), y, natural.width(), lineHeight);
+        y += lineHeight;
+    }
+    layout.endLayout();
+    return bounds;
+}
+
+}  // namespace
+
+QRectF Label::textBounds() const {
+    QTextLayout layout;
+    return layOut(layout, m_caption, font(), width(), m_alignment);
 }
 
 void Label::paintEvent(QPaintEvent*) {
     QPainter p(this);
     if (!m_transparent) p.fillRect(rect(), toQColor(m_backColor));
     if (m_caption.isEmpty()) return;
+    QTextLayout layout;
+    layOut(layout, m_caption, font(), width(), m_alignment);
     p.setPen(toQColor(m_foreColor));
-    p.drawText(captionRect(), textFlags(), m_caption);
+    layout.draw(&p, QPointF(0, 0));
 }
 
 // ---- Frame ----------------------------------------------------------------------------
 
-Frame::Frame(QWidget* parent) : QWidget(parent) { setAttribute(Qt::WA_OpaquePaintEvent); }
+Frame::Frame(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
 
 void Frame::setCaption(const QString& caption) {
     if (caption == m_caption) return;
@@ -211,8 +263,7 @@ void Frame::setForeColor(Color colour) {
 }
 
 QRect Frame::captionRect() const {
-    return QRect(kFrameIndent, 0, std::max(0, width() - 2 * kFrameIndent),
-                 fontMetrics().height());
+    return QRect(kFrameIndent, 0, std::max(0, width() - 2 * kFrameIndent), fontMetrics().height());
 }
 
 void Frame::paintEvent(QPaintEvent*) {

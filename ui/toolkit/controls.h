@@ -61,6 +61,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     // Whether the face is drawn pressed in.
     virtual bool drawnDown() const { return isDown(); }
 
@@ -97,7 +98,9 @@ protected:
 };
 
 // Label: a caption in ForeColor on BackColor (or on its container when transparent), word
-// wrapped inside the label, aligned left, centred or right, from the top.
+// wrapped inside the label (and broken at line breaks), aligned left, centred or right, from
+// the top. Lines follow each other at the font's height without extra leading, so a
+// two-line caption takes two font heights.
 class Label : public QWidget {
     Q_OBJECT
     Q_PROPERTY(quint32 BackColor READ backColor WRITE setBackColor)
@@ -117,9 +120,10 @@ public:
     bool isTransparent() const { return m_transparent; }
     void setTransparent(bool transparent);
 
-    // The area the caption is laid out in and the QPainter::drawText() flags used for it.
+    // The area the caption is laid out in, and the part of it the laid-out lines take (in
+    // fractional pixels; wider or taller than captionRect() when the caption does not fit).
     QRect captionRect() const { return rect(); }
-    int textFlags() const;
+    QRectF textBounds() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -16,34 +16,60 @@ int virtualKeyCode(int qtKey, Qt::KeyboardModifiers modifiers) {
         return keypad ? kKeyNumpad0 + (qtKey - Qt::Key_0) : qtKey;
     if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F12) return kKeyF1 + (qtKey - Qt::Key_F1);
     switch (qtKey) {
-        case Qt::Key_Backspace: return kKeyBack;
+        case Qt::Key_Backspace:
+            return kKeyBack;
         case Qt::Key_Tab:
-        case Qt::Key_Backtab: return kKeyTab;
+        case Qt::Key_Backtab:
+            return kKeyTab;
         case Qt::Key_Return:
-        case Qt::Key_Enter: return kKeyReturn;
-        case Qt::Key_Shift: return kKeyShift;
-        case Qt::Key_Control: return kKeyControl;
-        case Qt::Key_Alt: return kKeyMenu;
-        case Qt::Key_Pause: return kKeyPause;
-        case Qt::Key_CapsLock: return 20;
-        case Qt::Key_Escape: return kKeyEscape;
-        case Qt::Key_Space: return kKeySpace;
-        case Qt::Key_PageUp: return kKeyPageUp;
-        case Qt::Key_PageDown: return kKeyPageDown;
-        case Qt::Key_End: return kKeyEnd;
-        case Qt::Key_Home: return kKeyHome;
-        case Qt::Key_Left: return kKeyLeft;
-        case Qt::Key_Up: return kKeyUp;
-        case Qt::Key_Right: return kKeyRight;
-        case Qt::Key_Down: return kKeyDown;
-        case Qt::Key_Insert: return kKeyInsert;
-        case Qt::Key_Delete: return kKeyDelete;
-        case Qt::Key_Asterisk: return keypad ? 106 : 0;
-        case Qt::Key_Plus: return keypad ? 107 : 0;
-        case Qt::Key_Minus: return keypad ? 109 : 0;
-        case Qt::Key_Period: return keypad ? 110 : 0;
-        case Qt::Key_Slash: return keypad ? 111 : 0;
-        default: return 0;
+        case Qt::Key_Enter:
+            return kKeyReturn;
+        case Qt::Key_Shift:
+            return kKeyShift;
+        case Qt::Key_Control:
+            return kKeyControl;
+        case Qt::Key_Alt:
+            return kKeyMenu;
+        case Qt::Key_Pause:
+            return kKeyPause;
+        case Qt::Key_CapsLock:
+            return 20;
+        case Qt::Key_Escape:
+            return kKeyEscape;
+        case Qt::Key_Space:
+            return kKeySpace;
+        case Qt::Key_PageUp:
+            return kKeyPageUp;
+        case Qt::Key_PageDown:
+            return kKeyPageDown;
+        case Qt::Key_End:
+            return kKeyEnd;
+        case Qt::Key_Home:
+            return kKeyHome;
+        case Qt::Key_Left:
+            return kKeyLeft;
+        case Qt::Key_Up:
+            return kKeyUp;
+        case Qt::Key_Right:
+            return kKeyRight;
+        case Qt::Key_Down:
+            return kKeyDown;
+        case Qt::Key_Insert:
+            return kKeyInsert;
+        case Qt::Key_Delete:
+            return kKeyDelete;
+        case Qt::Key_Asterisk:
+            return keypad ? 106 : 0;
+        case Qt::Key_Plus:
+            return keypad ? 107 : 0;
+        case Qt::Key_Minus:
+            return keypad ? 109 : 0;
+        case Qt::Key_Period:
+            return keypad ? 110 : 0;
+        case Qt::Key_Slash:
+            return keypad ? 111 : 0;
+        default:
+            return 0;
     }
 }
 
@@ -55,7 +81,7 @@ void KeyPreview::watch(QObject* object) {
     if (!object || !object->isWidgetType()) return;
     const auto* widget = static_cast<QWidget*>(object);
     if (widget != m_window && widget->isWindow()) return;  // an owned window has its own keys
-    object->installEventFilter(this);                        // installed once however often
+    object->installEventFilter(this);                      // installed once however often
     for (QObject* child : object->children()) watch(child);
 }
 

@@ -40,7 +40,9 @@ void AppPath::setOverride(const QString& folder) {
     pathOverride() = withoutTrailingSeparator(folder);
 }
 
-void AppPath::clearOverride() { pathOverride().reset(); }
+void AppPath::clearOverride() {
+    pathOverride().reset();
+}
 
 QString AppPath::file(const QString& name) {
     const QString folder = path();
@@ -110,7 +112,9 @@ QString Forms::nameOf(const QWidget* window) {
     return QString();
 }
 
-int Forms::count() { return int(all().size()); }
+int Forms::count() {
+    return int(all().size());
+}
 
 bool Forms::unload(QWidget* window) {
     if (!window) return false;
@@ -135,7 +139,9 @@ int Forms::unload(const QString& name) {
     return done;
 }
 
-bool Forms::isUnloadingByProgram(const QWidget* window) { return unloading().contains(window); }
+bool Forms::isUnloadingByProgram(const QWidget* window) {
+    return unloading().contains(window);
+}
 
 // ---- Clock --------------------------------------------------------------------------------
 
@@ -146,16 +152,28 @@ std::optional<QDateTime>& fixedNow() {
 }
 }  // namespace
 
-QDateTime Clock::now() { return fixedNow() ? *fixedNow() : QDateTime::currentDateTime(); }
+QDateTime Clock::now() {
+    return fixedNow() ? *fixedNow() : QDateTime::currentDateTime();
+}
 
-int Clock::second() { return now().time().second(); }
+int Clock::second() {
+    return now().time().second();
+}
 
-QString Clock::timeText() { return now().time().toString(QStringLiteral("hh:mm:ss")); }
+QString Clock::timeText() {
+    return now().time().toString(QStringLiteral("hh:mm:ss"));
+}
 
-QString Clock::shortDate() { return QLocale::system().toString(now().date(), QLocale::ShortFormat); }
+QString Clock::shortDate() {
+    return QLocale::system().toString(now().date(), QLocale::ShortFormat);
+}
 
-void Clock::setFixedNow(const QDateTime& moment) { fixedNow() = moment; }
+void Clock::setFixedNow(const QDateTime& moment) {
+    fixedNow() = moment;
+}
 
-void Clock::clearFixedNow() { fixedNow().reset(); }
+void Clock::clearFixedNow() {
+    fixedNow().reset();
+}
 
 }  // namespace vb

@@ -61,7 +61,9 @@ bool clipLine(double x0, double y0, double x1, double y1, int w, int h, QPoint& 
     return true;
 }
 
-QRect spanRect(const Span& x, const Span& y) { return QRect(QPoint(x.lo, y.lo), QPoint(x.hi, y.hi)); }
+QRect spanRect(const Span& x, const Span& y) {
+    return QRect(QPoint(x.lo, y.lo), QPoint(x.hi, y.hi));
+}
 
 }  // namespace
 
@@ -81,7 +83,9 @@ void PictureBox::setScale(double scaleWidth, double scaleHeight) {
     m_userScale = true;
 }
 
-void PictureBox::setTwipsScale() { m_userScale = false; }
+void PictureBox::setTwipsScale() {
+    m_userScale = false;
+}
 
 void PictureBox::setBackColor(Color colour) {
     m_backColor = colour;
@@ -254,13 +258,11 @@ void FormSurface::draw(const Op& op) {
     QRect area;
     if (op.kind == Kind::Line) {
         QPoint a, b;
-        if (!clipLine(op.x1 * f, op.y1 * f, op.x2 * f, op.y2 * f, width(), height(), a, b))
-            return;
+        if (!clipLine(op.x1 * f, op.y1 * f, op.x2 * f, op.y2 * f, width(), height(), a, b)) return;
         area = QRect(a, b).normalized();
     } else {
         Span sx, sy;
-        if (!spanOf(op.x1, op.x2, f, width(), sx) || !spanOf(op.y1, op.y2, f, height(), sy))
-            return;
+        if (!spanOf(op.x1, op.x2, f, width(), sx) || !spanOf(op.y1, op.y2, f, height(), sy)) return;
         area = spanRect(sx, sy);
     }
     if (m_pending.size() < kMaxPending) m_pending.push_back(op);
@@ -272,8 +274,7 @@ void FormSurface::render(QPainter& p, const Op& op) {
     const QColor colour = toQColor(op.colour);
     if (op.kind == Kind::Line) {
         QPoint a, b;
-        if (!clipLine(op.x1 * f, op.y1 * f, op.x2 * f, op.y2 * f, width(), height(), a, b))
-            return;
+        if (!clipLine(op.x1 * f, op.y1 * f, op.x2 * f, op.y2 * f, width(), height(), a, b)) return;
         p.setPen(colour);
         p.drawLine(a, b);
         return;

@@ -9,7 +9,9 @@
 
 namespace vb {
 
-int twipsToPixels(int twips) { return int(std::lround(double(twips) / kTwipsPerPixel)); }
+int twipsToPixels(int twips) {
+    return int(std::lround(double(twips) / kTwipsPerPixel));
+}
 
 QRect twipsRect(int left, int top, int width, int height) {
     return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width),
@@ -31,15 +33,24 @@ namespace {
 
 QPalette::ColorRole systemRole(unsigned index) {
     switch (index) {
-        case 0x05: return QPalette::Base;        // window background
-        case 0x08: return QPalette::Text;        // window text
-        case 0x0D: return QPalette::Highlight;
-        case 0x0E: return QPalette::HighlightedText;
-        case 0x10: return QPalette::Dark;        // button shadow
-        case 0x12: return QPalette::ButtonText;
-        case 0x14: return QPalette::Light;       // 3-D highlight
-        case 0x15: return QPalette::Shadow;      // 3-D dark shadow
-        default: return QPalette::Button;        // button face and everything else
+        case 0x05:
+            return QPalette::Base;  // window background
+        case 0x08:
+            return QPalette::Text;  // window text
+        case 0x0D:
+            return QPalette::Highlight;
+        case 0x0E:
+            return QPalette::HighlightedText;
+        case 0x10:
+            return QPalette::Dark;  // button shadow
+        case 0x12:
+            return QPalette::ButtonText;
+        case 0x14:
+            return QPalette::Light;  // 3-D highlight
+        case 0x15:
+            return QPalette::Shadow;  // 3-D dark shadow
+        default:
+            return QPalette::Button;  // button face and everything else
     }
 }
 

@@ -16,10 +16,16 @@ inline constexpr int kTwipsPerPixel = 15;
 // Twips to pixels, rounded to the nearest pixel (halves away from zero).
 int twipsToPixels(int twips);
 // Twips to pixels without rounding.
-inline constexpr double twipsToPixelsF(double twips) { return twips / kTwipsPerPixel; }
+inline constexpr double twipsToPixelsF(double twips) {
+    return twips / kTwipsPerPixel;
+}
 // Pixels to twips (exact).
-inline constexpr int pixelsToTwips(int pixels) { return pixels * kTwipsPerPixel; }
-inline constexpr double pixelsToTwipsF(double pixels) { return pixels * kTwipsPerPixel; }
+inline constexpr int pixelsToTwips(int pixels) {
+    return pixels * kTwipsPerPixel;
+}
+inline constexpr double pixelsToTwipsF(double pixels) {
+    return pixels * kTwipsPerPixel;
+}
 // A rectangle given as Left, Top, Width, Height in twips, in pixels; each value is rounded
 // on its own, as the design values are.
 QRect twipsRect(int left, int top, int width, int height);

@@ -1,0 +1,218 @@
+// Timers, the program's folder, the open windows by name, the clock.
+#include <QApplication>
+#include <QCloseEvent>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <cstdio>
+
+#include "ui/toolkit/process.h"
+#include "ui/toolkit/timer.h"
+
+using namespace vb;
+
+namespace {
+
+// A window whose close handler may refuse and records whether the program asked.
+class Window : public QWidget {
+public:
+    bool refuse = false;
+    QList<bool> byProgram;
+
+protected:
+    void closeEvent(QCloseEvent* event) override {
+        byProgram.append(Forms::isUnloadingByProgram(this));
+        if (refuse) event->ignore();
+    }
+};
+
+void deleteLaterNow() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+}  // namespace
+
+class TestToolkitServices : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() {
+        AppPath::clearOverride();
+        Clock::clearFixedNow();
+        for (QWidget* w : Forms::all()) delete w;
+    }
+
+    void timerWithIntervalZeroNeverTicks() {
+        Timer timer(0, true);
+        QSignalSpy ticks(&timer, &Timer::Tick);
+        QVERIFY(timer.isEnabled());
+        QVERIFY(!timer.isRunning());
+        QTest::qWait(30);
+        QCOMPARE(ticks.count(), 0);
+        // Enabling it again or setting 0 while it runs gives no ticks either.
+        timer.setEnabled(false);
+        timer.setEnabled(true);
+        Timer running(2, true);
+        QSignalSpy runningTicks(&running, &Timer::Tick);
+        QTRY_VERIFY(runningTicks.count() > 0);
+        running.setInterval(0);
+        QVERIFY(!running.isRunning());
+        runningTicks.clear();
+        QTest::qWait(30);
+        QCOMPARE(runningTicks.count(), 0);
+        QCOMPARE(ticks.count(), 0);
+    }
+
+    void timerTicksOnlyWhileEnabled() {
+        Timer timer;
+        QCOMPARE(timer.interval(), 0);
+        QVERIFY(timer.isEnabled());  // a new timer is enabled, with no interval yet
+        QSignalSpy ticks(&timer, &Timer::Tick);
+        timer.setEnabled(false);
+        timer.setInterval(2);
+        QVERIFY(!timer.isRunning());
+        QTest::qWait(20);
+        QCOMPARE(ticks.count(), 0);
+        timer.setEnabled(true);
+        QVERIFY(timer.isRunning());
+        QTRY_VERIFY(ticks.count() >= 3);
+        timer.setEnabled(false);
+        ticks.clear();
+        QTest::qWait(20);
+        QCOMPARE(ticks.count(), 0);
+    }
+
+    void changingTheIntervalRestartsTheWait() {
+        Timer timer(600000, true);  // ten minutes
+        QSignalSpy ticks(&timer, &Timer::Tick);
+        QVERIFY(timer.isRunning());
+        timer.setInterval(2);  // takes effect now, not after ten minutes
+        QTRY_VERIFY(ticks.count() > 0);
+        QCOMPARE(timer.interval(), 2);
+    }
+
+    void appPathIsTheExecutablesFolder() {
+        const QString path = AppPath::path();
+        QVERIFY(QFileInfo(path).isDir());
+        QVERIFY(!path.endsWith('/'));
+        const QString exe = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+        QVERIFY(QFileInfo::exists(AppPath::file(exe)));
+    }
+
+    void appPathResolvesSymbolicLinks() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString link = dir.filePath("talomir-link");
+        QVERIFY(QFile::link(QCoreApplication::applicationFilePath(), link));
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("TOOLKIT_PRINT_APP_PATH", "1");
+        child.setProcessEnvironment(env);
+        child.start(link, {});
+        QVERIFY(child.waitForFinished(60000));
+        QCOMPARE(child.exitCode(), 0);
+        const QString printed = QString::fromLocal8Bit(child.readAllStandardOutput()).trimmed();
+        QCOMPARE(printed, AppPath::path());
+        QVERIFY(printed != QFileInfo(dir.path()).canonicalFilePath());
+    }
+
+    void appPathCanBeOverridden() {
+        const QString real = AppPath::path();
+        AppPath::setOverride("/tmp/talomir-test/");
+        QCOMPARE(AppPath::path(), QString("/tmp/talomir-test"));
+        QCOMPARE(AppPath::file("TalomirFathers.txt"),
+                 QString("/tmp/talomir-test/TalomirFathers.txt"));
+        AppPath::setOverride("/");
+        QCOMPARE(AppPath::file("TaloVostrun.ini"), QString("/TaloVostrun.ini"));
+        AppPath::clearOverride();
+        QCOMPARE(AppPath::path(), real);
+    }
+
+    void formsByName() {
+        auto* settings = new Window;
+        auto* help = new Window;
+        auto* settings2 = new Window;
+        auto* fathers = new Window;
+        Forms::add("frmSettings", settings);
+        Forms::add("frmHelp", help);
+        Forms::add("frmSettings", settings2);
+        Forms::add("frmTalomiFathers", fathers);
+        Forms::add("frmTalomiFathers", fathers);  // once only
+        QCOMPARE(Forms::count(), 4);
+        QCOMPARE(Forms::find("frmSettings"), settings);
+        QCOMPARE(Forms::find("frmHelp"), help);
+        QCOMPARE(Forms::find("frmOpen"), nullptr);
+        QCOMPARE(Forms::nameOf(settings2), QString("frmSettings"));
+        QCOMPARE(Forms::all(), (QList<QWidget*>{settings, help, settings2, fathers}));
+
+        settings->show();
+        QPointer<QWidget> s1(settings), s2(settings2), h(help);
+        QCOMPARE(Forms::unload("frmSettings"), 2);
+        QCOMPARE(Forms::find("frmSettings"), nullptr);
+        QCOMPARE(settings->byProgram, (QList<bool>{true}));
+        QVERIFY(!settings->isVisible());
+        deleteLaterNow();
+        QVERIFY(s1.isNull());
+        QVERIFY(s2.isNull());
+        QCOMPARE(Forms::all(), (QList<QWidget*>{help, fathers}));
+
+        // A window that refuses to close stays loaded.
+        help->refuse = true;
+        QCOMPARE(Forms::unload("frmHelp"), 0);
+        deleteLaterNow();
+        QVERIFY(!h.isNull());
+        QCOMPARE(Forms::find("frmHelp"), help);
+        // The user's close box is not the program's unload.
+        help->refuse = false;
+        help->close();
+        QCOMPARE(help->byProgram, (QList<bool>{true, false}));
+        QVERIFY(Forms::unload(help));
+        deleteLaterNow();
+        QVERIFY(h.isNull());
+
+        // A destroyed window leaves the collection by itself.
+        delete fathers;
+        QCOMPARE(Forms::count(), 0);
+        QCOMPARE(Forms::find("frmTalomiFathers"), nullptr);
+        QCOMPARE(Forms::unload("frmTalomiFathers"), 0);
+    }
+
+    void windowMayUnloadItselfFromItsHandler() {
+        auto* dialog = new Window;
+        Forms::add("frmEnterName", dialog);
+        QPointer<QWidget> guard(dialog);
+        bool stillThere = false;
+        QTimer::singleShot(0, dialog, [&] {
+            Forms::unload(dialog);
+            stillThere = !guard.isNull();  // code after the unload may still use the window
+        });
+        QTRY_VERIFY(guard.isNull());
+        QVERIFY(stillThere);
+    }
+
+    void clockGivesSecondsAndShortDate() {
+        const QDateTime moment(QDate(2024, 3, 5), QTime(13, 4, 59));
+        Clock::setFixedNow(moment);
+        QCOMPARE(Clock::second(), 59);
+        QCOMPARE(Clock::timeText(), QString("13:04:59"));
+        QVERIFY(Clock::timeText().right(2) == "59");
+        QCOMPARE(Clock::shortDate(),
+                 QLocale::system().toString(QDate(2024, 3, 5), QLocale::ShortFormat));
+        QVERIFY(Clock::shortDate().contains('5'));
+        Clock::clearFixedNow();
+        QVERIFY(Clock::second() >= 0 && Clock::second() <= 59);
+    }
+};
+
+int main(int argc, char** argv) {
+    // Run through a symbolic link by appPathResolvesSymbolicLinks().
+    if (qEnvironmentVariableIsSet("TOOLKIT_PRINT_APP_PATH")) {
+        std::puts(qPrintable(AppPath::path()));
+        return 0;
+    }
+    QApplication app(argc, argv);
+    TestToolkitServices test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_toolkit_services.moc"
