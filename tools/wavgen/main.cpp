@@ -126,33 +126,36 @@ Signal clipRotate() {  // a quick whirr: a rising tone with a fast vibrato
     return s;
 }
 
-// Noise through a low-pass filter whose cut-off glides from c0 to c1, under a swell.
+// Noise through a band-pass filter whose centre glides from c0 to c1, under a swell: the
+// sound of something rushing past.
 Signal swoosh(double seconds, double c0, double c1, uint32_t seed) {
     Signal s(samplesFor(seconds));
     Noise noise(seed);
-    double lp1 = 0, lp2 = 0;
+    double low = 0, band = 0;
+    constexpr double kDamping = 0.6;  // a fairly wide band
     for (std::size_t i = 0; i < s.size(); ++i) {
         const double t = static_cast<double>(i) / kRate;
         const double x = t / seconds;
-        const double cutoff = c0 * std::pow(c1 / c0, x);
-        const double a = 1.0 - std::exp(-kTwoPi * cutoff / kRate);
-        lp1 += a * (noise.next() - lp1);
-        lp2 += a * (lp1 - lp2);
+        const double centre = c0 * std::pow(c1 / c0, x);
+        const double f = 2.0 * std::sin(kPi * centre / kRate);
+        low += f * band;
+        const double high = noise.next() - low - kDamping * band;
+        band += f * high;
         const double swell = std::sin(kPi * std::pow(x, 0.6));
-        s[i] = swell * swell * (lp1 - 0.6 * lp2);
+        s[i] = swell * swell * band;
     }
     return s;
 }
 
 Signal clipDrop1() {
-    Signal s = swoosh(0.28, 3500, 350, 0x2545F491u);
+    Signal s = swoosh(0.28, 2600, 300, 0x2545F491u);
     fadeEnds(s, 0.01);
     normalise(s, 0.6);
     return s;
 }
 
 Signal clipDrop2() {  // a swoosh with a falling whistle in it
-    Signal s = swoosh(0.24, 2800, 500, 0x9E3779B9u);
+    Signal s = swoosh(0.24, 1800, 450, 0x9E3779B9u);
     normalise(s, 1.0);
     Signal tone = glide(0.24, 900, 220, 0.02, 0.09, 0.0);
     for (std::size_t i = 0; i < s.size(); ++i) s[i] = 0.7 * s[i] + 0.35 * tone[i];
