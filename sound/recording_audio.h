@@ -40,7 +40,8 @@ public:
     QStringList lines() const;
     void clear();
 
-    // Load attempts so far (successful or not), optionally for one path only.
+    // Load attempts since construction or the last clear(), successful or not, optionally
+    // for one path only.
     int loadCount() const;
     int loadCount(const QString& path) const;
     // Files of the buffers played, in order of the plays.

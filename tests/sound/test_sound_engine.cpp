@@ -75,21 +75,6 @@ private slots:
         QVERIFY(!soundEvent(SoundEvent::Left).hasTwoClips());
     }
 
-    void clipNamesAndFiles() {
-        const char* names[] = {"mDown1",   "mLeft1",    "mRight1", "mRotate1", "mDrop1",
-                               "mDelLin1", "mTalomir1", "mDrop2",  "mDown2"};
-        const char* files[] = {"down1.WAV",    "left1.WAV", "right1.WAV",
-                               "rotate1.WAV",  "drop1.WAV", "dellin1.WAV",
-                               "talomir1.WAV", "drop2.WAV", "down2.WAV"};
-        for (int i = 0; i < kClipCount; ++i) {
-            QCOMPARE(clipName(Clip(i)), QString(names[i]));
-            QCOMPARE(defaultFileName(Clip(i)), QString(files[i]));
-        }
-        QCOMPARE(kSettingsClipOrder.front(), Clip::mLeft1);
-        QCOMPARE(kSettingsClipOrder[4], Clip::mDrop2);
-        QCOMPARE(kSettingsClipOrder.back(), Clip::mTalomir1);
-    }
-
     // Above 0.5 picks the first clip; 0.5 itself and below, the second.
     void pickDrawsBetweenTwoClips() {
         QCOMPARE(pickClip(SoundEvent::Drop, 0.51f), Clip::mDrop1);
