@@ -1,0 +1,171 @@
+// The sounds the build synthesises, and the way they are put beside the program.
+
+#include <SDL.h>
+
+#include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "sound/sdl_audio_backend.h"
+#include "sound/sound_engine.h"
+#include "sound/wav_decoder.h"
+
+using namespace talomir;
+
+namespace {
+
+// The generator's own output in the build tree, never the player's copies.
+QString stagedSound(const QString& name) {
+    return QStringLiteral(TALOMIR_BIN_DIR "/assets/generated/sound/") + name;
+}
+
+QStringList shippedNames() {
+    QStringList names;
+    for (int i = 0; i < kClipCount; ++i) names << defaultFileName(Clip(i));
+    names << kBkgMusicFileName;
+    return names;
+}
+
+double meanStep(const std::vector<int16_t>& s) {
+    double sum = 0;
+    for (std::size_t i = 1; i < s.size(); ++i) sum += std::abs(s[i] - s[i - 1]);
+    return sum / double(s.size() - 1);
+}
+
+void writeText(const QString& path, const QByteArray& text) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(text);
+}
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+}  // namespace
+
+class TestShippedSounds : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        for (const QString& name : shippedNames())
+            QVERIFY2(
+                QFile::exists(stagedSound(name)),
+                qPrintable(stagedSound(name) + " is missing; build the talomir-assets target"));
+    }
+
+    void everyFileIsPlainPcm() {
+        for (const QString& name : shippedNames()) {
+            WavError error = WavError::None;
+            const auto s = readWavFile(stagedSound(name), &error);
+            QVERIFY2(s, qPrintable(name));
+            QCOMPARE(s->sourceBits, 16);
+            QVERIFY(!s->sourceFloat);
+            QVERIFY(s->sampleRate == 22050 || s->sampleRate == 44100);
+            QVERIFY(s->channels == 1 || s->channels == 2);
+
+            // SDL's own reader takes them as well.
+            SDL_AudioSpec want;
+            Uint8* data = nullptr;
+            Uint32 length = 0;
+            QVERIFY2(SDL_LoadWAV(QFile::encodeName(stagedSound(name)).constData(), &want, &data,
+                                 &length),
+                     SDL_GetError());
+            QCOMPARE(int(want.freq), s->sampleRate);
+            QCOMPARE(int(want.channels), s->channels);
+            QCOMPARE(want.format, Uint16(AUDIO_S16LSB));
+            QCOMPARE(std::size_t(length), s->samples.size() * 2);
+            SDL_FreeWAV(data);
+        }
+    }
+
+    void clipsAreShortAudibleAndClean() {
+        std::vector<std::vector<int16_t>> seen;
+        for (int i = 0; i < kClipCount; ++i) {
+            const QString name = defaultFileName(Clip(i));
+            const auto s = readWavFile(stagedSound(name));
+            QVERIFY(s);
+            const double seconds = double(s->frames()) / s->sampleRate;
+            QVERIFY2(seconds > 0.03 && seconds < 2.0, qPrintable(name));
+            int peak = 0;
+            for (int16_t v : s->samples) peak = std::max(peak, std::abs(int(v)));
+            QVERIFY2(peak > 8000 && peak < 32000, qPrintable(name));  // audible, not clipped
+            // No click at either end.
+            QVERIFY(std::abs(s->samples.front()) < 300 && std::abs(s->samples.back()) < 300);
+            for (const auto& other : seen) QVERIFY2(other != s->samples, qPrintable(name));
+            seen.push_back(s->samples);
+        }
+    }
+
+    void musicIsALongSeamlessLoop() {
+        const QString path = stagedSound(kBkgMusicFileName);
+        const auto s = readWavFile(path);
+        QVERIFY(s);
+        QVERIFY(double(s->frames()) / s->sampleRate >= 20.0);
+        QVERIFY(QFileInfo(path).size() < 3 * 1024 * 1024);
+        int peak = 0;
+        for (int16_t v : s->samples) peak = std::max(peak, std::abs(int(v)));
+        QVERIFY(peak > 8000 && peak < 32000);
+        // Across the loop point the wave moves no more than it does anywhere else.
+        const int c = s->channels;
+        for (int ch = 0; ch < c; ++ch) {
+            const int jump = std::abs(s->samples[ch] - s->samples[s->samples.size() - c + ch]);
+            QVERIFY2(jump <= 3 * meanStep(s->samples) + 50, qPrintable(QString::number(jump)));
+        }
+    }
+
+    void theBackEndLoadsThem() {
+        qputenv("SDL_AUDIODRIVER", "dummy");
+        SdlAudioBackend audio;
+        QVERIFY(audio.ready());
+        for (const QString& name : shippedNames())
+            QVERIFY2(audio.load(stagedSound(name)), qPrintable(name));
+    }
+
+    // The build copies a file only where none is: the player's own files stay.
+    void shippingNeverOverwrites() {
+        const QString cmake = QStandardPaths::findExecutable("cmake");
+        if (cmake.isEmpty()) QSKIP("cmake is not on the path");
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QDir(dir.path()).mkpath("src");
+        QDir(dir.path()).mkpath("bin/sound");
+        writeText(dir.filePath("src/a.WAV"), "new a");
+        writeText(dir.filePath("src/b.WAV"), "new b");
+        writeText(dir.filePath("src/TaloVostrun.ini"), "new settings");
+        writeText(dir.filePath("bin/sound/b.WAV"), "player's b");
+        const QString manifest = dir.filePath("manifest.txt");
+        writeText(manifest, QStringLiteral("%1/src/a.WAV|%1/bin/sound/a.WAV\n"
+                                           "%1/src/b.WAV|%1/bin/sound/b.WAV\n"
+                                           "%1/src/TaloVostrun.ini|%1/bin/deep/TaloVostrun.ini\n")
+                                .arg(dir.path())
+                                .toUtf8());
+        const QStringList args = {"-DTALOMIR_SHIP_MANIFEST=" + manifest, "-P",
+                                  TALOMIR_SOURCE_DIR "/assets/assets.cmake"};
+        auto ship = [&] {
+            QProcess p;
+            p.start(cmake, args);
+            QVERIFY(p.waitForFinished(60000));
+            QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(p.exitCode(), 0);
+        };
+        ship();
+        QCOMPARE(readAll(dir.filePath("bin/sound/a.WAV")), QByteArray("new a"));
+        QCOMPARE(readAll(dir.filePath("bin/sound/b.WAV")), QByteArray("player's b"));
+        QCOMPARE(readAll(dir.filePath("bin/deep/TaloVostrun.ini")), QByteArray("new settings"));
+
+        // The player changes a copy the build made; the next build leaves it too.
+        writeText(dir.filePath("bin/sound/a.WAV"), "player's a");
+        writeText(dir.filePath("src/b.WAV"), "newer b");
+        ship();
+        QCOMPARE(readAll(dir.filePath("bin/sound/a.WAV")), QByteArray("player's a"));
+        QCOMPARE(readAll(dir.filePath("bin/sound/b.WAV")), QByteArray("player's b"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestShippedSounds)
+#include "test_shipped_sounds.moc"

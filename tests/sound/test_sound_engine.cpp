@@ -1,0 +1,362 @@
+// The clips, the music and the event table, driven against the recording back end.
+
+#include <QDateTime>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "sound/recording_audio.h"
+#include "sound/sound_engine.h"
+
+using namespace talomir;
+
+namespace {
+
+void writeBytes(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+// An engine whose nine clips point at files of their own, switched on, and the event sounds on.
+struct Rig {
+    QTemporaryDir dir;
+    RecordingAudio audio;
+    SoundEngine engine{audio};
+
+    Rig() {
+        for (int i = 0; i < kClipCount; ++i) {
+            const Clip c = Clip(i);
+            const QString path = dir.filePath(defaultFileName(c));
+            writeBytes(path, "RIFF");
+            engine.clip(c).setDMCtrlPath(path);
+            engine.clip(c).setDMCtrlEnabled(true);
+        }
+        engine.setEnableSoundControl(true);
+    }
+    QString file(Clip c) const { return dir.filePath(defaultFileName(c)); }
+    QString file(const char* name) const { return dir.filePath(name); }
+};
+
+}  // namespace
+
+class TestSoundEngine : public QObject {
+    Q_OBJECT
+
+private slots:
+    void eventTableNamesTheClips() {
+        struct Row {
+            SoundEvent event;
+            const char* name;
+            Clip first, second;
+            int number;
+        };
+        const Row expected[] = {
+            {SoundEvent::Drop, "Бросить", Clip::mDrop1, Clip::mDrop2, 6},
+            {SoundEvent::Landing, "Приземление", Clip::mDown1, Clip::mDown2, 2},
+            {SoundEvent::Left, "Влево", Clip::mLeft1, Clip::mLeft1, 3},
+            {SoundEvent::Right, "Вправо", Clip::mRight1, Clip::mRight1, 4},
+            {SoundEvent::Rotate, "Вращение", Clip::mRotate1, Clip::mRotate1, 5},
+            {SoundEvent::DeleteLines, "Удаление линиий", Clip::mDelLin1, Clip::mDelLin1, 7},
+            {SoundEvent::TalomirFigure, "Появление Talomir-фигурки", Clip::mTalomir1,
+             Clip::mTalomir1, 1},
+        };
+        QCOMPARE(soundEvents().size(), std::size(expected));
+        for (std::size_t i = 0; i < std::size(expected); ++i) {
+            const SoundEventInfo& e = soundEvents()[i];
+            QCOMPARE(e.event, expected[i].event);
+            QCOMPARE(e.name.toString(), QString::fromUtf8(expected[i].name));
+            QCOMPARE(e.first, expected[i].first);
+            QCOMPARE(e.second, expected[i].second);
+            QCOMPARE(int(e.number), expected[i].number);
+            QCOMPARE(&soundEvent(e.event), &e);
+        }
+        QVERIFY(soundEvent(SoundEvent::Drop).hasTwoClips());
+        QVERIFY(!soundEvent(SoundEvent::Left).hasTwoClips());
+    }
+
+    // Above 0.5 picks the first clip; 0.5 itself and below, the second.
+    void pickDrawsBetweenTwoClips() {
+        QCOMPARE(pickClip(SoundEvent::Drop, 0.51f), Clip::mDrop1);
+        QCOMPARE(pickClip(SoundEvent::Drop, 0.5f), Clip::mDrop2);
+        QCOMPARE(pickClip(SoundEvent::Drop, 0.0f), Clip::mDrop2);
+        QCOMPARE(pickClip(SoundEvent::Landing, 0.99f), Clip::mDown1);
+        QCOMPARE(pickClip(SoundEvent::Landing, 0.2f), Clip::mDown2);
+        QCOMPARE(pickClip(SoundEvent::Rotate, 0.1f), Clip::mRotate1);
+        QCOMPARE(pickClip(SoundEvent::Rotate, 0.9f), Clip::mRotate1);
+    }
+
+    void playEventSoundByNumber() {
+        Rig rig;
+        const Clip byNumber[] = {Clip::mTalomir1, Clip::mDown1, Clip::mLeft1,  Clip::mRight1,
+                                 Clip::mRotate1,  Clip::mDrop1, Clip::mDelLin1};
+        for (int n = 1; n <= 7; ++n) {
+            rig.audio.clear();
+            rig.engine.Play_Event_Sound(uint8_t(n));
+            QCOMPARE(rig.audio.playedPaths(), QStringList{rig.file(byNumber[n - 1])});
+        }
+        rig.audio.clear();
+        for (int n : {0, 8, 9, 100, 255}) rig.engine.Play_Event_Sound(uint8_t(n));
+        QVERIFY(rig.audio.ops().empty());
+    }
+
+    void soundControlSilencesClipsButNotMusic() {
+        Rig rig;
+        rig.engine.setEnableSoundControl(false);
+        for (int i = 0; i < kClipCount; ++i) rig.engine.play(Clip(i));
+        for (int n = 0; n < 10; ++n) rig.engine.Play_Event_Sound(uint8_t(n));
+        QVERIFY(rig.audio.ops().empty());  // not even a file is loaded
+
+        const QString music = rig.file("music.wav");
+        writeBytes(music, "RIFF");
+        rig.engine.music().PlayBkgMusic(music);
+        QVERIFY(rig.engine.music().blnBkgPlaying());
+        QCOMPARE(rig.audio.playedPaths(), QStringList{music});
+    }
+
+    void clipSwitchSilencesOnlyThatClip() {
+        Rig rig;
+        rig.engine.clip(Clip::mDrop1).setDMCtrlEnabled(false);
+        rig.engine.play(Clip::mDrop1);
+        QVERIFY(rig.audio.ops().empty());
+        // The pick comes first: a switched-off pick is silent, the other clip is not tried.
+        rig.engine.playEvent(SoundEvent::Drop, 0.7f);
+        QVERIFY(rig.audio.ops().empty());
+        rig.engine.playEvent(SoundEvent::Drop, 0.3f);
+        QCOMPARE(rig.audio.playedPaths(), QStringList{rig.file(Clip::mDrop2)});
+    }
+
+    void playSetsVolumeAndStartsFromTheBeginning() {
+        Rig rig;
+        rig.engine.clip(Clip::mLeft1).setDMCtrlVolume(-1200);
+        rig.engine.play(Clip::mLeft1);
+        QCOMPARE(rig.audio.lines(), (QStringList{"load 1 " + rig.file(Clip::mLeft1), "rewind 1",
+                                                 "volume 1 -1200", "play 1 once"}));
+        // Values far out of range are handed on as they are; the back end clamps them.
+        rig.audio.clear();
+        rig.engine.clip(Clip::mLeft1).setDMCtrlVolume(5000);
+        rig.engine.play(Clip::mLeft1);
+        QVERIFY(rig.audio.lines().contains("volume 1 5000"));
+    }
+
+    void repeatedClipCutsOffItsPreviousPlay() {
+        Rig rig;
+        rig.engine.play(Clip::mRotate1);
+        rig.audio.clear();
+        rig.engine.play(Clip::mRotate1);
+        QCOMPARE(rig.audio.lines(),
+                 (QStringList{"stop 1", "rewind 1", "volume 1 0", "play 1 once"}));
+        // A different clip sounds on a buffer of its own and stops nothing.
+        rig.audio.clear();
+        rig.engine.play(Clip::mLeft1);
+        QCOMPARE(rig.audio.lines(), (QStringList{"load 2 " + rig.file(Clip::mLeft1), "rewind 2",
+                                                 "volume 2 0", "play 2 once"}));
+    }
+
+    void unchangedFileIsDecodedOnce() {
+        Rig rig;
+        for (int k = 0; k < 5; ++k) rig.engine.play(Clip::mDown1);
+        QCOMPARE(rig.audio.loadCount(), 1);
+        QCOMPARE(rig.audio.liveBuffers(), 1);
+        // Setting the same path again changes nothing either.
+        rig.engine.clip(Clip::mDown1).setDMCtrlPath(rig.file(Clip::mDown1));
+        rig.engine.play(Clip::mDown1);
+        QCOMPARE(rig.audio.loadCount(), 1);
+    }
+
+    void changedFileIsDecodedAgain() {
+        Rig rig;
+        const QString path = rig.file(Clip::mDown1);
+        rig.engine.play(Clip::mDown1);
+        QCOMPARE(rig.audio.loadCount(path), 1);
+
+        // Same size, new modification time.
+        writeBytes(path, "RIFX");
+        {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+                                  QFileDevice::FileModificationTime));
+        }
+        rig.audio.clear();
+        rig.engine.play(Clip::mDown1);
+        QCOMPARE(rig.audio.lines(), (QStringList{"stop 1", "release 1", "load 2 " + path,
+                                                 "rewind 2", "volume 2 0", "play 2 once"}));
+
+        // A new size.
+        writeBytes(path, "RIFF and more");
+        rig.engine.play(Clip::mDown1);
+        QCOMPARE(rig.audio.loadCount(path), 2);
+        QCOMPARE(rig.audio.liveBuffers(), 1);
+
+        // Another path.
+        rig.engine.clip(Clip::mDown1).setDMCtrlPath(rig.file(Clip::mDown2));
+        rig.engine.play(Clip::mDown1);
+        QCOMPARE(rig.audio.playedPaths().last(), rig.file(Clip::mDown2));
+    }
+
+    void missingOrBrokenFilesAreSilent() {
+        Rig rig;
+        const QString missing = rig.file("not-there.wav");
+        rig.engine.clip(Clip::mLeft1).setDMCtrlPath(missing);
+        rig.engine.play(Clip::mLeft1);
+        rig.engine.play(Clip::mLeft1);
+        // Tried once; the same missing file is not looked for again at every play.
+        QCOMPARE(rig.audio.lines(), QStringList{"load-failed " + missing});
+        // Once it appears, it plays.
+        writeBytes(missing, "RIFF");
+        rig.engine.play(Clip::mLeft1);
+        QCOMPARE(rig.audio.playedPaths(), QStringList{missing});
+
+        // An empty path loads nothing and plays nothing, and the next clip works.
+        rig.audio.clear();
+        rig.engine.clip(Clip::mRight1).setDMCtrlPath(QString());
+        rig.engine.play(Clip::mRight1);
+        QVERIFY(rig.audio.ops().empty());
+        rig.engine.play(Clip::mRotate1);
+        QCOMPARE(rig.audio.playedPaths(), QStringList{rig.file(Clip::mRotate1)});
+
+        // A file the back end cannot decode.
+        rig.audio.clear();
+        rig.audio.failPath(rig.file(Clip::mDrop1));
+        rig.engine.play(Clip::mDrop1);
+        rig.engine.play(Clip::mDrop1);
+        QCOMPARE(rig.audio.lines(), QStringList{"load-failed " + rig.file(Clip::mDrop1)});
+    }
+
+    void newClipIsEmptyAndOff() {
+        RecordingAudio audio;
+        SoundSwitches switches;
+        switches.EnableSoundControl = true;
+        clsDMCtrl clip(audio, switches);
+        QVERIFY(clip.DMCtrlPath().isEmpty());
+        QCOMPARE(clip.DMCtrlEnabled(), false);
+        QCOMPARE(clip.DMCtrlVolume(), int16_t(0));
+        clip.DMCtrlPlay();
+        QVERIFY(audio.ops().empty());
+        SoundEngine engine(audio);
+        QCOMPARE(engine.EnableSoundControl(), false);
+        QCOMPARE(engine.EnableLoop(), false);
+    }
+
+    void musicStartStopResumeAndRestart() {
+        Rig rig;
+        DirectSound& music = rig.engine.music();
+        const QString a = rig.file("a.wav"), b = rig.file("b.wav");
+        writeBytes(a, "RIFF");
+        writeBytes(b, "RIFF");
+
+        music.PlayBkgMusic(a);
+        QCOMPARE(rig.audio.lines(), (QStringList{"load 1 " + a, "play 1 loop", "rewind 1"}));
+        QVERIFY(music.blnBkgPlaying());
+        QCOMPARE(music.strBkgPath(), a);
+
+        // Stop keeps the position; resume goes on from it without a rewind.
+        rig.audio.clear();
+        music.StopBkgMusic();
+        QVERIFY(music.blnBkgPlaying());
+        music.ResumeBkgMusic();
+        QCOMPARE(rig.audio.lines(), (QStringList{"stop 1", "play 1 loop"}));
+
+        music.SetBkgVolume(-700);
+        music.SetBkgPan(2500);
+        QCOMPARE(music.intBkgVolume(), int16_t(-700));
+        QCOMPARE(rig.audio.lines().mid(2), (QStringList{"volume 1 -700", "pan 1 2500"}));
+
+        // A new start replaces the buffer and begins at the file's start.
+        rig.audio.clear();
+        music.StopBkgMusic();
+        music.PlayBkgMusic(b);
+        QCOMPARE(rig.audio.lines(), (QStringList{"stop 1", "stop 1", "release 1", "load 2 " + b,
+                                                 "play 2 loop", "rewind 2"}));
+        QCOMPARE(music.strBkgPath(), b);
+        QCOMPARE(rig.audio.liveBuffers(), 1);
+    }
+
+    void musicThatCannotStartOnlyStoresTheVolume() {
+        Rig rig;
+        DirectSound& music = rig.engine.music();
+        const QString good = rig.file("a.wav"), missing = rig.file("gone.wav");
+        writeBytes(good, "RIFF");
+        music.PlayBkgMusic(good);
+        music.PlayBkgMusic(missing);  // the old music goes, nothing replaces it
+        QVERIFY(!music.blnBkgPlaying());
+        QCOMPARE(music.strBkgPath(), missing);
+        QCOMPARE(rig.audio.liveBuffers(), 0);
+
+        rig.audio.clear();
+        music.SetBkgVolume(-2500);
+        music.SetBkgPan(3000);
+        music.StopBkgMusic();
+        music.ResumeBkgMusic();
+        rig.engine.SetBkgPan(-3000);
+        QVERIFY(rig.audio.ops().empty());
+        QCOMPARE(music.intBkgVolume(), int16_t(-2500));
+
+        // Before any start at all, the same.
+        RecordingAudio quiet;
+        DirectSound fresh(quiet);
+        fresh.SetBkgVolume(-100);
+        fresh.ResumeBkgMusic();
+        QVERIFY(quiet.ops().empty());
+        QCOMPARE(fresh.intBkgVolume(), int16_t(-100));
+        QVERIFY(!fresh.blnBkgPlaying());
+    }
+
+    void sweepRunsBetweenTheTurningPoints() {
+        Rig rig;
+        const QString music = rig.file("m.wav");
+        writeBytes(music, "RIFF");
+        rig.engine.music().PlayBkgMusic(music);
+        rig.engine.setEnableLoop(true);
+        rig.engine.ResetMusicSweep();
+        rig.audio.clear();
+        for (int k = 0; k < 26; ++k) rig.engine.MusicSweepStep(1000);
+        QStringList pans;
+        for (const AudioOp& op : rig.audio.ops()) {
+            QCOMPARE(op.kind, AudioOp::Kind::SetPan);
+            pans << QString::number(op.value);
+        }
+        // The value is applied before it is tested, so the sweep overshoots by one step.
+        QCOMPARE(pans.join(' '), QString("-5000 -4000 -3000 -2000 -1000 0 1000 2000 3000 4000 "
+                                         "5000 6000 5000 4000 3000 2000 1000 0 -1000 -2000 "
+                                         "-3000 -4000 -5000 -6000 -5000 -4000"));
+
+        // A new game starts again at -5000 moving right.
+        rig.engine.ResetMusicSweep();
+        QCOMPARE(rig.engine.MusicSweep(), int16_t(-5000));
+        QCOMPARE(rig.engine.MusicSweepDir(), int16_t(1));
+
+        // With no speed the pan stays left of centre.
+        rig.audio.clear();
+        for (int k = 0; k < 5; ++k) rig.engine.MusicSweepStep(0);
+        for (const AudioOp& op : rig.audio.ops()) QCOMPARE(op.value, -5000);
+        QCOMPARE(rig.audio.ops().size(), std::size_t(5));
+
+        // Music off: no pan calls, the sweep waits.
+        rig.engine.setEnableLoop(false);
+        rig.audio.clear();
+        rig.engine.MusicSweepStep(1000);
+        QVERIFY(rig.audio.ops().empty());
+        QCOMPARE(rig.engine.MusicSweep(), int16_t(-5000));
+    }
+
+    // A step size from a hand-edited settings file would leave the 16-bit range.
+    void sweepWithHugeStepStaysInRange() {
+        RecordingAudio audio;
+        SoundEngine engine(audio);
+        engine.setEnableLoop(true);
+        int turns = 0;
+        int16_t dir = engine.MusicSweepDir();
+        for (int k = 0; k < 50; ++k) {
+            engine.MusicSweepStep(32767);
+            if (engine.MusicSweepDir() != dir) ++turns;
+            dir = engine.MusicSweepDir();
+            QVERIFY(engine.MusicSweep() >= -32768 && engine.MusicSweep() <= 32767);
+        }
+        QVERIFY(turns > 10);  // it keeps sweeping instead of sticking at an end
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSoundEngine)
+#include "test_sound_engine.moc"
