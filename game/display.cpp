@@ -4,13 +4,6 @@
 
 namespace talomir {
 
-const char* clipName(Clip c) {
-    static const char* const names[] = {"mDown1",  "mLeft1",    "mRight1", "mRotate1", "mDrop1",
-                                        "mDelLin1", "mTalomir1", "mDrop2",  "mDown2"};
-    const auto i = static_cast<std::size_t>(c);
-    return i < std::size(names) ? names[i] : "";
-}
-
 Display::Display() {
     // Design-time appearance of the controls the rules write.
     auto label = [this](Ctl c, const char* caption, Colour fore, bool visible = true) {

@@ -64,7 +64,6 @@ enum class Clip : std::uint8_t {
     mDown2,
     Count
 };
-const char* clipName(Clip c);
 
 struct ControlState {
     QString Caption;

@@ -11,21 +11,11 @@
 #include "sound/audio_backend.h"
 #include "sound/clsdmctrl.h"
 #include "sound/direct_sound.h"
+#include "game/display.h"
 
 namespace talomir {
 
-// The clips, in the order the main window creates them.
-enum class Clip : uint8_t {
-    mDown1,
-    mLeft1,
-    mRight1,
-    mRotate1,
-    mDrop1,
-    mDelLin1,
-    mTalomir1,
-    mDrop2,
-    mDown2
-};
+// The clips (Clip, in the order the main window creates them) are the model's.
 inline constexpr int kClipCount = 9;
 
 // The order of the clip records in the settings file.
