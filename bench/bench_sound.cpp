@@ -58,43 +58,43 @@ struct ClipFiles {
     }
 };
 
-SoundSwitches soundOn() {
-    SoundSwitches s;
-    s.EnableSoundControl = true;
-    return s;
+// A clip on the given back end with the event sounds on, its file decoded once.
+struct ClipRig {
+    ClipFiles files;
+    SoundSwitches on{true, false};
+    clsDMCtrl clip;
+    explicit ClipRig(AudioBackend& audio) : clip(audio, on) {
+        clip.setDMCtrlPath(files.a);
+        clip.setDMCtrlEnabled(true);
+        clip.DMCtrlPlay();
+    }
+};
+
+// The silent SDL output, so that the figures do not depend on a sound card.
+bool openDummy(SdlAudioBackend& audio, benchmark::State& state) {
+    ::setenv("SDL_AUDIODRIVER", "dummy", 1);  // read when the output opens
+    if (audio.ready()) return true;
+    state.SkipWithError("no SDL output");
+    return false;
 }
 
 void BM_CachedClipPlay_SdlDummy(benchmark::State& state) {
-    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
-    ClipFiles files;
     SdlAudioBackend audio;
-    if (!audio.ready()) {
-        state.SkipWithError("no SDL output");
-        return;
-    }
-    const SoundSwitches on = soundOn();
-    clsDMCtrl clip(audio, on);
-    clip.setDMCtrlPath(files.a);
-    clip.setDMCtrlEnabled(true);
-    clip.DMCtrlPlay();  // decodes once
-    for (auto _ : state) clip.DMCtrlPlay();
+    if (!openDummy(audio, state)) return;
+    ClipRig rig(audio);
+    for (auto _ : state) rig.clip.DMCtrlPlay();
     state.counters["file_loads"] = audio.fileLoads();
 }
 BENCHMARK(BM_CachedClipPlay_SdlDummy);
 
 void BM_CachedClipPlay_Recording(benchmark::State& state) {
-    ClipFiles files;
     RecordingAudio audio;
-    const SoundSwitches on = soundOn();
-    clsDMCtrl clip(audio, on);
-    clip.setDMCtrlPath(files.a);
-    clip.setDMCtrlEnabled(true);
-    clip.DMCtrlPlay();
+    ClipRig rig(audio);
     audio.clear();
     int plays = 0;
     int loads = 0;
     for (auto _ : state) {
-        clip.DMCtrlPlay();
+        rig.clip.DMCtrlPlay();
         if (++plays % 4096 == 0) {  // keep the log small
             loads += audio.loadCount();
             audio.clear();
@@ -107,21 +107,14 @@ BENCHMARK(BM_CachedClipPlay_Recording);
 // Alternating between two files makes every play decode its file, as a play without a cache
 // would.
 void BM_DecodingClipPlay_SdlDummy(benchmark::State& state) {
-    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
-    ClipFiles files;
     SdlAudioBackend audio;
-    if (!audio.ready()) {
-        state.SkipWithError("no SDL output");
-        return;
-    }
-    const SoundSwitches on = soundOn();
-    clsDMCtrl clip(audio, on);
-    clip.setDMCtrlEnabled(true);
+    if (!openDummy(audio, state)) return;
+    ClipRig rig(audio);
     bool flip = false;
     for (auto _ : state) {
-        clip.setDMCtrlPath(flip ? files.a : files.b);
+        rig.clip.setDMCtrlPath(flip ? rig.files.a : rig.files.b);
         flip = !flip;
-        clip.DMCtrlPlay();
+        rig.clip.DMCtrlPlay();
     }
     state.counters["file_loads"] = audio.fileLoads();
 }

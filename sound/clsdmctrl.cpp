@@ -3,7 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#if defined(__unix__) || defined(__APPLE__)
+#if defined(__unix__)
 #include <sys/stat.h>
 #endif
 
@@ -13,20 +13,15 @@ FileStamp FileStamp::of(const QString& path) {
     FileStamp stamp;
     stamp.path = path;
     if (path.isEmpty()) return stamp;
-#if defined(__unix__) || defined(__APPLE__)
+#if defined(__unix__)
     // One stat call; its change time also catches a file replaced by a copy that kept the
     // size and modification time of the old one.
     struct stat st;
     if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode)) return stamp;
     stamp.exists = true;
     stamp.size = st.st_size;
-#if defined(__APPLE__)
-    stamp.modifiedNs = st.st_mtimespec.tv_sec * 1000000000LL + st.st_mtimespec.tv_nsec;
-    stamp.changedNs = st.st_ctimespec.tv_sec * 1000000000LL + st.st_ctimespec.tv_nsec;
-#else
     stamp.modifiedNs = st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec;
     stamp.changedNs = st.st_ctim.tv_sec * 1000000000LL + st.st_ctim.tv_nsec;
-#endif
     stamp.inode = static_cast<quint64>(st.st_ino);
 #else
     const QFileInfo info(path);

@@ -10,7 +10,7 @@
 #include <set>
 #include <vector>
 
-#if defined(__unix__) || defined(__APPLE__)
+#if defined(__unix__)
 #include <fcntl.h>
 #include <unistd.h>
 #endif
@@ -32,7 +32,7 @@ bool outputTaken = false;
 class QuietStderr {
 public:
     QuietStderr() {
-#if defined(__unix__) || defined(__APPLE__)
+#if defined(__unix__)
         std::fflush(stderr);
         saved_ = ::fcntl(2, F_DUPFD_CLOEXEC, 0);
         const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
@@ -41,7 +41,7 @@ public:
 #endif
     }
     ~QuietStderr() {
-#if defined(__unix__) || defined(__APPLE__)
+#if defined(__unix__)
         std::fflush(stderr);
         if (saved_ >= 0) {
             ::dup2(saved_, 2);

@@ -108,30 +108,18 @@ private slots:
         QCOMPARE(QString::fromLocal8Bit(captured.readAll()), QString());
     }
 
-    void gainFollowsTheUnits() {
-        auto near = [](float a, double b) { return std::abs(a - b) <= 1e-6 + 1e-4 * b; };
-        StereoGain g = gainFor(0, 0);
-        QVERIFY(near(g.left, 1) && near(g.right, 1));
-        g = gainFor(-2000, 0);  // -20 dB
-        QVERIFY(near(g.left, 0.1) && near(g.right, 0.1));
-        g = gainFor(-10000, 0);
-        QVERIFY(near(g.left, 1e-5) && near(g.right, 1e-5));
-        g = gainFor(-30000, 0);  // clamped to silence
-        QVERIFY(near(g.left, 1e-5));
-        g = gainFor(800, 0);  // no gain above full volume
-        QVERIFY(near(g.left, 1) && near(g.right, 1));
-        g = gainFor(0, 10000);  // right only
-        QVERIFY(near(g.left, 1e-5) && near(g.right, 1));
-        g = gainFor(0, 5000);
-        QVERIFY(near(g.left, 0.0031623) && near(g.right, 1));
-        g = gainFor(0, -3000);
-        QVERIFY(near(g.left, 1) && near(g.right, 0.0316228));
-        g = gainFor(0, 25000);  // clamped
-        QVERIFY(near(g.left, 1e-5) && near(g.right, 1));
-        g = gainFor(-1000, -1000);  // both apply
-        QVERIFY(near(g.left, 0.316228) && near(g.right, 0.1));
-        QCOMPARE(clampVolume(-32768), -10000);
-        QCOMPARE(clampPan(32767), 10000);
+    // The levels themselves are measured on the output in the disk test; here the ends of
+    // the ranges, where values are clamped rather than refused.
+    void gainClampsOutOfRangeValues() {
+        auto same = [](StereoGain a, StereoGain b) {
+            return std::abs(a.left - b.left) < 1e-9 && std::abs(a.right - b.right) < 1e-9;
+        };
+        QVERIFY(same(gainFor(800, 0), StereoGain{1, 1}));
+        QVERIFY(same(gainFor(-30000, 0), gainFor(-10000, 0)));
+        QVERIFY(std::abs(gainFor(-10000, 0).left - 1e-5) < 1e-9);
+        QVERIFY(same(gainFor(0, 25000), gainFor(0, 10000)));
+        QVERIFY(same(gainFor(0, -32768), gainFor(0, -10000)));
+        QVERIFY(same(gainFor(-1000, -1000), StereoGain{float(std::pow(10, -0.5)), 0.1f}));
     }
 
     void loadsEveryPcmLayout_data() {
@@ -256,14 +244,6 @@ private slots:
         QCOMPARE(audio.fileLoads(), 3);
     }
 
-    void onlyOneBackEndHoldsTheOutput() {
-        SdlAudioBackend first;
-        QVERIFY(first.ready());
-        SdlAudioBackend second;
-        QVERIFY(!second.ready());
-        QVERIFY(!second.createBuffer(toneSound(0.1)));
-    }
-
     void buffersOutlivingTheBackEndAreHarmless() {
         auto audio = std::make_unique<SdlAudioBackend>();
         auto buffer = audio->createBuffer(toneSound(1.0));
@@ -277,10 +257,12 @@ private slots:
         buffer->play(false);
         QCOMPARE(SdlAudioBackend::stateOf(*buffer), State::Stopped);
         buffer.reset();
-        // The output is free again for a new back end.
+        // The output is one per process: free again once its holder is gone.
         SdlAudioBackend again;
         QVERIFY(again.ready());
-        QVERIFY(again.outputRate() > 0);
+        SdlAudioBackend second;
+        QVERIFY(!second.ready());
+        QVERIFY(!second.createBuffer(toneSound(0.1)));
     }
 };
 
