@@ -31,6 +31,7 @@ endif()
 
 # Files kept in this folder, by name; each lands under the same name beside the executables.
 set(TALOMIR_SHIPPED_FILES
+    TaloVostrun.ini
 )
 
 # The generator writes into a staging folder of the build tree (tests read the shipped

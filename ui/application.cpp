@@ -1,0 +1,101 @@
+#include "ui/application.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "ui/toolkit/units.h"
+
+namespace talomir::ui {
+
+namespace {
+QPointF toTwips(QPoint p) {
+    return {vb::pixelsToTwipsF(p.x()), vb::pixelsToTwipsF(p.y())};
+}
+QPoint toPixels(QPointF t) {
+    return {static_cast<int>(std::lround(vb::twipsToPixelsF(t.x()))),
+            static_cast<int>(std::lround(vb::twipsToPixelsF(t.y())))};
+}
+}  // namespace
+
+QPoint MainWindowPlaces::reachable(QPoint p, QSize frame) {
+    // Some part of the caption bar must lie on a screen.
+    const QPoint probe = p + QPoint(std::min(frame.width(), 40), 8);
+    if (QGuiApplication::screenAt(probe)) return p;
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (!primary) return p;
+    const QRect area = primary->availableGeometry();
+    return {area.left() + std::max(0, std::min(p.x() - area.left(), area.width() - frame.width())),
+            area.top() + std::max(0, std::min(p.y() - area.top(), area.height() - frame.height()))};
+}
+
+QWidget* MainWindowPlaces::side(::talomir::SideWindow w) const {
+    switch (w) {
+        case ::talomir::SideWindow::TalomirFathers: return main_.frmTalomiFathers();
+        case ::talomir::SideWindow::Statistic: return main_.frmStatistic();
+        case ::talomir::SideWindow::Future: return main_.frmFuture();
+    }
+    return nullptr;
+}
+
+QPointF MainWindowPlaces::mainPosition() const {
+    return toTwips(main_.frameGeometry().topLeft());
+}
+
+void MainWindowPlaces::setMainPosition(QPointF twips) {
+    main_.move(reachable(toPixels(twips), main_.frameGeometry().size()));
+}
+
+bool MainWindowPlaces::sideVisible(::talomir::SideWindow w) const {
+    return side(w)->isVisible();
+}
+
+void MainWindowPlaces::setSideVisible(::talomir::SideWindow w, bool visible) {
+    // Through the window's check button, so button and window agree.
+    const Ctl check = w == ::talomir::SideWindow::TalomirFathers ? Ctl::chkRec
+                      : w == ::talomir::SideWindow::Statistic    ? Ctl::chkStat
+                                                      : Ctl::chkFuture;
+    main_.game().setCheckValue(check, visible ? 1 : 0);
+    if (visible && !side(w)->isVisible()) side(w)->show();
+}
+
+QPointF MainWindowPlaces::sidePosition(::talomir::SideWindow w) const {
+    return toTwips(side(w)->frameGeometry().topLeft());
+}
+
+void MainWindowPlaces::setSidePosition(::talomir::SideWindow w, QPointF twips) {
+    QWidget* window = side(w);
+    window->move(reachable(toPixels(twips), window->frameGeometry().size()));
+}
+
+Application::Application(const QString& folder, AudioBackend* audio)
+    : records_(QDir(folder).filePath(QStringLiteral("TalomirFathers.txt"))) {
+    if (!audio) {
+        sdl_ = std::make_unique<SdlAudioBackend>();
+        audio = sdl_.get();
+    }
+    engine_ = std::make_unique<SoundEngine>(*audio);
+    main_ = std::make_unique<FrmMain>(rng_, clock_, &records_);
+    bridge_ = std::make_unique<SoundBridge>(*engine_);
+    main_->game().display.addObserver(bridge_.get());
+    places_ = std::make_unique<MainWindowPlaces>(*main_);
+    Game& game = main_->game();
+    settings_ = std::make_unique<SettingsFile>(folder, *places_, *engine_, game.EnableLoop,
+                                               game.SpeedChange);
+    MainWindowHooks hooks;
+    hooks.firstLoad = [this] { settings_->Load_Settings(); };
+    hooks.saveSettings = [this] { settings_->Save_Settings(); };
+    main_->setHooks(std::move(hooks));
+}
+
+Application::~Application() {
+    main_->game().display.removeObserver(bridge_.get());
+}
+
+void Application::start() {
+    main_->Form_Load();
+    main_->show();
+    main_->focusWell();
+}
+
+}  // namespace talomir::ui
