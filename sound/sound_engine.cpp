@@ -88,21 +88,4 @@ void SoundEngine::Play_Event_Sound(uint8_t n) {
     }
 }
 
-void SoundEngine::ResetMusicSweep() {
-    MusicSweep_ = -5000;
-    MusicSweepDir_ = 1;
-}
-
-void SoundEngine::MusicSweepStep(int16_t SpeedChange) {
-    if (!switches_.EnableLoop) return;
-    SetBkgPan(MusicSweep_);
-    if (MusicSweep_ > 5000 || MusicSweep_ < -5000)
-        MusicSweepDir_ = static_cast<int16_t>(-MusicSweepDir_);
-    // A step from the settings file is not range-checked; the sum saturates instead of
-    // leaving the 16-bit range, and the sweep turns round at the next step.
-    const int next = MusicSweep_ + MusicSweepDir_ * static_cast<int>(SpeedChange);
-    MusicSweep_ = static_cast<int16_t>(std::clamp(next, int{std::numeric_limits<int16_t>::min()},
-                                                  int{std::numeric_limits<int16_t>::max()}));
-}
-
 }  // namespace talomir

@@ -78,20 +78,11 @@ public:
 
     void SetBkgPan(int16_t pan) { music_.SetBkgPan(pan); }
 
-    // The music's pan sweep. Reset at every new game: -5000, moving right.
-    void ResetMusicSweep();
-    // One step at the start of a fall tick, only while EnableLoop: applies the current pan,
-    // turns round beyond +-5000 and moves on by SpeedChange.
-    void MusicSweepStep(int16_t SpeedChange);
-    int16_t MusicSweep() const { return MusicSweep_; }
-    int16_t MusicSweepDir() const { return MusicSweepDir_; }
 
 private:
     SoundSwitches switches_;
     std::array<std::unique_ptr<clsDMCtrl>, kClipCount> clips_;
     DirectSound music_;
-    int16_t MusicSweep_ = -5000;
-    int16_t MusicSweepDir_ = 1;
 };
 
 }  // namespace talomir

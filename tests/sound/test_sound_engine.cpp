@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "game/game.h"
 #include "sound/recording_audio.h"
 #include "sound/sound_engine.h"
 
@@ -19,6 +20,13 @@ void writeBytes(const QString& path, const QByteArray& bytes) {
 }
 
 // An engine whose nine clips point at files of their own, switched on, and the event sounds on.
+// The main window's forwarding of the fall tick's pan to the engine.
+struct PanForwarder : GameObserver {
+    explicit PanForwarder(SoundEngine& e) : engine(e) {}
+    void setBkgPan(Integer pan) override { engine.SetBkgPan(pan); }
+    SoundEngine& engine;
+};
+
 struct Rig {
     QTemporaryDir dir;
     RecordingAudio audio;
@@ -257,15 +265,22 @@ private slots:
         QCOMPARE(music.intBkgVolume(), int16_t(-2500));
     }
 
+    // The fall tick sweeps the music's pan through the engine.
     void sweepRunsBetweenTheTurningPoints() {
         Rig rig;
         const QString music = rig.file("m.wav");
         writeBytes(music, "RIFF");
         rig.engine.music().PlayBkgMusic(music);
-        rig.engine.setEnableLoop(true);
-        rig.engine.ResetMusicSweep();
+        ScriptedRandom rng({}, 0.3f);
+        FixedClock clock(0);
+        Game game(rng, clock);
+        PanForwarder forward(rig.engine);
+        game.display.addObserver(&forward);
+        game.EnableLoop = true;
+        game.SpeedChange = 1000;
+        game.Form_Load();
         rig.audio.clear();
-        for (int k = 0; k < 26; ++k) rig.engine.MusicSweepStep(1000);
+        for (int k = 0; k < 26; ++k) game.tick();
         QStringList pans;
         for (const AudioOp& op : rig.audio.ops()) {
             QCOMPARE(op.kind, AudioOp::Kind::SetPan);
@@ -277,36 +292,41 @@ private slots:
                                          "-3000 -4000 -5000 -6000 -5000 -4000"));
 
         // A new game starts again at -5000 moving right.
-        rig.engine.ResetMusicSweep();
-        QCOMPARE(rig.engine.MusicSweep(), int16_t(-5000));
-        QCOMPARE(rig.engine.MusicSweepDir(), int16_t(1));
+        game.Form_Load();
+        QCOMPARE(game.MusicSweep, Integer(-5000));
+        QCOMPARE(game.MusicSweepDir, Integer(1));
 
         // With no speed the pan stays left of centre.
+        game.SpeedChange = 0;
         rig.audio.clear();
-        for (int k = 0; k < 5; ++k) rig.engine.MusicSweepStep(0);
+        for (int k = 0; k < 5; ++k) game.tick();
         for (const AudioOp& op : rig.audio.ops()) QCOMPARE(op.value, -5000);
         QCOMPARE(rig.audio.ops().size(), std::size_t(5));
 
         // Music off: no pan calls, the sweep waits.
-        rig.engine.setEnableLoop(false);
+        game.EnableLoop = false;
+        game.SpeedChange = 1000;
         rig.audio.clear();
-        rig.engine.MusicSweepStep(1000);
+        game.tick();
         QVERIFY(rig.audio.ops().empty());
-        QCOMPARE(rig.engine.MusicSweep(), int16_t(-5000));
+        QCOMPARE(game.MusicSweep, Integer(-5000));
+        game.display.removeObserver(&forward);
     }
 
     // A step size from a hand-edited settings file would leave the 16-bit range.
     void sweepWithHugeStepStaysInRange() {
-        RecordingAudio audio;
-        SoundEngine engine(audio);
-        engine.setEnableLoop(true);
+        ScriptedRandom rng({}, 0.3f);
+        FixedClock clock(0);
+        Game game(rng, clock);
+        game.EnableLoop = true;
+        game.SpeedChange = 32767;
+        game.Form_Load();
         int turns = 0;
-        int16_t dir = engine.MusicSweepDir();
+        Integer dir = game.MusicSweepDir;
         for (int k = 0; k < 50; ++k) {
-            engine.MusicSweepStep(32767);
-            if (engine.MusicSweepDir() != dir) ++turns;
-            dir = engine.MusicSweepDir();
-            QVERIFY(engine.MusicSweep() >= -32768 && engine.MusicSweep() <= 32767);
+            game.tick();
+            if (game.MusicSweepDir != dir) ++turns;
+            dir = game.MusicSweepDir;
         }
         QVERIFY(turns > 10);  // it keeps sweeping instead of sticking at an end
     }
