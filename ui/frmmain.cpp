@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 
 #include "ui/dialogs.h"
 #include "ui/sidewindows.h"
@@ -428,23 +429,32 @@ void FrmMain::checkClicked(Ctl c) {
 }
 
 void FrmMain::dock() {
-    // Positions in twips of the outer frames, as the window layer reports them.
-    const QRect m = frameGeometry();
-    const int gap = vb::twipsToPixels(20);
     FrmTalomiFathers* fathers = frmTalomiFathers();
     FrmFuture* future = frmFuture();
     FrmStatistic* stat = frmStatistic();
     fathers->showNormal();
-    const int fathersHeight = fathers->frameGeometry().height();
-    fathers->move(m.right() + 1 + gap, m.bottom() + 1 - fathersHeight);
     game_.setCheckValue(Ctl::chkRec, 1);
     stat->showNormal();
-    stat->move(m.right() + 1 + future->frameGeometry().width() + 2 * gap, m.top());
     game_.setCheckValue(Ctl::chkStat, 1);
     future->showNormal();
-    future->move(m.right() + 1 + gap, m.top());
     game_.setCheckValue(Ctl::chkFuture, 1);
+    placeDocked();
+    // A window shown for the first time gets its frame from the window manager a moment later;
+    // place the three again once the frames are known.
+    QTimer::singleShot(60, this, &FrmMain::placeDocked);
     focusWell();
+}
+
+void FrmMain::placeDocked() {
+    const QRect m = frameGeometry();
+    const int gap = vb::twipsToPixels(20);
+    if (FrmTalomiFathers* fathers = fathers_)
+        fathers->move(m.right() + 1 + gap, m.bottom() + 1 - fathers->frameGeometry().height());
+    if (FrmStatistic* stat = statistic_) {
+        const int futureWidth = future_ ? future_->frameGeometry().width() : 0;
+        stat->move(m.right() + 1 + futureWidth + 2 * gap, m.top());
+    }
+    if (FrmFuture* future = future_) future->move(m.right() + 1 + gap, m.top());
 }
 
 void FrmMain::focusWell() {

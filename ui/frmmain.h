@@ -98,6 +98,7 @@ public:
 
     // Docks the three side windows beside the main window.
     void dock();
+    void placeDocked();  // the docked positions, beside the main window
 
 protected:
     void closeEvent(QCloseEvent* event) override;
