@@ -119,6 +119,17 @@ FrmGameOver::FrmGameOver(QWidget* owner) : QDialog(owner, kDialogFlags) {
     centreOn(this, owner);
 }
 
+void FrmGameOver::keyPressEvent(QKeyEvent* event) {
+    // Enter answers with the button that has the focus, as Space does.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (auto* b = qobject_cast<vb::CommandButton*>(focusWidget())) {
+            emit b->Click();
+            return;
+        }
+    }
+    QDialog::keyPressEvent(event);
+}
+
 void FrmGameOver::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     cmdYes->setFocus();
