@@ -69,53 +69,34 @@ Display::Display() {
     timers_[static_cast<std::size_t>(Tmr::tmrDemo)] = {false, 500};
 }
 
+template <class T>
+void Display::set(Ctl c, T ControlState::*field, const T& v) {
+    ControlState& s = controls_[idx(c)];
+    if (s.*field == v) return;  // an unchanged value repaints nothing
+    s.*field = v;
+    changed(c);
+}
+
 void Display::setCaption(Ctl c, const QString& v) {
-    ControlState& s = controls_[idx(c)];
-    if (s.Caption == v) return;
-    s.Caption = v;
-    changed(c);
+    set(c, &ControlState::Caption, v);
 }
-
 void Display::setForeColor(Ctl c, Colour v) {
-    ControlState& s = controls_[idx(c)];
-    if (s.ForeColor == v) return;
-    s.ForeColor = v;
-    changed(c);
+    set(c, &ControlState::ForeColor, v);
 }
-
 void Display::setBackColor(Ctl c, Colour v) {
-    ControlState& s = controls_[idx(c)];
-    if (s.BackColor == v) return;
-    s.BackColor = v;
-    changed(c);
+    set(c, &ControlState::BackColor, v);
 }
-
 void Display::setBorderColor(Ctl c, Colour v) {
-    ControlState& s = controls_[idx(c)];
-    if (s.BorderColor == v) return;
-    s.BorderColor = v;
-    changed(c);
+    set(c, &ControlState::BorderColor, v);
 }
-
 void Display::setVisible(Ctl c, bool v) {
-    ControlState& s = controls_[idx(c)];
-    if (s.Visible == v) return;
-    s.Visible = v;
-    changed(c);
+    set(c, &ControlState::Visible, v);
 }
-
 void Display::setEnabled(Ctl c, bool v) {
-    ControlState& s = controls_[idx(c)];
-    if (s.Enabled == v) return;
-    s.Enabled = v;
-    changed(c);
+    set(c, &ControlState::Enabled, v);
 }
-
 void Display::setValueSilently(Ctl c, int v) {
-    ControlState& s = controls_[idx(c)];
-    if (s.Value == v) return;
-    s.Value = v;
-    changed(c);
+    set(c, &ControlState::Value, v);
 }
 
 void Display::setTimer(Tmr t, bool enabled) {

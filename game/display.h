@@ -132,6 +132,8 @@ public:
 
 private:
     static std::size_t idx(Ctl c) { return static_cast<std::size_t>(c); }
+    template <class T>
+    void set(Ctl c, T ControlState::*field, const T& v);
     void changed(Ctl c) {
         for (GameObserver* o : observers_) o->controlChanged(c);
     }
