@@ -47,7 +47,8 @@ void Game::Form_Load() {
     display.setVisible(Ctl::fraControl, running);
 
     scoring.startGame();
-    EnableKeys = true;
+    // A game started with the pause button down waits for it like any paused game, keys too.
+    EnableKeys = running;
     draw(&GameObserver::layoutWindow);
     FigCells = 0;
     FigureCount = 0;

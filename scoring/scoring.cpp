@@ -1,5 +1,7 @@
 #include "scoring/scoring.h"
 
+#include <algorithm>
+
 namespace talomir {
 
 namespace {
@@ -62,7 +64,8 @@ void Scoring::addFigureBonus(Long bonus) {
 
 void Scoring::addTimeBonusTotal(Integer TimeTicks) {
     SumTimeBonus += 201 - TimeTicks;
-    Show_Time_Bonus(static_cast<Integer>(200 - TimeTicks));
+    // The countdown stops at 0: a figure that outlasted it must not show -1.
+    Show_Time_Bonus(static_cast<Integer>(std::max(0, 200 - TimeTicks)));
 }
 
 void Scoring::showScore() {

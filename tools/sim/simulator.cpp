@@ -157,7 +157,7 @@ bool Simulator::start() {
 }
 
 void Simulator::logAppended(const QString& line) {
-    out_ << line << "\n";
+    if (!holding_) out_ << line << "\n";
 }
 
 bool Simulator::askPlayerName(QString& name) {

@@ -49,6 +49,8 @@ public:
 
     // GameObserver
     void logAppended(const QString& line) override;
+    void layoutWindow() override { holding_ = true; }
+    void logCleared() override { holding_ = false; }
     // GameHost
     bool askPlayerName(QString& name) override;
     bool askNewGame() override { return false; }
@@ -66,6 +68,9 @@ private:
     FileDealer dealer_;
     std::unique_ptr<Game> game_;
     bool over_ = false;
+    // Between the layout and the clearing of the log a game start may announce its first next
+    // figure; the log drops that line, so the transcript does too.
+    bool holding_ = false;
 };
 
 }  // namespace talomir::sim
