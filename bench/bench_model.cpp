@@ -84,4 +84,3 @@ BENCHMARK(BM_LandingFourRows);
 
 }  // namespace
 
-BENCHMARK_MAIN();

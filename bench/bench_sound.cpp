@@ -122,4 +122,3 @@ BENCHMARK(BM_DecodingClipPlay_SdlDummy);
 
 }  // namespace
 
-BENCHMARK_MAIN();

@@ -6,7 +6,7 @@
 #include "game/host.h"
 #include "game/playfield.h"
 #include "game/random.h"
-#include "scoring/halloffame.h"
+#include "scoring/records.h"
 #include "scoring/levels.h"
 #include "scoring/ranking.h"
 #include "scoring/scoring.h"
@@ -28,7 +28,7 @@ public:
 
     void setHost(GameHost* host) { host_ = host ? host : &nullHost_; }
     // The hall of fame to rank against; without one, an empty table that touches no file.
-    void setRecords(HallOfFame* records) { records_ = records ? records : &nullRecords_; }
+    void setRecords(Records* records) { records_ = records ? records : &nullRecords_; }
     void setDealer(FigureDealer* dealer) { chooser.setDealer(dealer); }
 
     // Starts a game: the initial state of every field, caption and colour.
@@ -97,9 +97,9 @@ private:
     RandomSource& rng_;
     const Clock& clock_;
     GameHost nullHost_;
-    HallOfFame nullRecords_;
+    HallOfFameRecords nullRecords_;
     GameHost* host_ = &nullHost_;
-    HallOfFame* records_ = &nullRecords_;
+    Records* records_ = &nullRecords_;
     bool finishing_ = false;
 };
 

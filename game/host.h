@@ -6,7 +6,25 @@
 
 #include "game/vbtypes.h"
 
+#include <functional>
+#include <vector>
+
 namespace talomir {
+
+// The hall-of-fame table as the game sees it.
+class Records {
+public:
+    virtual ~Records() = default;
+    virtual void Load_Records() = 0;
+    virtual QStringList Fill_Table_List() const = 0;
+    // askName shows the name dialog; it returns false when the player cancelled.
+    virtual void Add_Record(Long FinalScore, const std::function<bool(QString&)>& askName) = 0;
+    virtual void Save_Records() = 0;
+    virtual void Clear_Records() = 0;
+    virtual int count() const = 0;
+    // The entries' full scores, best first.
+    virtual const std::vector<double>& scores() const = 0;
+};
 
 class GameHost {
 public:

@@ -11,6 +11,8 @@ QString placeCaption(int place) {
 }  // namespace
 
 void LiveRanking::captureMenuColour() {
+    // While the running light is on, the Pause button shows its green, not its own colour.
+    if (display_.timer(Tmr::tmrMigMenuControls).Enabled) return;
     MenuBackColor = display_[Ctl::chkPause].BackColor;
 }
 

@@ -47,7 +47,7 @@ void Scoring::addRowBonus(Integer n) {
 }
 
 void Scoring::addTimeAndCellBonus(Integer TimeTicks, Integer FigCells) {
-    // Both products are 16-bit; they stay far inside that range (at most 2010 and 6400).
+    // Both products are 16-bit; they stay far inside that range (at most 2010 and 128).
     const Integer timePart = static_cast<Integer>((201 - TimeTicks) * 10);
     const Integer cellPart = static_cast<Integer>(FigCells * 4);
     Score += timePart + cellPart;

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "game/random.h"
-#include "scoring/halloffame.h"
+#include "scoring/records.h"
 #include "sound/sdl_audio_backend.h"
 #include "sound/settings.h"
 #include "sound/sound_engine.h"
@@ -58,7 +58,7 @@ public:
 private:
     DefaultRandom rng_;
     SystemClock clock_;
-    HallOfFame records_;
+    HallOfFameRecords records_;
     std::unique_ptr<SdlAudioBackend> sdl_;
     std::unique_ptr<SoundEngine> engine_;
     std::unique_ptr<FrmMain> main_;

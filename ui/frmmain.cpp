@@ -82,7 +82,7 @@ void cellSquare(Surface* s, bool filled, double x, double y, vb::Color colour) {
 
 }  // namespace
 
-FrmMain::FrmMain(RandomSource& rng, const Clock& clock, HallOfFame* records, QWidget* parent)
+FrmMain::FrmMain(RandomSource& rng, const Clock& clock, Records* records, QWidget* parent)
     : vb::FormSurface(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                                   Qt::CustomizeWindowHint),

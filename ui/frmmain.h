@@ -36,7 +36,7 @@ class FrmMain : public vb::FormSurface, public GameObserver, public GameHost {
     Q_OBJECT
 
 public:
-    FrmMain(RandomSource& rng, const Clock& clock, HallOfFame* records,
+    FrmMain(RandomSource& rng, const Clock& clock, Records* records,
             QWidget* parent = nullptr);
     ~FrmMain() override;
 
@@ -113,7 +113,7 @@ private:
     void showSide(QWidget* window, bool visible);
 
     Game game_;
-    HallOfFame* records_;
+    Records* records_;
     MainWindowHooks hooks_;
     QHash<QString, QWidget*> controls_;
     QStringList order_;

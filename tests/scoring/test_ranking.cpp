@@ -160,6 +160,15 @@ private slots:
         QCOMPARE(c.ranking.MenuBlinkStep, Integer(2));
         QVERIFY(c.lightOn());
         QCOMPARE(c.display[Ctl::chkHelp].BackColor, kGreen);
+
+        // A new game while Pause is lit keeps the menu's own colour, so the light still ends.
+        Board d({500});
+        d.update(600);
+        d.ranking.tmrMigMenuControls_Timer();  // Pause green
+        d.ranking.captureMenuColour();
+        QCOMPARE(d.ranking.MenuBackColor, normal);
+        for (int i = 0; i < 4; ++i) d.ranking.tmrMigMenuControls_Timer();
+        for (Ctl m : menu) QCOMPARE(d.display[m].BackColor, normal);
     }
 
     // In play: the bonus of a landed bonus figure counts for the ranking from the next landing.

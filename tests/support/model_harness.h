@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "game/game.h"
+#include "sound/sound_engine.h"
 
 namespace talomir::testing {
 

@@ -146,7 +146,7 @@ bool Simulator::start() {
         clock_ = std::make_unique<FixedClock>(options_.second);
     else
         clock_ = std::make_unique<SystemClock>();
-    records_ = std::make_unique<HallOfFame>(options_.tableFile);
+    records_ = std::make_unique<HallOfFameRecords>(options_.tableFile);
     game_ = std::make_unique<Game>(*rng_, *clock_);
     game_->display.addObserver(this);
     game_->setHost(this);

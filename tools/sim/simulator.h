@@ -64,7 +64,7 @@ private:
     QTextStream& err_;
     std::unique_ptr<RandomSource> rng_;
     std::unique_ptr<Clock> clock_;
-    std::unique_ptr<HallOfFame> records_;
+    std::unique_ptr<HallOfFameRecords> records_;
     FileDealer dealer_;
     std::unique_ptr<Game> game_;
     bool over_ = false;
