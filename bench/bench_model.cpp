@@ -83,4 +83,3 @@ void BM_LandingFourRows(benchmark::State& state) {
 BENCHMARK(BM_LandingFourRows);
 
 }  // namespace
-

@@ -121,4 +121,3 @@ void BM_DecodingClipPlay_SdlDummy(benchmark::State& state) {
 BENCHMARK(BM_DecodingClipPlay_SdlDummy);
 
 }  // namespace
-

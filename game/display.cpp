@@ -27,7 +27,9 @@ Display::Display() {
     const struct {
         Ctl c;
         const char* caption;
-    } buttons[] = {{Ctl::cmdLeftRight0, "<"}, {Ctl::cmdLeftRight2, ">"}, {Ctl::cmdRotate0, "^"},
+    } buttons[] = {{Ctl::cmdLeftRight0, "<"},
+                   {Ctl::cmdLeftRight2, ">"},
+                   {Ctl::cmdRotate0, "^"},
                    {Ctl::cmdDown, "V"}};
     for (const auto& b : buttons) {
         ControlState& s = controls_[idx(b.c)];
@@ -37,7 +39,9 @@ Display::Display() {
     const struct {
         Ctl c;
         const char* caption;
-    } menu[] = {{Ctl::chkPause, "Pause"}, {Ctl::chkHelp, "Help"}, {Ctl::chkDemo, "Demo"},
+    } menu[] = {{Ctl::chkPause, "Pause"},
+                {Ctl::chkHelp, "Help"},
+                {Ctl::chkDemo, "Demo"},
                 {Ctl::chkSet, "Set"}};
     for (const auto& b : menu) {
         ControlState& s = controls_[idx(b.c)];
@@ -48,7 +52,9 @@ Display::Display() {
     const struct {
         Ctl c;
         const char* caption;
-    } side[] = {{Ctl::chkAuto, "Auto"}, {Ctl::chkFuture, "Future"}, {Ctl::chkRec, "Best"},
+    } side[] = {{Ctl::chkAuto, "Auto"},
+                {Ctl::chkFuture, "Future"},
+                {Ctl::chkRec, "Best"},
                 {Ctl::chkStat, "Stat"}};
     for (const auto& b : side) {
         ControlState& s = controls_[idx(b.c)];

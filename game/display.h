@@ -48,7 +48,14 @@ inline Ctl lblCountLines(int n) {
     return static_cast<Ctl>(static_cast<int>(Ctl::lblCountLines1) + n - 1);
 }
 
-enum class Tmr : std::uint8_t { tmrDown, tmrLevel, tmrMigCountLines, tmrMigMenuControls, tmrDemo, Count };
+enum class Tmr : std::uint8_t {
+    tmrDown,
+    tmrLevel,
+    tmrMigCountLines,
+    tmrMigMenuControls,
+    tmrDemo,
+    Count
+};
 inline constexpr int kTmrCount = static_cast<int>(Tmr::Count);
 
 // The nine clips, in the order they are created.
@@ -103,7 +110,7 @@ public:
     virtual void checkClicked(Ctl) {}
     virtual void focusWell() {}
     virtual void setMainWindowState(int) {}  // 0 normal, 1 minimised
-    virtual void layoutWindow() {}          // Minimize_Window
+    virtual void layoutWindow() {}           // Minimize_Window
 };
 
 class Display {

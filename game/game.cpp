@@ -97,7 +97,8 @@ void Game::tmrDown_Timer() {
     if (EnableLoop) {
         const Integer pan = MusicSweep;
         display.notify([pan](GameObserver& o) { o.setBkgPan(pan); });
-        if (MusicSweep > 5000 || MusicSweep < -5000) MusicSweepDir = static_cast<Integer>(-MusicSweepDir);
+        if (MusicSweep > 5000 || MusicSweep < -5000)
+            MusicSweepDir = static_cast<Integer>(-MusicSweepDir);
         // SpeedChange comes from the settings file unchecked: keep the sweep inside 16 bits.
         MusicSweep = addClamped16(MusicSweep, static_cast<long>(MusicSweepDir) * SpeedChange);
     }

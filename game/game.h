@@ -6,9 +6,9 @@
 #include "game/host.h"
 #include "game/playfield.h"
 #include "game/random.h"
-#include "scoring/records.h"
 #include "scoring/levels.h"
 #include "scoring/ranking.h"
+#include "scoring/records.h"
 #include "scoring/scoring.h"
 #include "scoring/statlog.h"
 

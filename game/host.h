@@ -3,11 +3,10 @@
 // the end of a game and the first-load work of the program.
 #include <QString>
 #include <QStringList>
-
-#include "game/vbtypes.h"
-
 #include <functional>
 #include <vector>
+
+#include "game/vbtypes.h"
 
 namespace talomir {
 

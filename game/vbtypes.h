@@ -50,7 +50,8 @@ inline QString CStr(long n) {
     return QString::number(n);
 }
 inline QString CStr(double v) {
-    if (v == std::floor(v) && std::fabs(v) < 1e15) return QString::number(static_cast<long long>(v));
+    if (v == std::floor(v) && std::fabs(v) < 1e15)
+        return QString::number(static_cast<long long>(v));
     return QString::number(v, 'g', 15);
 }
 

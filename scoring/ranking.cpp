@@ -30,7 +30,8 @@ void LiveRanking::startBelow(int tableCount) {
 void LiveRanking::Update_Position(Long score, const std::vector<double>& scores) {
     if (Place <= 0) return;
     // A table shorter than Place (it cannot change during a game) is treated as ending there.
-    if (static_cast<std::size_t>(Place) > scores.size()) Place = static_cast<Integer>(scores.size());
+    if (static_cast<std::size_t>(Place) > scores.size())
+        Place = static_cast<Integer>(scores.size());
     while (Place > 0 && score > scores[static_cast<std::size_t>(Place - 1)]) {
         --Place;
         ++PlacesGained;

@@ -40,10 +40,10 @@ void Scoring::addRowBonus(Integer n) {
         display_.setTimer(Tmr::tmrMigCountLines, true);
     LinesCount[static_cast<std::size_t>(n)] += 1;
     const Long count = LinesCount[static_cast<std::size_t>(n)];
-    display_.setCaption(lblCountLines(n),
-                        CStr(static_cast<long>(n)) + QStringLiteral("-Lines*") +
-                            CStr(static_cast<long>(count)) + QStringLiteral(" = ") +
-                            CStr(static_cast<long>(CLng(b / 10.0 * count))));
+    display_.setCaption(lblCountLines(n), CStr(static_cast<long>(n)) + QStringLiteral("-Lines*") +
+                                              CStr(static_cast<long>(count)) +
+                                              QStringLiteral(" = ") +
+                                              CStr(static_cast<long>(CLng(b / 10.0 * count))));
 }
 
 void Scoring::addTimeAndCellBonus(Integer TimeTicks, Integer FigCells) {
@@ -88,9 +88,8 @@ void Scoring::Announce_Talomir_Figure(const FigureRec& next) {
         log_.append(QStringLiteral("...SUPER TALOMIR !!!"));
     } else {
         display_.setForeColor(Ctl::lblFirma, 0xFFFF00);
-        display_.setCaption(Ctl::lblFirma,
-                            QStringLiteral("Talomir-фигурка Bonus ") +
-                                CStr(static_cast<long>(CLng(next.Bonus / 10.0))));
+        display_.setCaption(Ctl::lblFirma, QStringLiteral("Talomir-фигурка Bonus ") +
+                                               CStr(static_cast<long>(CLng(next.Bonus / 10.0))));
         log_.append(QStringLiteral("...Talomir"));
     }
 }

@@ -21,8 +21,10 @@ void StatisticsLog::selectLast() {
 }
 
 QString landingLine(int figureCount, Long points, int rows) {
-    QString s = CStr(static_cast<long>(figureCount)) + QStringLiteral(". +") + CStr(static_cast<long>(points));
-    if (rows > 0) s += QStringLiteral(" -> ") + CStr(static_cast<long>(rows)) + QStringLiteral(" lines");
+    QString s = CStr(static_cast<long>(figureCount)) + QStringLiteral(". +") +
+                CStr(static_cast<long>(points));
+    if (rows > 0)
+        s += QStringLiteral(" -> ") + CStr(static_cast<long>(rows)) + QStringLiteral(" lines");
     return s;
 }
 

@@ -142,7 +142,7 @@ void SettingsFile::Load_Settings() {
         if (!windows_.sideVisible(w)) continue;
         // The first side window's position reads leniently, the others strictly.
         const bool ok = w == SideWindow::TalomirFathers ? lenient(left) && lenient(top)
-                                                         : strict(left) && strict(top);
+                                                        : strict(left) && strict(top);
         if (!ok) return fail();
         windows_.setSidePosition(w, {left, top});
     }
@@ -172,7 +172,8 @@ void SettingsFile::Load_Settings() {
         clsDMCtrl& clip = sound_.clip(kSettingsClipOrder[i]);
         auto p = in.next();
         if (!p) return fail();
-        clip.setDMCtrlPath(*p == QLatin1String(kDefaultPath) ? defaultClipPath(static_cast<int>(i)) : *p);
+        clip.setDMCtrlPath(*p == QLatin1String(kDefaultPath) ? defaultClipPath(static_cast<int>(i))
+                                                             : *p);
         bool enabled = false;
         if (!boolean(enabled)) return fail();
         clip.setDMCtrlEnabled(enabled);

@@ -8,10 +8,10 @@
 #include <cstdint>
 #include <memory>
 
+#include "game/display.h"
 #include "sound/audio_backend.h"
 #include "sound/clsdmctrl.h"
 #include "sound/direct_sound.h"
-#include "game/display.h"
 
 namespace talomir {
 
@@ -77,7 +77,6 @@ public:
     void Play_Event_Sound(uint8_t n);
 
     void SetBkgPan(int16_t pan) { music_.SetBkgPan(pan); }
-
 
 private:
     SoundSwitches switches_;

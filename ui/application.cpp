@@ -31,9 +31,12 @@ QPoint MainWindowPlaces::reachable(QPoint p, QSize frame) {
 
 QWidget* MainWindowPlaces::side(::talomir::SideWindow w) const {
     switch (w) {
-        case ::talomir::SideWindow::TalomirFathers: return main_.frmTalomiFathers();
-        case ::talomir::SideWindow::Statistic: return main_.frmStatistic();
-        case ::talomir::SideWindow::Future: return main_.frmFuture();
+        case ::talomir::SideWindow::TalomirFathers:
+            return main_.frmTalomiFathers();
+        case ::talomir::SideWindow::Statistic:
+            return main_.frmStatistic();
+        case ::talomir::SideWindow::Future:
+            return main_.frmFuture();
     }
     return nullptr;
 }
@@ -54,7 +57,7 @@ void MainWindowPlaces::setSideVisible(::talomir::SideWindow w, bool visible) {
     // Through the window's check button, so button and window agree.
     const Ctl check = w == ::talomir::SideWindow::TalomirFathers ? Ctl::chkRec
                       : w == ::talomir::SideWindow::Statistic    ? Ctl::chkStat
-                                                      : Ctl::chkFuture;
+                                                                 : Ctl::chkFuture;
     main_.game().setCheckValue(check, visible ? 1 : 0);
     if (visible && !side(w)->isVisible()) side(w)->show();
 }

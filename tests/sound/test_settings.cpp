@@ -52,7 +52,9 @@ QStringList fileWith(const QStringList& sides, const QString& clipPath = QString
                      const QString& volume = QStringLiteral("-2500 "),
                      const QString& loop = QStringLiteral("True")) {
     QStringList l{" 3000 ", " 2000 "};
-    l << sides << "True" << "anything at all" << "..." << loop << volume;
+    l << sides << "True"
+      << "anything at all"
+      << "..." << loop << volume;
     for (int i = 0; i < 9; ++i) l << clipPath << "True" << QString(" %1 ").arg(-100 * i);
     l << " 250 ";
     return l;
@@ -67,8 +69,9 @@ private slots:
     void firstStartWritesThe38LinesOfMemory() {
         Rig rig;
         rig.settings.Load_Settings();
-        QByteArray expected = " 1500 \r\n 1200 \r\nFalse\r\nFalse\r\nFalse\r\nFalse\r\n"
-                              "talomir-music...\r\n\r\nFalse\r\n 0 \r\n";
+        QByteArray expected =
+            " 1500 \r\n 1200 \r\nFalse\r\nFalse\r\nFalse\r\nFalse\r\n"
+            "talomir-music...\r\n\r\nFalse\r\n 0 \r\n";
         for (int i = 0; i < 9; ++i) expected += "\r\nFalse\r\n 0 \r\n";
         expected += " 0 \r\n";
         QCOMPARE(rig.bytes(), expected);
@@ -101,7 +104,8 @@ private slots:
     }
 
     void pathsOtherThanThePlaceholderAreLiteral() {
-        for (const QString& path : {QString(), QString("...."), QString(" ..."), QString("/x/Ёж.wav")}) {
+        for (const QString& path :
+             {QString(), QString("...."), QString(" ..."), QString("/x/Ёж.wav")}) {
             Rig rig;
             rig.write(fileWith({"False", "False", "False"}, path));
             rig.settings.Load_Settings();
@@ -120,8 +124,8 @@ private slots:
         QVERIFY(rig.settings.Save_Settings());
         const QStringList saved = rig.fileLines();
         QCOMPARE(saved.size(), 42);
-        QCOMPARE(saved.mid(2, 7), QStringList({"False", "True", " 9090 ", " 900.5 ", "True",
-                                               " 7000 ", " 100 "}));
+        QCOMPARE(saved.mid(2, 7),
+                 QStringList({"False", "True", " 9090 ", " 900.5 ", "True", " 7000 ", " 100 "}));
     }
 
     void lenientStrictBooleanAndIntegerReadings() {

@@ -105,8 +105,9 @@ bool FileDealer::load(const QString& path, QString& error) {
             rec.IsTalomir = -1;
         }
         if (!good) {
-            error = QStringLiteral("%1:%2: bad figure line '%3' (want 16 characters 0 or 1, "
-                                   "optionally a blank and a bonus in tenths)")
+            error = QStringLiteral(
+                        "%1:%2: bad figure line '%3' (want 16 characters 0 or 1, "
+                        "optionally a blank and a bonus in tenths)")
                         .arg(path)
                         .arg(lineNo)
                         .arg(line);
@@ -185,12 +186,18 @@ QString Simulator::labels() const {
     static const struct {
         Ctl c;
         const char* name;
-    } order[] = {{Ctl::lblScore, "lblScore"},           {Ctl::lblLevel, "lblLevel"},
-                 {Ctl::lblRemain, "lblRemain"},         {Ctl::lblCountLines1, "lblCountLines1"},
-                 {Ctl::lblCountLines2, "lblCountLines2"}, {Ctl::lblCountLines3, "lblCountLines3"},
-                 {Ctl::lblCountLines4, "lblCountLines4"}, {Ctl::lblSumBonus, "lblSumBonus"},
-                 {Ctl::lblFirma, "lblFirma"},           {Ctl::lblTimeBonus, "lblTimeBonus"},
-                 {Ctl::lblTotalScore, "lblTotalScore"}, {Ctl::lblPosition, "lblPosition"},
+    } order[] = {{Ctl::lblScore, "lblScore"},
+                 {Ctl::lblLevel, "lblLevel"},
+                 {Ctl::lblRemain, "lblRemain"},
+                 {Ctl::lblCountLines1, "lblCountLines1"},
+                 {Ctl::lblCountLines2, "lblCountLines2"},
+                 {Ctl::lblCountLines3, "lblCountLines3"},
+                 {Ctl::lblCountLines4, "lblCountLines4"},
+                 {Ctl::lblSumBonus, "lblSumBonus"},
+                 {Ctl::lblFirma, "lblFirma"},
+                 {Ctl::lblTimeBonus, "lblTimeBonus"},
+                 {Ctl::lblTotalScore, "lblTotalScore"},
+                 {Ctl::lblPosition, "lblPosition"},
                  {Ctl::lblNextPlace, "lblNextPlace"}};
     QString s;
     for (const auto& l : order) {
