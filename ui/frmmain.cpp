@@ -428,22 +428,32 @@ void FrmMain::checkClicked(Ctl c) {
 }
 
 void FrmMain::dock() {
-    // Positions in twips of the outer frames, as the window layer reports them.
-    const QRect m = frameGeometry();
-    const int gap = vb::twipsToPixels(20);
     FrmTalomiFathers* fathers = frmTalomiFathers();
     FrmFuture* future = frmFuture();
     FrmStatistic* stat = frmStatistic();
-    fathers->showNormal();
-    const int fathersHeight = fathers->frameGeometry().height();
-    fathers->move(m.right() + 1 + gap, m.bottom() + 1 - fathersHeight);
-    game_.setCheckValue(Ctl::chkRec, 1);
-    stat->showNormal();
-    stat->move(m.right() + 1 + future->frameGeometry().width() + 2 * gap, m.top());
-    game_.setCheckValue(Ctl::chkStat, 1);
-    future->showNormal();
-    future->move(m.right() + 1 + gap, m.top());
-    game_.setCheckValue(Ctl::chkFuture, 1);
+    // Outer frames, in pixels. A side window the window system has not framed yet (it was never
+    // shown) reports its bare size: its frame is taken to be as thick as the main window's, so
+    // the first docking already leaves the gaps and lines up the bottom edges.
+    const QRect m = frameGeometry();
+    const QSize border = m.size() - size();
+    auto outer = [&border](const QWidget* w) {
+        const QSize framed = w->frameGeometry().size();
+        return framed != w->size() ? framed : w->size() + border;
+    };
+    const int gap = vb::twipsToPixels(20);
+    const int column = m.left() + m.width() + gap;
+    // Placed before it is shown, so it never appears elsewhere first; shown even when its
+    // button is already on (the user may have closed it since).
+    auto place = [this](QWidget* w, QPoint at, Ctl button) {
+        w->setWindowState(w->windowState() & ~Qt::WindowMinimized);
+        w->move(at);
+        w->show();
+        w->raise();
+        game_.setCheckValue(button, 1);
+    };
+    place(fathers, {column, m.top() + m.height() - outer(fathers).height()}, Ctl::chkRec);
+    place(stat, {column + outer(future).width() + gap, m.top()}, Ctl::chkStat);
+    place(future, {column, m.top()}, Ctl::chkFuture);
     focusWell();
 }
 
