@@ -168,6 +168,29 @@ QString pictureMismatches(Window& w) {
         QVERIFY2(m_.isEmpty(), qPrintable(m_));  \
     } while (0)
 
+// The pixels of the drawn squares Draw_Figure may touch for a figure at (x, y): its box, a
+// column either side and the row above.
+QRegion redrawArea(const vb::PictureBox* pic, int x, int y) {
+    const int c0 = x <= 18 ? x - 1 : x, r0 = y != 0 ? y - 1 : 0;
+    QRegion area;
+    for (int c = c0; c <= c0 + 5; ++c) {
+        for (int r = r0; r <= r0 + 4; ++r) {
+            const double left = (c - 4) * 250.0, top = r * 250.0;
+            area += QRect(pic->toPixel(left + 28, top + 28), pic->toPixel(left + 222, top + 222));
+        }
+    }
+    return area;
+}
+
+// How many pixels changed outside the allowed region.
+int changedOutside(const QImage& before, const QImage& after, const QRegion& allowed) {
+    int n = 0;
+    for (int y = 0; y < before.height(); ++y)
+        for (int x = 0; x < before.width(); ++x)
+            if (before.pixel(x, y) != after.pixel(x, y) && !allowed.contains(QPoint(x, y))) ++n;
+    return n;
+}
+
 // Ticks until the figure has fallen one row (or landed); false when nothing happened.
 bool fallOneRow(Window& w) {
     const int y = w.game().field.FigY, count = w.game().FigureCount;
@@ -226,9 +249,13 @@ private slots:
         for (QWidget* target : targets) {
             QVERIFY(target);
             const int x = f.FigX;
+            const QImage atStart = w.well()->image().copy();
             QTest::keyClick(target, Qt::Key_Left);
             QCOMPARE(int(f.FigX), x - 1);
             VERIFY_PICTURE(w);
+            // Nothing changes beyond the squares around the figure: the grid stays whole.
+            QCOMPARE(changedOutside(atStart, w.well()->image(), redrawArea(w.well(), f.FigX, 0)),
+                     0);
             QTest::keyClick(target, Qt::Key_Right);
             QTest::keyClick(target, Qt::Key_Right);
             QCOMPARE(int(f.FigX), x + 1);
@@ -329,8 +356,13 @@ private slots:
         QVERIFY(w.start());
         const Playfield& f = w.game().field;
         for (int row = 1; row <= 4; ++row) {
+            const QImage before = w.well()->image().copy();
             QVERIFY(fallOneRow(w));
             QCOMPARE(int(f.FigY), row);
+            QCOMPARE(changedOutside(
+                         before, w.well()->image(),
+                         redrawArea(w.well(), f.FigX, row - 1) + redrawArea(w.well(), f.FigX, row)),
+                     0);
             // The row the figure left is erased at once, not one step later.
             VERIFY_PICTURE(w);
             QCOMPARE(lookAt(w.well(), 9, row), Look::Empty);
