@@ -136,6 +136,23 @@ private slots:
         QCOMPARE(int(w.game().field.FigX), x - 1);
     }
 
+    void activatedSideWindowHandsTheKeyboardBack() {
+        Window w;
+        QVERIFY(w.start());
+        w.frm->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.frm.get()));
+        w.check("chkAuto")->setValue(1);
+        for (QWidget* side : {static_cast<QWidget*>(w.frm->frmStatistic()),
+                              static_cast<QWidget*>(w.frm->frmFuture()),
+                              static_cast<QWidget*>(w.frm->frmTalomiFathers())}) {
+            QVERIFY(QTest::qWaitForWindowExposed(side));
+            // As a click on its caption bar does: the window system activates it.
+            side->activateWindow();
+            QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(w.frm.get()));
+            QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.frm->picTalomir));
+        }
+    }
+
     void autoDocksBesideTheMainWindow() {
         Window w;
         QVERIFY(w.start());
@@ -153,9 +170,9 @@ private slots:
                          QPoint(m().left() + m().width() + gap, m().top()));
             QTRY_COMPARE(fathers->frameGeometry().left(), m().left() + m().width() + gap);
             QTRY_COMPARE(fathers->frameGeometry().bottom(), m().bottom());  // bottoms level
-            const QRect f = future->frameGeometry();
+            auto f = [future] { return future->frameGeometry(); };
             QTRY_COMPARE(stat->frameGeometry().topLeft(),
-                         QPoint(f.left() + f.width() + gap, m().top()));
+                         QPoint(f().left() + f().width() + gap, m().top()));
         };
         QTest::mouseClick(w.check("chkAuto"), Qt::LeftButton);
         QCOMPARE(w.check("chkAuto")->value(), 1);
