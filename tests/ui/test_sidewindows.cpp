@@ -153,6 +153,45 @@ private slots:
         }
     }
 
+    void sideWindowsFollowTheMainWindowsMinimising() {
+        Window w;
+        QVERIFY(w.start());
+        w.frm->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.frm.get()));
+        w.check("chkStat")->setValue(1);
+        w.check("chkFuture")->setValue(1);
+        ui::FrmStatistic* stat = w.frm->frmStatistic();
+        ui::FrmFuture* future = w.frm->frmFuture();
+        QVERIFY(QTest::qWaitForWindowExposed(stat));
+
+        // Minimised by the window system: the game pauses, the shown side windows go with it,
+        // and the main window stays minimised.
+        w.frm->showMinimized();
+        QTRY_VERIFY(w.game().isPaused());
+        QVERIFY(!w.frm->tmrDown.isEnabled());
+        QTRY_VERIFY(stat->isMinimized() && future->isMinimized());
+        QVERIFY(!w.frm->frmTalomiFathers()->isVisible());  // a hidden one stays hidden
+        QTest::qWait(100);
+        QVERIFY(w.frm->isMinimized());
+
+        // Restored: the side windows come back, the game stays paused until resumed.
+        w.frm->showNormal();
+        QTRY_VERIFY(!w.frm->isMinimized());
+        QTRY_VERIFY(!stat->isMinimized() && !future->isMinimized());
+        QVERIFY(stat->isVisible() && future->isVisible());
+        QVERIFY(w.game().isPaused());
+
+        // Minimising while paused does not toggle the pause.
+        w.frm->showMinimized();
+        QTRY_VERIFY(stat->isMinimized());
+        QVERIFY(w.game().isPaused());
+        w.frm->showNormal();
+        QTRY_VERIFY(!w.frm->isMinimized());
+        QTest::keyClick(w.frm.get(), Qt::Key_Escape);
+        QVERIFY(!w.game().isPaused());
+        QVERIFY(w.frm->tmrDown.isEnabled());
+    }
+
     void autoDocksBesideTheMainWindow() {
         Window w;
         QVERIFY(w.start());
