@@ -66,7 +66,7 @@ struct Window {
             tableFile ? dir.filePath(QStringLiteral("TalomirFathers.txt")) : QString());
         frm = std::make_unique<FrmMain>(rng, clock, records.get());
         // Ticks come only when a test asks for them.
-        frm->tmrDown.setInterval(3600 * 1000);
+        frm->setFallTickMs(3600 * 1000);
         ui::MainWindowHooks hooks;
         hooks.askPlayerName = [this](QString& name) {
             calls << QStringLiteral("name");
@@ -378,6 +378,52 @@ private slots:
         QVERIFY(fallOneRow(w));
         QCOMPARE(lookAt(w.well(), 11, 6), Look::Settled);
         VERIFY_PICTURE(w);
+    }
+
+    void idleTicksAreSleptThroughInOneWait() {
+        Window w;
+        w.dealer.add(kEll);
+        QVERIFY(w.start());
+        const Game& g = w.game();
+        const int tick = w.frm->fallTickMs();
+        auto fire = [&w] { emit w.frm->tmrDown.Tick(); };
+        // While the countdown runs every tick shows a new time bonus: one tick a wait.
+        for (int i = 0; i < 201; ++i) {
+            QCOMPARE(w.frm->tmrDown.interval(), tick);
+            fire();
+        }
+        QCOMPARE(int(g.TimeTicks), 201);
+        QCOMPARE(int(g.field.FigY), 1);  // the step at tick 150
+        QCOMPARE(int(g.TickCount), 51);
+        // Then nothing but the counter changes until the next step: one wait for all of it,
+        // which ends with that step.
+        QCOMPARE(w.frm->tmrDown.interval(), 99 * tick);
+        fire();
+        QCOMPARE(int(g.field.FigY), 2);
+        QCOMPARE(int(g.TickCount), 0);
+        VERIFY_PICTURE(w);
+        QCOMPARE(w.frm->tmrDown.interval(), 150 * tick);
+
+        // A move changes no tick: the wait stays. A drop makes the next tick a fall step.
+        QTest::keyClick(w.frm.get(), Qt::Key_Left);
+        QCOMPARE(w.frm->tmrDown.interval(), 150 * tick);
+        QTest::keyClick(w.frm.get(), Qt::Key_Down);
+        QVERIFY(w.frm->tmrDown.interval() <= tick);
+        QVERIFY(w.frm->tmrDown.interval() > 0);
+        fire();
+        QCOMPARE(int(g.field.FigY), 3);
+        QCOMPARE(w.frm->tmrDown.interval(), tick);
+
+        // A pause stops the timer; the resumed game counts on from where it stood.
+        while (g.DropMode) fire();
+        for (int i = 0; i < 201; ++i) fire();
+        const int counted = g.TickCount;
+        QTest::keyClick(w.frm.get(), Qt::Key_Escape);
+        QVERIFY(!w.frm->tmrDown.isEnabled());
+        QTest::keyClick(w.frm.get(), Qt::Key_Escape);
+        QVERIFY(w.frm->tmrDown.isEnabled());
+        QCOMPARE(int(g.TickCount), counted);
+        QCOMPARE(w.frm->tmrDown.interval(), (150 - counted) * tick);
     }
 
     void refusedMovesLeaveThePixels() {

@@ -35,7 +35,7 @@ struct Window {
         }
         records = std::make_unique<HallOfFame>(path);
         frm = std::make_unique<FrmMain>(rng, clock, records.get());
-        frm->tmrDown.setInterval(3600 * 1000);  // ticks only when a test asks
+        frm->setFallTickMs(3600 * 1000);  // ticks only when a test asks
         ui::MainWindowHooks hooks;
         hooks.askPlayerName = [](QString& name) {
             name = QStringLiteral("Tester");
