@@ -287,7 +287,8 @@ void FrmMain::scheduleFall() {
     // The input made a tick count (a drop): the wait ends at the next tick that is not inert.
     fallWait_ = fallDelivered_ + inert + 1;
     const qint64 left = qint64(fallWait_) * fallTickMs_ - fallClock_.elapsed();
-    tmrDown.setInterval(static_cast<int>(std::clamp<qint64>(left, 1, std::numeric_limits<int>::max())));
+    tmrDown.setInterval(
+        static_cast<int>(std::clamp<qint64>(left, 1, std::numeric_limits<int>::max())));
 }
 
 void FrmMain::Form_Load() {

@@ -145,8 +145,8 @@ private:
     QPointer<FrmFuture> future_;
     bool closing_ = false;
     int fallTickMs_ = kFallTickMs;
-    int fallWait_ = 1;       // ticks the current wait of tmrDown stands for
-    int fallDelivered_ = 0;  // of those, already given to the model by catchUpFall
+    int fallWait_ = 1;         // ticks the current wait of tmrDown stands for
+    int fallDelivered_ = 0;    // of those, already given to the model by catchUpFall
     QElapsedTimer fallClock_;  // since the current wait began
 };
 
