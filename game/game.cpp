@@ -1,5 +1,6 @@
 #include "game/game.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace talomir {
@@ -85,6 +86,11 @@ void Game::Form_Load() {
 void Game::tick() {
     if (finishing_ || !display.timer(Tmr::tmrDown).Enabled) return;
     tmrDown_Timer();
+}
+
+int Game::inertTicksAhead() const {
+    if (DropMode || EnableLoop || TimeTicks < 201 || finishing_) return 0;
+    return std::max(0, Levels::kMaxSpeed - Speed - 1 - TickCount);
 }
 
 void Game::tmrDown_Timer() {

@@ -37,6 +37,9 @@ public:
     // One tick of the fall timer; does nothing while the timer is off or the game is ending.
     void tick();
     void tmrDown_Timer();
+    // How many of the coming ticks would only count (no countdown, no music sweep, no drop, no
+    // fall step), so that a view may deliver them in one go instead of waking for each.
+    int inertTicksAhead() const;
     void tmrLevel_Timer() { levels.tmrLevel_Timer(); }
     void tmrMigCountLines_Timer() { scoring.tmrMigCountLines_Timer(); }
     void tmrMigMenuControls_Timer() { ranking.tmrMigMenuControls_Timer(); }

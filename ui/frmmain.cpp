@@ -4,7 +4,8 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QTimer>
+#include <algorithm>
+#include <limits>
 
 #include "ui/dialogs.h"
 #include "ui/sidewindows.h"
@@ -193,37 +194,91 @@ void FrmMain::buildControls() {
 
 void FrmMain::wireInput() {
     keys_ = new vb::KeyPreview(this);
-    connect(keys_, &vb::KeyPreview::KeyDown, this, [this](int code, int) { game_.Form_KeyDown(code); });
-    connect(keys_, &vb::KeyPreview::KeyUp, this, [this](int code, int) { game_.Form_KeyUp(code); });
+    connect(keys_, &vb::KeyPreview::KeyDown, this,
+            [this](int code, int) { input([&] { game_.Form_KeyDown(code); }); });
+    connect(keys_, &vb::KeyPreview::KeyUp, this,
+            [this](int code, int) { input([&] { game_.Form_KeyUp(code); }); });
 
     for (vb::CommandButton* b : cmdLeftRight.members()) {
-        connect(b, &vb::ButtonBase::MouseDown, this,
-                [this](int index, int, int, float, float) { game_.cmdLeftRight_MouseDown(index); });
-        connect(b, &vb::ButtonBase::MouseUp, this,
-                [this](int index, int, int, float, float) { game_.cmdLeftRight_MouseUp(index); });
+        connect(b, &vb::ButtonBase::MouseDown, this, [this](int index, int, int, float, float) {
+            input([&] { game_.cmdLeftRight_MouseDown(index); });
+        });
+        connect(b, &vb::ButtonBase::MouseUp, this, [this](int index, int, int, float, float) {
+            input([&] { game_.cmdLeftRight_MouseUp(index); });
+        });
     }
     connect(cmdRotate[0], &vb::ButtonBase::MouseDown, this,
-            [this](int index, int, int, float, float) { game_.cmdRotate_MouseDown(index); });
+            [this](int index, int, int, float, float) {
+                input([&] { game_.cmdRotate_MouseDown(index); });
+            });
     connect(cmdRotate[0], &vb::ButtonBase::MouseUp, this,
-            [this](int index, int, int, float, float) { game_.cmdRotate_MouseUp(index); });
+            [this](int index, int, int, float, float) {
+                input([&] { game_.cmdRotate_MouseUp(index); });
+            });
     connect(cmdDown, &vb::ButtonBase::MouseDown, this,
-            [this](int, int, int, float, float) { game_.cmdDown_MouseDown(); });
+            [this](int, int, int, float, float) { input([&] { game_.cmdDown_MouseDown(); }); });
     connect(cmdDown, &vb::ButtonBase::MouseUp, this,
-            [this](int, int, int, float, float) { game_.cmdDown_MouseUp(); });
+            [this](int, int, int, float, float) { input([&] { game_.cmdDown_MouseUp(); }); });
 
     static constexpr Ctl checks[] = {Ctl::chkPause, Ctl::chkHelp,   Ctl::chkDemo, Ctl::chkSet,
                                      Ctl::chkAuto,  Ctl::chkFuture, Ctl::chkRec,  Ctl::chkStat};
     for (Ctl c : checks) {
         auto* b = static_cast<vb::CheckButton*>(byCtl_.value(static_cast<int>(c)));
-        connect(b, &vb::ButtonBase::Click, this, [this, b, c] { game_.setCheckValue(c, b->value()); });
+        connect(b, &vb::ButtonBase::Click, this, [this, b, c] {
+            // The model setting the button raises Click too; only a change is the player's.
+            if (game_.display[c].Value == b->value()) return;
+            input([&] { game_.setCheckValue(c, b->value()); });
+        });
         connect(b, &vb::ButtonBase::MouseUp, this, [this](int, int, int, float, float) { focusWell(); });
     }
 
-    connect(&tmrDown, &vb::Timer::Tick, this, [this] { game_.tick(); });
+    connect(&tmrDown, &vb::Timer::Tick, this, &FrmMain::fallTimerTick);
     connect(&tmrLevel, &vb::Timer::Tick, this, [this] { game_.tmrLevel_Timer(); });
     connect(&tmrMigCountLines, &vb::Timer::Tick, this, [this] { game_.tmrMigCountLines_Timer(); });
     connect(&tmrMigMenuControls, &vb::Timer::Tick, this, [this] { game_.tmrMigMenuControls_Timer(); });
     connect(this, &vb::FormSurface::Paint, this, &FrmMain::paintNextFigure);
+}
+
+void FrmMain::setFallTickMs(int ms) {
+    fallTickMs_ = std::max(1, ms);
+    startFallWait();
+}
+
+void FrmMain::startFallWait() {
+    // The inert ticks and the one after them, which comes at its own time.
+    fallWait_ = game_.inertTicksAhead() + 1;
+    fallDelivered_ = 0;
+    fallClock_.start();
+    tmrDown.setInterval(static_cast<int>(
+        std::min<qint64>(qint64(fallWait_) * fallTickMs_, std::numeric_limits<int>::max())));
+}
+
+void FrmMain::fallTimerTick() {
+    const int due = fallWait_ - fallDelivered_;
+    fallDelivered_ = fallWait_;
+    for (int i = 0; i < due; ++i) game_.tick();
+    if (tmrDown.isEnabled()) startFallWait();
+}
+
+void FrmMain::catchUpFall() {
+    if (!tmrDown.isEnabled() || fallWait_ <= 1) return;
+    // Only the inert ticks of the wait can be due early; the last one keeps its time.
+    const qint64 elapsed = fallClock_.elapsed() / fallTickMs_;
+    const int due = static_cast<int>(std::min<qint64>(elapsed, fallWait_ - 1)) - fallDelivered_;
+    if (due <= 0) return;
+    fallDelivered_ += due;
+    for (int i = 0; i < due; ++i) game_.tick();
+}
+
+void FrmMain::scheduleFall() {
+    if (!tmrDown.isEnabled()) return;
+    const int inert = game_.inertTicksAhead();
+    if (fallWait_ - fallDelivered_ - 1 <= inert) return;  // the rest of the wait stays inert
+    // The input made a tick count (a drop): the wait ends at the next tick that is not inert.
+    fallWait_ = fallDelivered_ + inert + 1;
+    const qint64 left = qint64(fallWait_) * fallTickMs_ - fallClock_.elapsed();
+    tmrDown.setInterval(
+        static_cast<int>(std::clamp<qint64>(left, 1, std::numeric_limits<int>::max())));
 }
 
 void FrmMain::Form_Load() {
@@ -264,7 +319,10 @@ void FrmMain::controlChanged(Ctl c) {
 void FrmMain::timerChanged(Tmr t) {
     const bool on = game_.display.timer(t).Enabled;
     switch (t) {
-        case Tmr::tmrDown: tmrDown.setEnabled(on); break;
+        case Tmr::tmrDown:
+            if (on) startFallWait();
+            tmrDown.setEnabled(on);
+            break;
         case Tmr::tmrLevel: tmrLevel.setEnabled(on); break;
         case Tmr::tmrMigCountLines: tmrMigCountLines.setEnabled(on); break;
         case Tmr::tmrMigMenuControls: tmrMigMenuControls.setEnabled(on); break;
@@ -432,29 +490,30 @@ void FrmMain::dock() {
     FrmTalomiFathers* fathers = frmTalomiFathers();
     FrmFuture* future = frmFuture();
     FrmStatistic* stat = frmStatistic();
-    fathers->showNormal();
-    game_.setCheckValue(Ctl::chkRec, 1);
-    stat->showNormal();
-    game_.setCheckValue(Ctl::chkStat, 1);
-    future->showNormal();
-    game_.setCheckValue(Ctl::chkFuture, 1);
-    placeDocked();
-    // A window shown for the first time gets its frame from the window manager a moment later;
-    // place the three again once the frames are known.
-    QTimer::singleShot(60, this, &FrmMain::placeDocked);
-    focusWell();
-}
-
-void FrmMain::placeDocked() {
+    // Outer frames, in pixels. A side window the window system has not framed yet (it was never
+    // shown) reports its bare size: its frame is taken to be as thick as the main window's, so
+    // the first docking already leaves the gaps and lines up the bottom edges.
     const QRect m = frameGeometry();
+    const QSize border = m.size() - size();
+    auto outer = [&border](const QWidget* w) {
+        const QSize framed = w->frameGeometry().size();
+        return framed != w->size() ? framed : w->size() + border;
+    };
     const int gap = vb::twipsToPixels(20);
-    if (FrmTalomiFathers* fathers = fathers_)
-        fathers->move(m.right() + 1 + gap, m.bottom() + 1 - fathers->frameGeometry().height());
-    if (FrmStatistic* stat = statistic_) {
-        const int futureWidth = future_ ? future_->frameGeometry().width() : 0;
-        stat->move(m.right() + 1 + futureWidth + 2 * gap, m.top());
-    }
-    if (FrmFuture* future = future_) future->move(m.right() + 1 + gap, m.top());
+    const int column = m.left() + m.width() + gap;
+    // Placed before it is shown, so it never appears elsewhere first; shown even when its
+    // button is already on (the user may have closed it since).
+    auto place = [this](QWidget* w, QPoint at, Ctl button) {
+        w->setWindowState(w->windowState() & ~Qt::WindowMinimized);
+        w->move(at);
+        w->show();
+        w->raise();
+        game_.setCheckValue(button, 1);
+    };
+    place(fathers, {column, m.top() + m.height() - outer(fathers).height()}, Ctl::chkRec);
+    place(stat, {column + outer(future).width() + gap, m.top()}, Ctl::chkStat);
+    place(future, {column, m.top()}, Ctl::chkFuture);
+    focusWell();
 }
 
 void FrmMain::focusWell() {
@@ -480,7 +539,7 @@ void FrmMain::changeEvent(QEvent* event) {
     vb::FormSurface::changeEvent(event);
     if (event->type() != QEvent::WindowStateChange) return;
     const bool minimized = isMinimized();
-    if (minimized) game_.Form_Resize(true);
+    if (minimized) input([this] { game_.Form_Resize(true); });
     // The side windows follow the main window's state.
     for (QWidget* w : {static_cast<QWidget*>(fathers_.data()), static_cast<QWidget*>(statistic_.data()),
                        static_cast<QWidget*>(future_.data())}) {

@@ -1,5 +1,6 @@
 #pragma once
 // The main window: shows the game model and forwards the player's input to it.
+#include <QElapsedTimer>
 #include <QHash>
 #include <QPointer>
 #include <functional>
@@ -41,6 +42,18 @@ public:
     ~FrmMain() override;
 
     void setHooks(MainWindowHooks hooks) { hooks_ = std::move(hooks); }
+    // The length of one fall tick, kFallTickMs unless set (tests stretch it to stop time).
+    void setFallTickMs(int ms);
+    int fallTickMs() const { return fallTickMs_; }
+    // Runs a handler that steers the game from outside the fall timer (the player's input, the
+    // demo): the ticks already due first, then the handler, then the fall timer's wait is fitted
+    // to what the handler changed.
+    template <class F>
+    void input(F&& handler) {
+        catchUpFall();
+        handler();
+        scheduleFall();
+    }
     // Runs the load handler: the first game starts.
     void Form_Load();
 
@@ -98,7 +111,6 @@ public:
 
     // Docks the three side windows beside the main window.
     void dock();
-    void placeDocked();  // the docked positions, beside the main window
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -112,6 +124,14 @@ private:
     void paintNextFigure();
     void showSide(QWidget* window, bool visible);
 
+    // The fall timer. A run of ticks that change nothing but the model's tick counter is slept
+    // through in one wait of tmrDown and counted when it ends, so that an idle game does not wake
+    // the process 62 times a second; every other tick comes at its own time, as before.
+    void startFallWait();
+    void fallTimerTick();
+    void catchUpFall();
+    void scheduleFall();
+
     Game game_;
     Records* records_;
     MainWindowHooks hooks_;
@@ -123,6 +143,10 @@ private:
     QPointer<FrmStatistic> statistic_;
     QPointer<FrmFuture> future_;
     bool closing_ = false;
+    int fallTickMs_ = kFallTickMs;
+    int fallWait_ = 1;         // ticks the current wait of tmrDown stands for
+    int fallDelivered_ = 0;    // of those, already given to the model by catchUpFall
+    QElapsedTimer fallClock_;  // since the current wait began
 };
 
 }  // namespace talomir::ui

@@ -56,7 +56,8 @@ void SideWindow::closeEvent(QCloseEvent* event) {
 }
 
 void SideWindow::giveFocusBack() {
-    if (main_ && main_->isVisible()) {
+    // A minimised main window is left alone: activating it would restore it.
+    if (main_ && main_->isVisible() && !main_->isMinimized()) {
         main_->activateWindow();
         if (QWidget* w = main_->focusWidget()) w->setFocus();
     }
@@ -70,6 +71,13 @@ void SideWindow::mouseReleaseEvent(QMouseEvent* event) {
 void SideWindow::focusInEvent(QFocusEvent* event) {
     QWidget::focusInEvent(event);
     giveFocusBack();
+}
+
+void SideWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    // Activated by the window system (a click on the caption bar, the window list): none of the
+    // window's controls takes the focus, so nothing else would give the keyboard back.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) giveFocusBack();
 }
 
 void SideWindow::guardFocus(QWidget* content) {
