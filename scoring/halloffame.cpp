@@ -1,6 +1,9 @@
 #include "scoring/halloffame.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QLockFile>
+#include <QThread>
 #include <algorithm>
 #include <utility>
 
@@ -11,6 +14,22 @@ namespace {
 const QStringList& defaultFileLines() {
     static const QStringList lines{QStringLiteral("Zarno"), QStringLiteral("0")};
     return lines;
+}
+
+// Takes the table's lock within timeoutMs. QLockFile's own wait doubles its pause between tries
+// (up to seconds), so copies that queue up together keep missing each other; short tries with a
+// little jitter serve them one after another.
+bool acquire(QLockFile& lock, int timeoutMs) {
+    QElapsedTimer waited;
+    waited.start();
+    quint32 jitter = static_cast<quint32>(QCoreApplication::applicationPid()) * 2654435761u;
+    while (!lock.tryLock(0)) {
+        if (lock.error() != QLockFile::LockFailedError || waited.elapsed() >= timeoutMs)
+            return false;
+        jitter = jitter * 1664525u + 1013904223u;
+        QThread::msleep(10 + (jitter >> 24) % 30);
+    }
+    return true;
 }
 
 QString lockFailure(const QLockFile& lock) {
@@ -90,7 +109,7 @@ textfile::ReadStatus HallOfFame::readTable(QStringList& names, std::vector<doubl
 bool HallOfFame::createDefaultFile() {
     QLockFile lock(lockPath());
     lock.setStaleLockTime(kStaleLockMs);
-    if (!lock.tryLock(lockTimeoutMs_)) {
+    if (!acquire(lock, lockTimeoutMs_)) {
         lastError_ = lockFailure(lock);
         return false;
     }
@@ -150,7 +169,7 @@ bool HallOfFame::writeUnsaved(bool* lastPlaced) {
     if (unsaved_.empty()) return true;
     QLockFile lock(lockPath());
     lock.setStaleLockTime(kStaleLockMs);
-    if (!lock.tryLock(lockTimeoutMs_)) {
+    if (!acquire(lock, lockTimeoutMs_)) {
         lastError_ = lockFailure(lock);
         return false;
     }
