@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFontDatabase>
+#include <QHash>
 #include <QGuiApplication>
 #include <QStringList>
 #include <cmath>
@@ -60,8 +61,14 @@ QString fallbackFace(const QString& face) {
 
 QString resolveFace(const QString& face) {
     registerExtraFaces();
-    if (!face.isEmpty() && installed(face)) return face;
-    return fallbackFace(face);
+    // The font database's family list is costly to build; every window asks for the same few
+    // faces, so each answer is kept.
+    static QHash<QString, QString> resolved;
+    const auto known = resolved.constFind(face);
+    if (known != resolved.constEnd()) return *known;
+    const QString family = !face.isEmpty() && installed(face) ? face : fallbackFace(face);
+    resolved.insert(face, family);
+    return family;
 }
 
 QFont makeFontWithFamily(const QString& family, double points, bool bold, bool italic,
