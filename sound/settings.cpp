@@ -160,12 +160,20 @@ void SettingsFile::Load_Settings() {
     if (!boolean(loop)) return fail();
     enableLoop_ = loop;
     sound_.setEnableLoop(loop);
-    sound_.music().PlayBkgMusic(PathToBkgMusic);
-    if (!loop) sound_.music().StopBkgMusic();
+    const auto musicStep = [this](std::function<void()> step) {
+        if (deferMusic)
+            deferMusic(std::move(step));
+        else
+            step();
+    };
+    musicStep([this, path = PathToBkgMusic, loop] {
+        sound_.music().PlayBkgMusic(path);
+        if (!loop) sound_.music().StopBkgMusic();
+    });
 
     Integer volume = 0;
     if (!integer(volume)) return fail();
-    sound_.music().SetBkgVolume(volume);
+    musicStep([this, volume] { sound_.music().SetBkgVolume(volume); });
     VolumeBkgMusic = volume;
 
     for (std::size_t i = 0; i < kSettingsClipOrder.size(); ++i) {

@@ -4,6 +4,7 @@
 #include <QPointF>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 #include "game/vbtypes.h"
 
@@ -52,6 +53,10 @@ public:
 
     QString PathToBkgMusic;
     Integer VolumeBkgMusic = 0;
+
+    // When set, the start of the background music (loading and decoding its file, opening the
+    // audio device) is handed to it to run later, so that a window can show first.
+    std::function<void(std::function<void()>)> deferMusic;
 
 private:
     QString folder_;

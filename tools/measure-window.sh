@@ -3,10 +3,12 @@
 # shown, the CPU use of an idle game at level 0 and of the X server over the same period, and
 # the game's resident memory. Prints a small table with the targets.
 #
-#   tools/measure-window.sh [GAME] [--runs N] [--seconds S] [--strict]
+#   tools/measure-window.sh [GAME] [--runs N] [--seconds S] [--strict] [--shipped]
 #
 # GAME defaults to build/talomir beside this script's repository. The game keeps its files
 # beside its executable, so it runs from a copy in a temporary folder and touches no real file.
+# --shipped copies what ships beside GAME too (its settings file and sounds), so the game runs
+# with its default sound on: the music playing through SDL's dummy driver and its pan sweeping.
 # --strict makes the exit status 1 when a target is missed. Needs Xvfb and xwininfo; uses
 # openbox when it is installed, so the window has a real frame and window manager.
 set -euo pipefail
@@ -16,12 +18,14 @@ game="$here/build/talomir"
 runs=5
 seconds=20
 strict=0
+shipped=0
 while [[ $# -gt 0 ]]; do
     case "$1" in
         --runs) runs="$2"; shift 2 ;;
         --seconds) seconds="$2"; shift 2 ;;
         --strict) strict=1; shift ;;
-        -h|--help) sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+        --shipped) shipped=1; shift ;;
+        -h|--help) sed -n '2,14p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
         -*) echo "measure-window: unknown option $1" >&2; exit 2 ;;
         *) game="$1"; shift ;;
     esac
@@ -89,6 +93,11 @@ if command -v openbox >/dev/null; then
 fi
 
 cp "$game" "$work/talomir"
+if [[ $shipped == 1 ]]; then
+    gamedir="$(dirname "$game")"
+    [[ -f "$gamedir/TaloVostrun.ini" ]] && cp "$gamedir/TaloVostrun.ini" "$work/"
+    [[ -d "$gamedir/sound" ]] && cp -r "$gamedir/sound" "$work/"
+fi
 export SDL_AUDIODRIVER=dummy
 unset QT_QPA_PLATFORM
 

@@ -3,12 +3,16 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 
 #include "ui/toolkit/units.h"
 
 namespace talomir::ui {
 
 namespace {
+// Long enough for the window system to have put the window on screen.
+constexpr int kMusicDelayMs = 250;
+
 QPointF toTwips(QPoint p) {
     return {vb::pixelsToTwipsF(p.x()), vb::pixelsToTwipsF(p.y())};
 }
@@ -85,6 +89,10 @@ Application::Application(const QString& folder, AudioBackend* audio)
     Game& game = main_->game();
     settings_ = std::make_unique<SettingsFile>(folder, *places_, *engine_, game.EnableLoop,
                                                game.SpeedChange);
+    // The music starts once the window is up: decoding it must not delay the first picture.
+    settings_->deferMusic = [](std::function<void()> start) {
+        QTimer::singleShot(kMusicDelayMs, std::move(start));
+    };
     MainWindowHooks hooks;
     hooks.firstLoad = [this] { settings_->Load_Settings(); };
     hooks.saveSettings = [this] { settings_->Save_Settings(); };
