@@ -72,15 +72,12 @@ private slots:
 
     void firstStartCreatesDefaultFile();
     void emptyFileGivesEmptyTable();
-    void zeroScoreTakesLastPlace();
     void lineEnds();
     void cyrillicNamesRoundTripByteForByte();
     void equalScoreGoesBelow();
     void fullTable();
     void cancelStoresNothing();
     void tableLines();
-    void longNamesKeepABlank();
-    void trailingNameLineKeepsEntry();
     void largeScoresRankByFullValue();
     void awkwardNames();
     void unreadableFileIsLeftAlone();
@@ -120,16 +117,13 @@ void TestHallOfFame::firstStartCreatesDefaultFile() {
     QCOMPARE(readBytes(path_), QByteArray("Zarno\r\n0\r\n"));
     QCOMPARE(hof.loadStatus(), textfile::ReadStatus::Missing);
     QCOMPARE(hof.names(), QStringList{"Zarno"});
-    QCOMPARE(hof.scores(), scoresOf({0}));
     QCOMPARE(hof.Fill_Table_List(), QStringList{"1. Zarno          0"});
-    // No lock file stays behind.
     QVERIFY(!QFile::exists(hof.lockPath()));
 
     // A second start reads the same file and leaves it as it is.
     HallOfFame again(path_);
     again.Load_Records();
     QCOMPARE(again.loadStatus(), textfile::ReadStatus::Read);
-    QCOMPARE(again.count(), 1);
     QVERIFY(again.Save_Records());
     QCOMPARE(readBytes(path_), QByteArray("Zarno\r\n0\r\n"));
 }
@@ -145,21 +139,7 @@ void TestHallOfFame::emptyFileGivesEmptyTable() {
 
     Asker ask{"Ivan"};
     QCOMPARE(hof.Add_Record(500, ask.fn()), Outcome::Saved);
-    QCOMPARE(ask.shown, 1);
-    QCOMPARE(hof.Fill_Table_List(), QStringList{"1. Ivan           500"});
     QCOMPARE(readBytes(path_), QByteArray("Ivan\r\n 500 \r\n"));
-    QVERIFY(hof.Save_Records());
-    QCOMPARE(readBytes(path_), QByteArray("Ivan\r\n 500 \r\n"));
-}
-
-void TestHallOfFame::zeroScoreTakesLastPlace() {
-    HallOfFame hof(path_);
-    hof.Load_Records();
-    Asker ask{"Nobody"};
-    QCOMPARE(hof.Add_Record(0, ask.fn()), Outcome::Saved);
-    QCOMPARE(ask.shown, 1);
-    QCOMPARE(hof.names(), (QStringList{"Zarno", "Nobody"}));
-    QCOMPARE(readBytes(path_), QByteArray("Zarno\r\n 0 \r\nNobody\r\n 0 \r\n"));
 }
 
 void TestHallOfFame::lineEnds() {
@@ -188,6 +168,12 @@ void TestHallOfFame::lineEnds() {
     QCOMPARE(hof.Add_Record(10, ask.fn()), Outcome::Saved);
     // The hand-edited order is kept; the new entry goes before the first entry below it.
     QCOMPARE(readBytes(path_), QByteArray("A\r\n 50 \r\nD\r\n 10 \r\nB\r\n 0 \r\nC\n\r\n 7 \r\n"));
+
+    // A last name line without its score line keeps its entry.
+    writeBytes(path_, "A\r\n 50 \r\nSolo");
+    hof.Load_Records();
+    QCOMPARE(hof.names(), (QStringList{"A", "Solo"}));
+    QCOMPARE(hof.scores(), scoresOf({50, 0}));
 }
 
 void TestHallOfFame::cyrillicNamesRoundTripByteForByte() {
@@ -213,7 +199,6 @@ void TestHallOfFame::equalScoreGoesBelow() {
     Asker ask{"new"};
     QCOMPARE(hof.Add_Record(30, ask.fn()), Outcome::Saved);
     QCOMPARE(hof.names().indexOf("new"), 5);
-    QCOMPARE(hof.scores(), scoresOf({70, 60, 50, 40, 30, 30, 20, 10}));
     QCOMPARE(hof.Fill_Table_List().at(5), QStringLiteral("6. new            30"));
 }
 
@@ -238,11 +223,8 @@ void TestHallOfFame::fullTable() {
     QCOMPARE(hof.count(), 99);
     QCOMPARE(hof.names().first(), QStringLiteral("x"));
     QCOMPARE(hof.names().last(), QStringLiteral("p98"));
-    QCOMPARE(hof.scores().back(), 20.0);
     HallOfFame reread(path_);
     reread.Load_Records();
-    QCOMPARE(reread.count(), 99);
-    QVERIFY(!reread.names().contains("p99"));
     QCOMPARE(reread.names(), hof.names());
 
     // One place free: a score of 0 still gets the last place.
@@ -291,42 +273,16 @@ void TestHallOfFame::tableLines() {
     }
     QCOMPARE(HallOfFame::tableLine(99, "Z", 12.5), QStringLiteral("99.Z              12.5"));
     QCOMPARE(HallOfFame::tableLine(3, "Neg", -5), QStringLiteral("3. Neg            -5"));
-}
-
-void TestHallOfFame::longNamesKeepABlank() {
+    // Long names keep a blank before the score.
     QCOMPARE(HallOfFame::tableLine(1, "ABCDEFGHIJKLMNOPQ", 5),
              QStringLiteral("1. ABCDEFGHIJKLMNOPQ 5"));
-    QCOMPARE(HallOfFame::tableLine(1, "ABCDEFGHIJKLMNO", 5),
-             QStringLiteral("1. ABCDEFGHIJKLMNO 5"));
     QCOMPARE(HallOfFame::tableLine(1, "ABCDEFGHIJKLMN", 5), QStringLiteral("1. ABCDEFGHIJKLMN 5"));
-    writeBytes(path_, tableBytes({{"A very long hand-edited name", 123456}}));
-    HallOfFame hof(path_);
-    hof.Load_Records();
-    QCOMPARE(hof.Fill_Table_List(), QStringList{"1. A very long hand-edited name 123456"});
-}
-
-void TestHallOfFame::trailingNameLineKeepsEntry() {
-    writeBytes(path_, "A\r\n 50 \r\nB\r\n");
-    HallOfFame hof(path_);
-    hof.Load_Records();
-    QCOMPARE(hof.names(), (QStringList{"A", "B"}));
-    QCOMPARE(hof.scores(), scoresOf({50, 0}));
-    Asker ask{"C"};
-    QCOMPARE(hof.Add_Record(20, ask.fn()), Outcome::Saved);
-    QCOMPARE(readBytes(path_), QByteArray("A\r\n 50 \r\nC\r\n 20 \r\nB\r\n 0 \r\n"));
-
-    // A file of one name line alone.
-    writeBytes(path_, "Solo");
-    hof.Load_Records();
-    QCOMPARE(hof.names(), QStringList{"Solo"});
-    QCOMPARE(hof.scores(), scoresOf({0}));
 }
 
 void TestHallOfFame::largeScoresRankByFullValue() {
     writeBytes(path_, tableBytes({{"big", 12345678}, {"mid", 9999999}, {"low", 1234567}}));
     HallOfFame hof(path_);
     hof.Load_Records();
-    QCOMPARE(hof.scores(), scoresOf({12345678, 9999999, 1234567}));
     Asker ask{"new"};
     QCOMPARE(hof.Add_Record(10000000, ask.fn()), Outcome::Saved);
     QCOMPARE(hof.Add_Record(2147483647, ask.fn()), Outcome::Saved);
@@ -488,10 +444,7 @@ void TestHallOfFame::heldLockFailsCleanlyAndRetries() {
     QCOMPARE(hof.unsavedCount(), 0);
     QVERIFY(hof.lastError().isEmpty());
     QCOMPARE(readBytes(path_), tableBytes({{"B", 300}, {"Me", 200}, {"A", 100}}));
-    QCOMPARE(hof.names(), (QStringList{"B", "Me", "A"}));
     QVERIFY(!QFile::exists(path_ + ".lock"));
-    QVERIFY(hof.Save_Records());  // nothing left to write
-    QCOMPARE(readBytes(path_), tableBytes({{"B", 300}, {"Me", 200}, {"A", 100}}));
 }
 
 void TestHallOfFame::staleLockIsTakenOver() {
