@@ -12,7 +12,7 @@ enum class Kind { Picture, Label, Frame, Shape, Check, Command };
 enum class Align { Left = 0, Right = 1, Center = 2 };
 
 struct ControlDesign {
-    const char* name;       // "lblCountLines(1)" for members of a control array
+    const char* name;  // "lblCountLines(1)" for members of a control array
     Kind kind;
     const char* container;  // "" for the window's client area
     const char* caption;

@@ -30,44 +30,75 @@ constexpr int kInner = 222;
 
 const char* ctlName(Ctl c) {
     switch (c) {
-        case Ctl::lblScore: return "lblScore";
-        case Ctl::lblLevel: return "lblLevel";
-        case Ctl::lblRemain: return "lblRemain";
-        case Ctl::lblCountLines1: return "lblCountLines(1)";
-        case Ctl::lblCountLines2: return "lblCountLines(2)";
-        case Ctl::lblCountLines3: return "lblCountLines(3)";
-        case Ctl::lblCountLines4: return "lblCountLines(4)";
-        case Ctl::lblSumBonus: return "lblSumBonus";
-        case Ctl::lblFirma: return "lblFirma";
-        case Ctl::lblTimeBonus: return "lblTimeBonus";
-        case Ctl::lblTotalScore: return "lblTotalScore";
-        case Ctl::lblPosition: return "lblPosition";
-        case Ctl::lblNextPlace: return "lblNextPlace";
-        case Ctl::cmdLeftRight0: return "cmdLeftRight(0)";
-        case Ctl::cmdLeftRight2: return "cmdLeftRight(2)";
-        case Ctl::cmdRotate0: return "cmdRotate(0)";
-        case Ctl::cmdDown: return "cmdDown";
-        case Ctl::chkPause: return "chkPause";
-        case Ctl::chkHelp: return "chkHelp";
-        case Ctl::chkDemo: return "chkDemo";
-        case Ctl::chkSet: return "chkSet";
-        case Ctl::chkAuto: return "chkAuto";
-        case Ctl::chkFuture: return "chkFuture";
-        case Ctl::chkRec: return "chkRec";
-        case Ctl::chkStat: return "chkStat";
-        case Ctl::fraControl: return "fraControl";
-        case Ctl::shpTwo: return "shpTwo";
+        case Ctl::lblScore:
+            return "lblScore";
+        case Ctl::lblLevel:
+            return "lblLevel";
+        case Ctl::lblRemain:
+            return "lblRemain";
+        case Ctl::lblCountLines1:
+            return "lblCountLines(1)";
+        case Ctl::lblCountLines2:
+            return "lblCountLines(2)";
+        case Ctl::lblCountLines3:
+            return "lblCountLines(3)";
+        case Ctl::lblCountLines4:
+            return "lblCountLines(4)";
+        case Ctl::lblSumBonus:
+            return "lblSumBonus";
+        case Ctl::lblFirma:
+            return "lblFirma";
+        case Ctl::lblTimeBonus:
+            return "lblTimeBonus";
+        case Ctl::lblTotalScore:
+            return "lblTotalScore";
+        case Ctl::lblPosition:
+            return "lblPosition";
+        case Ctl::lblNextPlace:
+            return "lblNextPlace";
+        case Ctl::cmdLeftRight0:
+            return "cmdLeftRight(0)";
+        case Ctl::cmdLeftRight2:
+            return "cmdLeftRight(2)";
+        case Ctl::cmdRotate0:
+            return "cmdRotate(0)";
+        case Ctl::cmdDown:
+            return "cmdDown";
+        case Ctl::chkPause:
+            return "chkPause";
+        case Ctl::chkHelp:
+            return "chkHelp";
+        case Ctl::chkDemo:
+            return "chkDemo";
+        case Ctl::chkSet:
+            return "chkSet";
+        case Ctl::chkAuto:
+            return "chkAuto";
+        case Ctl::chkFuture:
+            return "chkFuture";
+        case Ctl::chkRec:
+            return "chkRec";
+        case Ctl::chkStat:
+            return "chkStat";
+        case Ctl::fraControl:
+            return "fraControl";
+        case Ctl::shpTwo:
+            return "shpTwo";
         case Ctl::frmMain:
-        case Ctl::Count: break;
+        case Ctl::Count:
+            break;
     }
     return "";
 }
 
 vb::Alignment toAlignment(Align a) {
     switch (a) {
-        case Align::Right: return vb::Alignment::Right;
-        case Align::Center: return vb::Alignment::Center;
-        case Align::Left: break;
+        case Align::Right:
+            return vb::Alignment::Right;
+        case Align::Center:
+            return vb::Alignment::Center;
+        case Align::Left:
+            break;
     }
     return vb::Alignment::Left;
 }
@@ -178,9 +209,12 @@ void FrmMain::buildControls() {
     fraControl = static_cast<vb::Frame*>(controls_.value(QStringLiteral("fraControl")));
     lblPause = static_cast<vb::Label*>(controls_.value(QStringLiteral("lblPause")));
     cmdDown = static_cast<vb::CommandButton*>(controls_.value(QStringLiteral("cmdDown")));
-    cmdLeftRight.add(0, static_cast<vb::CommandButton*>(controls_.value(QStringLiteral("cmdLeftRight(0)"))));
-    cmdLeftRight.add(2, static_cast<vb::CommandButton*>(controls_.value(QStringLiteral("cmdLeftRight(2)"))));
-    cmdRotate.add(0, static_cast<vb::CommandButton*>(controls_.value(QStringLiteral("cmdRotate(0)"))));
+    cmdLeftRight.add(
+        0, static_cast<vb::CommandButton*>(controls_.value(QStringLiteral("cmdLeftRight(0)"))));
+    cmdLeftRight.add(
+        2, static_cast<vb::CommandButton*>(controls_.value(QStringLiteral("cmdLeftRight(2)"))));
+    cmdRotate.add(0,
+                  static_cast<vb::CommandButton*>(controls_.value(QStringLiteral("cmdRotate(0)"))));
     // Labels and shapes are drawn on their container, beneath every windowed control: so the
     // pause label lies under the control frame and shows only while the frame is hidden.
     for (auto it = mainWindowDesign().rbegin(); it != mainWindowDesign().rend(); ++it)
@@ -229,13 +263,15 @@ void FrmMain::wireInput() {
             if (game_.display[c].Value == b->value()) return;
             input([&] { game_.setCheckValue(c, b->value()); });
         });
-        connect(b, &vb::ButtonBase::MouseUp, this, [this](int, int, int, float, float) { focusWell(); });
+        connect(b, &vb::ButtonBase::MouseUp, this,
+                [this](int, int, int, float, float) { focusWell(); });
     }
 
     connect(&tmrDown, &vb::Timer::Tick, this, &FrmMain::fallTimerTick);
     connect(&tmrLevel, &vb::Timer::Tick, this, [this] { game_.tmrLevel_Timer(); });
     connect(&tmrMigCountLines, &vb::Timer::Tick, this, [this] { game_.tmrMigCountLines_Timer(); });
-    connect(&tmrMigMenuControls, &vb::Timer::Tick, this, [this] { game_.tmrMigMenuControls_Timer(); });
+    connect(&tmrMigMenuControls, &vb::Timer::Tick, this,
+            [this] { game_.tmrMigMenuControls_Timer(); });
     connect(this, &vb::FormSurface::Paint, this, &FrmMain::paintNextFigure);
 }
 
@@ -323,11 +359,20 @@ void FrmMain::timerChanged(Tmr t) {
             if (on) startFallWait();
             tmrDown.setEnabled(on);
             break;
-        case Tmr::tmrLevel: tmrLevel.setEnabled(on); break;
-        case Tmr::tmrMigCountLines: tmrMigCountLines.setEnabled(on); break;
-        case Tmr::tmrMigMenuControls: tmrMigMenuControls.setEnabled(on); break;
-        case Tmr::tmrDemo: tmrDemo.setEnabled(on); break;
-        case Tmr::Count: break;
+        case Tmr::tmrLevel:
+            tmrLevel.setEnabled(on);
+            break;
+        case Tmr::tmrMigCountLines:
+            tmrMigCountLines.setEnabled(on);
+            break;
+        case Tmr::tmrMigMenuControls:
+            tmrMigMenuControls.setEnabled(on);
+            break;
+        case Tmr::tmrDemo:
+            tmrDemo.setEnabled(on);
+            break;
+        case Tmr::Count:
+            break;
     }
 }
 
@@ -348,7 +393,8 @@ void FrmMain::Draw_Well() {
     picTalomir->Clear();
     for (int c = 4; c <= Playfield::WellWidth - 4; ++c)
         for (int r = 0; r <= Playfield::WellHeight - 4; ++r)
-            if (f.Well[c][r]) cellSquare(picTalomir, true, (c - 4) * kCell, r * kCell, kSettledCell);
+            if (f.Well[c][r])
+                cellSquare(picTalomir, true, (c - 4) * kCell, r * kCell, kSettledCell);
 }
 
 void FrmMain::Draw_Grid() {
@@ -398,7 +444,8 @@ void FrmMain::Draw_Future() {
         for (int a = 1; a <= 4; ++a) {
             for (int b = 1; b <= 4; ++b) {
                 const char ch = game_.Queue[k].Mask[static_cast<std::size_t>(n++)];
-                cellSquare(pic, false, a * kCell, y0 + b * kCell, ch == '1' ? kPreviewOne : kPreviewZero);
+                cellSquare(pic, false, a * kCell, y0 + b * kCell,
+                           ch == '1' ? kPreviewOne : kPreviewZero);
             }
         }
     }
@@ -468,9 +515,15 @@ void FrmMain::showSide(QWidget* window, bool visible) {
 void FrmMain::checkClicked(Ctl c) {
     const int value = game_.display[c].Value;
     switch (c) {
-        case Ctl::chkRec: showSide(frmTalomiFathers(), value == 1); break;
-        case Ctl::chkStat: showSide(frmStatistic(), value == 1); break;
-        case Ctl::chkFuture: showSide(frmFuture(), value == 1); break;
+        case Ctl::chkRec:
+            showSide(frmTalomiFathers(), value == 1);
+            break;
+        case Ctl::chkStat:
+            showSide(frmStatistic(), value == 1);
+            break;
+        case Ctl::chkFuture:
+            showSide(frmFuture(), value == 1);
+            break;
         case Ctl::chkAuto:
             if (value == 1) dock();
             break;
@@ -482,7 +535,8 @@ void FrmMain::checkClicked(Ctl c) {
             if (value == 1) game_.setCheckValue(c, 0);
             focusWell();
             break;
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -541,8 +595,9 @@ void FrmMain::changeEvent(QEvent* event) {
     const bool minimized = isMinimized();
     if (minimized) input([this] { game_.Form_Resize(true); });
     // The side windows follow the main window's state.
-    for (QWidget* w : {static_cast<QWidget*>(fathers_.data()), static_cast<QWidget*>(statistic_.data()),
-                       static_cast<QWidget*>(future_.data())}) {
+    for (QWidget* w :
+         {static_cast<QWidget*>(fathers_.data()), static_cast<QWidget*>(statistic_.data()),
+          static_cast<QWidget*>(future_.data())}) {
         if (!w || !w->isVisible()) continue;
         if (minimized)
             w->showMinimized();
@@ -597,8 +652,9 @@ void FrmMain::closeEvent(QCloseEvent* event) {
         closing_ = true;
         if (hooks_.saveSettings) hooks_.saveSettings();
         tmrDown.setEnabled(false);
-        for (QWidget* w : {static_cast<QWidget*>(frmTalomiFathers()), static_cast<QWidget*>(frmStatistic()),
-                           static_cast<QWidget*>(frmFuture())})
+        for (QWidget* w :
+             {static_cast<QWidget*>(frmTalomiFathers()), static_cast<QWidget*>(frmStatistic()),
+              static_cast<QWidget*>(frmFuture())})
             vb::Forms::unload(w);
     }
     event->accept();

@@ -19,7 +19,6 @@ class KeyPreview;
 
 namespace talomir::ui {
 
-
 // The fall timer asks for 2 ms; ticks are delivered every 16 ms, the pace (about 64 ticks a
 // second) at which the game has always been played, its home platform rounding a 2 ms request up
 // to its 15.6 ms clock.
@@ -29,7 +28,7 @@ inline constexpr int kFallTickMs = 16;
 struct MainWindowHooks {
     std::function<bool(QString&)> askPlayerName;  // false when cancelled
     std::function<bool()> askNewGame;
-    std::function<void()> firstLoad;   // clips and settings, once per process
+    std::function<void()> firstLoad;     // clips and settings, once per process
     std::function<void()> saveSettings;  // at close
 };
 
@@ -37,8 +36,7 @@ class FrmMain : public vb::FormSurface, public GameObserver, public GameHost {
     Q_OBJECT
 
 public:
-    FrmMain(RandomSource& rng, const Clock& clock, Records* records,
-            QWidget* parent = nullptr);
+    FrmMain(RandomSource& rng, const Clock& clock, Records* records, QWidget* parent = nullptr);
     ~FrmMain() override;
 
     void setHooks(MainWindowHooks hooks) { hooks_ = std::move(hooks); }

@@ -35,8 +35,8 @@ QListWidget* makeList(QWidget* parent, vb::Color back, vb::Color fore, const QFo
 
 SideWindow::SideWindow(QWidget* mainWindow, const QString& caption, int clientWidthTwips,
                        int clientHeightTwips)
-    : QWidget(mainWindow, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                              Qt::CustomizeWindowHint),
+    : QWidget(mainWindow,
+              Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
       main_(mainWindow) {
     setWindowTitle(caption);
     setFixedSize(vb::twipsToPixels(clientWidthTwips), vb::twipsToPixels(clientHeightTwips));
@@ -98,8 +98,8 @@ FrmTalomiFathers::FrmTalomiFathers(QWidget* mainWindow)
     setPalette(listPalette(0x000000, 0xFFC0C0));
     setAutoFillBackground(true);
     setFont(vb::makeFont(QStringLiteral("MS Sans Serif"), 9.75));
-    lstTable = makeList(this, 0x000000, 0xFFFFFF,
-                        vb::makeFont(QStringLiteral("Courier New"), 8.25, true));
+    lstTable =
+        makeList(this, 0x000000, 0xFFFFFF, vb::makeFont(QStringLiteral("Courier New"), 8.25, true));
     lstTable->setObjectName(QStringLiteral("lstTable"));
     guardFocus(lstTable);
 }

@@ -2,8 +2,8 @@
 
 #include <QFile>
 #include <QFontDatabase>
-#include <QHash>
 #include <QGuiApplication>
+#include <QHash>
 #include <QStringList>
 #include <cmath>
 
