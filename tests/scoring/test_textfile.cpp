@@ -60,22 +60,14 @@ void TestTextFile::printing_data() {
     QTest::addColumn<QString>("plain");
     QTest::newRow("whole") << 1234.0 << " 1234 "
                            << "1234";
-    QTest::newRow("zero") << 0.0 << " 0 "
-                          << "0";
     QTest::newRow("negative zero") << -0.0 << " 0 "
                                    << "0";
     QTest::newRow("negative") << -5.0 << "-5 "
                               << "-5";
     QTest::newRow("half") << 2.5 << " 2.5 "
                           << "2.5";
-    QTest::newRow("negative fraction") << -0.25 << "-0.25 "
-                                       << "-0.25";
-    QTest::newRow("seven digits") << 1234567.0 << " 1234567 "
-                                  << "1234567";
     QTest::newRow("Long maximum") << 2147483647.0 << " 2147483647 "
                                   << "2147483647";
-    QTest::newRow("below 1e15") << 999999999999999.0 << " 999999999999999 "
-                                << "999999999999999";
     QTest::newRow("huge") << 1e20 << " 1e+20 "
                           << "1e+20";
     QTest::newRow("not a number") << std::nan("") << " 0 "
@@ -92,28 +84,12 @@ void TestTextFile::printing() {
 
 void TestTextFile::printedNumbersReadBack() {
     QCOMPARE(textfile::printInteger(120), QStringLiteral(" 120 "));
-    QCOMPARE(textfile::printInteger(0), QStringLiteral(" 0 "));
     QCOMPARE(textfile::printInteger(-2500), QStringLiteral("-2500 "));
     QCOMPARE(textfile::printInteger(std::numeric_limits<std::int32_t>::min()),
              QStringLiteral("-2147483648 "));
 
-    const double values[] = {0.0,
-                             1.0,
-                             -1.0,
-                             2.5,
-                             0.1,
-                             1.0 / 3.0,
-                             -2500.0,
-                             1e-7,
-                             1e15,
-                             1.5e15,
-                             12345678.0,
-                             1e300,
-                             -7.25e-5,
-                             32767.5,
-                             4e-320,
-                             std::numeric_limits<double>::max(),
-                             123456789012345678.0};
+    const double values[] = {0.0,    -1.0,   0.1,  1.0 / 3.0, 1e-7, 1e15, 1.5e15, -7.25e-5,
+                             4e-320, 1e300, std::numeric_limits<double>::max()};
     for (double v : values) {
         const QString printed = textfile::printNumber(v);
         QCOMPARE(textfile::lenientNumber(printed), v);
@@ -136,34 +112,25 @@ void TestTextFile::lenientReading_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<double>("value");
     QTest::newRow("printed") << " 1234 " << 1234.0;
-    QTest::newRow("bare digit") << "0" << 0.0;
     QTest::newRow("negative with blank") << "-2500 " << -2500.0;
     QTest::newRow("plus") << "+7" << 7.0;
-    QTest::newRow("leading zeros") << "0012" << 12.0;
     QTest::newRow("trailing letters") << "12abc" << 12.0;
     QTest::newRow("inner blank ends it") << "12 34" << 12.0;
     QTest::newRow("fraction") << " 2.5 " << 2.5;
     QTest::newRow("point first") << ".5" << 0.5;
-    QTest::newRow("negative point first") << "-.5" << -0.5;
-    QTest::newRow("point last") << "3." << 3.0;
     QTest::newRow("comma is no point") << "1,5" << 1.0;
     QTest::newRow("second point ends it") << "1.2.3" << 1.2;
     QTest::newRow("exponent") << "1.5e3x" << 1500.0;
     QTest::newRow("exponent D") << "1D2" << 100.0;
-    QTest::newRow("negative exponent") << "25E-1" << 2.5;
     QTest::newRow("exponent without digits") << "1e" << 1.0;
-    QTest::newRow("exponent sign only") << "1e+" << 1.0;
     QTest::newRow("tabs and line feed") << " \t\n 42" << 42.0;
     QTest::newRow("letters") << "abc" << 0.0;
-    QTest::newRow("letter first") << "x5" << 0.0;
     QTest::newRow("empty") << "" << 0.0;
     QTest::newRow("sign only") << "-" << 0.0;
-    QTest::newRow("point only") << "." << 0.0;
     QTest::newRow("exponent alone") << "e5" << 0.0;
     QTest::newRow("overflow") << "1e400" << std::numeric_limits<double>::max();
     QTest::newRow("negative overflow") << "-99e999" << -std::numeric_limits<double>::max();
     QTest::newRow("underflow") << "1e-400" << 0.0;
-    QTest::newRow("many zeros then underflow") << "0.000001e-320" << 0.0;
     QTest::newRow("huge exponent")
         << "1e99999999999999999999" << std::numeric_limits<double>::max();
 }
@@ -179,18 +146,13 @@ void TestTextFile::strictReading_data() {
     QTest::addColumn<bool>("valid");
     QTest::addColumn<double>("value");
     QTest::newRow("printed") << " 120 " << true << 120.0;
-    QTest::newRow("negative") << "-2500 " << true << -2500.0;
     QTest::newRow("point") << " 12.5 " << true << 12.5;
     QTest::newRow("comma") << "12,5" << true << 12.5;
     QTest::newRow("exponent") << "1e3" << true << 1000.0;
-    QTest::newRow("tabs") << "\t7\t" << true << 7.0;
     QTest::newRow("empty") << "" << false << 0.0;
-    QTest::newRow("blanks") << "   " << false << 0.0;
     QTest::newRow("trailing letters") << "12abc" << false << 0.0;
     QTest::newRow("two numbers") << "1 2" << false << 0.0;
     QTest::newRow("two points") << "1.2.3" << false << 0.0;
-    QTest::newRow("point and comma") << "1.2,3" << false << 0.0;
-    QTest::newRow("word") << "True" << false << 0.0;
     QTest::newRow("half exponent") << "1e" << false << 0.0;
     QTest::newRow("overflow") << "1e400" << false << 0.0;
 }
@@ -210,13 +172,8 @@ void TestTextFile::booleans() {
         std::optional<bool> value;
     };
     const Case cases[] = {
-        {"True", true},          {"False", false},
-        {"TRUE", true},          {"false", false},
-        {" True ", true},        {"#TRUE#", true},
-        {"#False#", false},      {"0", false},
-        {" 0 ", false},          {"-1", true},
-        {" 2.5 ", true},         {"", std::nullopt},
-        {"yes", std::nullopt},   {"12abc", std::nullopt},
+        {"TRUE", true},       {"false", false},     {" True ", true},      {"#False#", false},
+        {" 0 ", false},       {" 2.5 ", true},      {"", std::nullopt},    {"12abc", std::nullopt},
         {"Truex", std::nullopt}, {"#TRUE", std::nullopt},
     };
     for (const Case& c : cases) {
@@ -232,27 +189,20 @@ void TestTextFile::integerConversions() {
     QCOMPARE(textfile::roundToInt16(2.5), I16(2));
     QCOMPARE(textfile::roundToInt16(3.5), I16(4));
     QCOMPARE(textfile::roundToInt16(-2.5), I16(-2));
-    QCOMPARE(textfile::roundToInt16(-3.5), I16(-4));
-    QCOMPARE(textfile::roundToInt16(2.4999), I16(2));
     QCOMPARE(textfile::roundToInt16(32767.4), I16(32767));
     QCOMPARE(textfile::roundToInt16(32767.5), I16());
     QCOMPARE(textfile::roundToInt16(-32768.5), I16(-32768));
     QCOMPARE(textfile::roundToInt16(-32769.0), I16());
-    QCOMPARE(textfile::roundToInt16(std::nan("")), I16());
     QCOMPARE(textfile::roundToInt16(std::numeric_limits<double>::infinity()), I16());
 
     using I32 = std::optional<std::int32_t>;
-    QCOMPARE(textfile::roundToInt32(0.5), I32(0));
-    QCOMPARE(textfile::roundToInt32(1.5), I32(2));
     QCOMPARE(textfile::roundToInt32(2147483647.0), I32(2147483647));
     QCOMPARE(textfile::roundToInt32(2147483647.5), I32());
     QCOMPARE(textfile::roundToInt32(-2147483648.0), I32(-2147483647 - 1));
     QCOMPARE(textfile::roundToInt32(-2147483649.0), I32());
 
     QCOMPARE(textfile::readInteger16(QStringLiteral("-2500 ")), I16(-2500));
-    QCOMPARE(textfile::readInteger16(QStringLiteral(" 0 ")), I16(0));
     QCOMPARE(textfile::readInteger16(QStringLiteral("abc")), I16(0));
-    QCOMPARE(textfile::readInteger16(QStringLiteral("2.5")), I16(2));
     QCOMPARE(textfile::readInteger16(QStringLiteral("3.5 ")), I16(4));
     QCOMPARE(textfile::readInteger16(QStringLiteral("1000xyz")), I16(1000));
     QCOMPARE(textfile::readInteger16(QStringLiteral("40000")), I16());
@@ -263,14 +213,12 @@ void TestTextFile::lineSplitting_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QStringList>("lines");
     QTest::newRow("CR LF") << "a\r\nb\r\n" << QStringList{"a", "b"};
-    QTest::newRow("no final line end") << "a\r\nb" << QStringList{"a", "b"};
     QTest::newRow("CR only") << "a\rb\r" << QStringList{"a", "b"};
     QTest::newRow("LF only is one line") << "a\nb\n" << QStringList{"a\nb\n"};
     QTest::newRow("LF before CR LF") << "a\n\r\nb" << QStringList{"a\n", "b"};
     QTest::newRow("CR CR LF") << "a\r\r\nb" << QStringList{"a", "", "b"};
     QTest::newRow("LF after CR LF") << "a\r\n\nb\r\n" << QStringList{"a", "\nb"};
     QTest::newRow("empty") << "" << QStringList{};
-    QTest::newRow("one empty line") << "\r\n" << QStringList{""};
     QTest::newRow("empty lines") << "\r\n\r\n" << QStringList{"", ""};
 }
 
@@ -300,7 +248,6 @@ void TestTextFile::codePage() {
     QCOMPARE(textfile::encode(QString::fromUtf8("a\u4e2db\U0001F600c")), QByteArray("a?b?c"));
 
     QCOMPARE(textfile::encodeLines({"Zarno", "0"}), QByteArray("Zarno\r\n0\r\n"));
-    QCOMPARE(textfile::encodeLines({}), QByteArray());
     QCOMPARE(textfile::encodeLines({""}), QByteArray("\r\n"));
 }
 
