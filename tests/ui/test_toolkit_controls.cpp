@@ -12,17 +12,6 @@ using namespace vb;
 
 namespace {
 
-Color pixelOf(QWidget& w, QPoint p) {
-    return toColor(w.grab().toImage().pixelColor(p));
-}
-
-bool hasPixel(const QImage& img, Color colour) {
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            if (toColor(img.pixelColor(x, y)) == colour) return true;
-    return false;
-}
-
 struct KeyRecord {
     QList<QPair<int, int>> downs, ups;
     QList<int> presses;
@@ -74,64 +63,14 @@ private slots:
     void checkButtonClickOnEveryChangeOfValue() {
         CheckButton chk;
         chk.resize(57, 17);
-        QSignalSpy clicks(&chk, &CheckButton::Click);
-        QList<int> valuesSeen;
+        QList<int> valuesSeen;  // the handler sees the new value
         connect(&chk, &CheckButton::Click, [&] { valuesSeen.append(chk.value()); });
-
-        chk.setValue(1);
-        QCOMPARE(clicks.count(), 1);
-        QCOMPARE(chk.value(), 1);
-        chk.setValue(1);  // no change, no click
-        QCOMPARE(clicks.count(), 1);
-        chk.setValue(0);
-        QCOMPARE(clicks.count(), 2);
-        chk.setValue(5);  // any non-zero value presses it in
-        QCOMPARE(chk.value(), 1);
-        QCOMPARE(clicks.count(), 3);
-        QCOMPARE(valuesSeen, (QList<int>{1, 0, 1}));  // the handler sees the new value
-
-        // The user's click: one Click per click, the value toggles.
-        chk.setValue(0);
-        clicks.clear();
+        for (int v : {1, 1, 0, 5}) chk.setValue(v);  // no change, no click; non-zero is 1
+        QCOMPARE(valuesSeen, (QList<int>{1, 0, 1}));
         QTest::mouseClick(&chk, Qt::LeftButton);
-        QCOMPARE(clicks.count(), 1);
-        QCOMPARE(chk.value(), 1);
+        QTest::mouseClick(&chk, Qt::RightButton);  // reports mouse events but does not toggle
         QTest::mouseClick(&chk, Qt::LeftButton);
-        QCOMPARE(clicks.count(), 2);
-        QCOMPARE(chk.value(), 0);
-        // The right button reports mouse events but does not toggle.
-        QSignalSpy ups(&chk, &ButtonBase::MouseUp);
-        QTest::mouseClick(&chk, Qt::RightButton);
-        QCOMPARE(clicks.count(), 2);
-        QCOMPARE(chk.value(), 0);
-        QCOMPARE(ups.count(), 1);
-        QCOMPARE(ups.at(0).at(1).toInt(), kRightButton);
-    }
-
-    void checkButtonStaysDownWhileValueIsOne() {
-        CheckButton chk;
-        chk.resize(57, 17);
-        chk.setBackColor(0x0000C0);
-        // Raised: light top-left edge; pressed in: dark top-left edge.
-        QCOMPARE(pixelOf(chk, {5, 0}), Color(0xFFFFFF));
-        chk.setValue(1);
-        QCOMPARE(pixelOf(chk, {5, 0}), Color(0x000000));
-        QCOMPARE(pixelOf(chk, {28, 8}), Color(0x0000C0));
-    }
-
-    void commandButtonShowsItsBackColor() {
-        QCOMPARE(QApplication::style()->name().toLower(), QString("fusion"));
-        CommandButton cmd;
-        cmd.resize(33, 17);
-        cmd.setBackColor(QBColor(12));
-        QImage face = cmd.grab().toImage();
-        QCOMPARE(toColor(face.pixelColor(16, 8)), QBColor(12));
-        QCOMPARE(toColor(face.pixelColor(3, 3)), QBColor(12));
-        // The caption is drawn in ForeColor on top of the face.
-        cmd.setBackColor(0x000000);
-        cmd.setForeColor(0x00FFFF);
-        cmd.setCaption("V");
-        QVERIFY(hasPixel(cmd.grab().toImage(), 0x00FFFF));
+        QCOMPARE(valuesSeen, (QList<int>{1, 0, 1, 0, 1}));
     }
 
     void commandButtonReportsEveryMouseButtonWithItsIndex() {
@@ -142,53 +81,28 @@ private slots:
         QSignalSpy downs(&cmd, &ButtonBase::MouseDown);
         QSignalSpy ups(&cmd, &ButtonBase::MouseUp);
         QSignalSpy clicks(&cmd, &ButtonBase::Click);
-
-        QTest::mousePress(&cmd, Qt::RightButton, Qt::ShiftModifier, QPoint(10, 4));
-        QCOMPARE(downs.count(), 1);
-        QCOMPARE(downs.at(0).at(0).toInt(), 2);  // Index
-        QCOMPARE(downs.at(0).at(1).toInt(), kRightButton);
-        QCOMPARE(downs.at(0).at(2).toInt(), kShiftMask);
-        QCOMPARE(downs.at(0).at(3).toFloat(), 150.0f);  // twips
-        QCOMPARE(downs.at(0).at(4).toFloat(), 60.0f);
-        QCOMPARE(ups.count(), 0);
-        QTest::mouseRelease(&cmd, Qt::RightButton, {}, QPoint(10, 4));
+        QTest::mouseClick(&cmd, Qt::RightButton, Qt::ShiftModifier, QPoint(10, 4));
+        QCOMPARE(downs.at(0),
+                 (QVariantList{2, kRightButton, kShiftMask, 150.0f, 60.0f}));  // twips
         QCOMPARE(ups.count(), 1);
-        QCOMPARE(ups.at(0).at(1).toInt(), kRightButton);
-        QCOMPARE(clicks.count(), 0);
-
         QTest::mouseClick(&cmd, Qt::MiddleButton);
-        QCOMPARE(downs.count(), 2);
         QCOMPARE(downs.at(1).at(1).toInt(), kMiddleButton);
-        QCOMPARE(ups.count(), 2);
+        QCOMPARE(clicks.count(), 0);  // only the left button clicks
 
+        // A double click comes as a press followed by a double-click event, which must not
+        // count as one more press.
         QTest::mouseClick(&cmd, Qt::LeftButton);
-        QCOMPARE(downs.count(), 3);
-        QCOMPARE(downs.at(2).at(1).toInt(), kLeftButton);
-        QCOMPARE(ups.count(), 3);
-        QCOMPARE(clicks.count(), 1);
-
-        // Quick clicks: the second press of a double click comes as a press followed by a
-        // double-click event, which must not count as one more press.
-        QTest::mousePress(&cmd, Qt::LeftButton);
-        QTest::mouseRelease(&cmd, Qt::LeftButton);
         QTest::mousePress(&cmd, Qt::LeftButton);
         QMouseEvent dbl(QEvent::MouseButtonDblClick, QPointF(5, 5), cmd.mapToGlobal(QPointF(5, 5)),
                         Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(&cmd, &dbl);
         QTest::mouseRelease(&cmd, Qt::LeftButton);
-        QCOMPARE(downs.count(), 5);
-        QCOMPARE(ups.count(), 5);
-        QCOMPARE(clicks.count(), 3);
-        downs.clear();
-        ups.clear();
-        clicks.clear();
-
-        // A disabled button raises nothing.
-        cmd.setEnabled(false);
+        QCOMPARE(downs.count(), 4);
+        QCOMPARE(ups.count(), 4);
+        QCOMPARE(clicks.count(), 2);
+        cmd.setEnabled(false);  // a disabled button raises nothing
         QTest::mouseClick(&cmd, Qt::LeftButton);
-        QTest::mouseClick(&cmd, Qt::RightButton);
-        QCOMPARE(downs.count(), 0);
-        QCOMPARE(clicks.count(), 0);
+        QCOMPARE(downs.count(), 4);
     }
 
     void controlArrayMembersMayHaveGaps() {
@@ -198,24 +112,14 @@ private slots:
         auto* right = new CommandButton(&frame);
         cmdLeftRight.add(0, left);
         cmdLeftRight.add(2, right);
-        QCOMPARE(cmdLeftRight[0], left);
-        QCOMPARE(cmdLeftRight[2], right);
         QCOMPARE(cmdLeftRight[1], nullptr);
         QCOMPARE(cmdLeftRight.item(7), nullptr);
-        QCOMPARE(cmdLeftRight.indices(), (std::vector<int>{0, 2}));
-
-        // The member number travels with the signals.
-        QSignalSpy downs(right, &ButtonBase::MouseDown);
-        QTest::mousePress(right, Qt::LeftButton);
-        QCOMPARE(downs.at(0).at(0).toInt(), 2);
-        QTest::mouseRelease(right, Qt::LeftButton);
-
         delete left;  // a destroyed member is gone, not dangling
         QCOMPARE(cmdLeftRight[0], nullptr);
         QCOMPARE(cmdLeftRight.indices(), (std::vector<int>{2}));
     }
 
-    void labelsDrawTheirCaption() {
+    void labelsWrapAndMayBeTransparent() {
         QWidget window;
         window.resize(200, 60);
         window.setStyleSheet("background: #0000ff");
@@ -223,75 +127,17 @@ private slots:
         auto* label = new Label(&window);
         label->setGeometry(0, 0, 129, 33);
         label->setBackColor(0x000000);
-        label->setForeColor(0xFFFFFF);
-        label->setCaption("Level # 0");
-        label->setAlignment(Alignment::Center);
-        QImage img = label->grab().toImage();
-        QCOMPARE(toColor(img.pixelColor(0, 0)), Color(0));
-        QVERIFY(hasPixel(img, 0xFFFFFF));
-        // Centred: the text's ink is about as far from the left edge as from the right.
-        int minX = img.width(), maxX = -1;
-        for (int y = 0; y < img.height(); ++y)
-            for (int x = 0; x < img.width(); ++x)
-                if (toColor(img.pixelColor(x, y)) != 0)
-                    minX = std::min(minX, x), maxX = std::max(maxX, x);
-        QVERIFY(maxX > minX);
-        QVERIFY(std::abs(minX - (img.width() - 1 - maxX)) <= 3);
-        label->setAlignment(Alignment::Right);
-        QVERIFY(qAbs(label->textBounds().right() - label->width()) < 1);
-        label->setAlignment(Alignment::Left);
-        QCOMPARE(label->textBounds().left(), 0.0);
-        // Words wrap inside the label; line breaks break lines.
         const qreal line = QFontMetricsF(label->font()).height();
-        QCOMPARE(label->textBounds().height(), line);
         label->setCaption("Level # 0 Level # 0 Level # 0");
         QVERIFY(label->textBounds().height() >= 2 * line);
         QVERIFY(label->textBounds().width() <= label->width());
         label->setCaption("A\r\nB");
         QCOMPARE(label->textBounds().height(), 2 * line);
-
-        // Hidden labels draw nothing; transparent ones show their container.
         label->setCaption("");
-        label->setTransparent(true);
+        label->setTransparent(true);  // shows its container
         QCOMPARE(toColor(window.grab().toImage().pixelColor(5, 5)), Color(0xFF0000));
         label->setTransparent(false);
         QCOMPARE(toColor(window.grab().toImage().pixelColor(5, 5)), Color(0));
-        label->setVisible(false);
-        QCOMPARE(toColor(window.grab().toImage().pixelColor(5, 5)), Color(0xFF0000));
-    }
-
-    void frameDrawsItsCaptionInForeColor() {
-        Frame frame;
-        frame.resize(129, 49);
-        frame.setBackColor(0x000000);
-        frame.setForeColor(0x00FFFF);
-        frame.setCaption("Score");
-        const QImage img = frame.grab().toImage();
-        QCOMPARE(toColor(img.pixelColor(60, 30)), Color(0));
-        QVERIFY(hasPixel(img.copy(frame.captionRect()), 0x00FFFF));
-        // The border runs round the frame below the caption's middle.
-        QCOMPARE(toColor(img.pixelColor(0, 30)), Color(0x808080));
-        QCOMPARE(toColor(img.pixelColor(60, 47)), Color(0x808080));
-        QCOMPARE(toColor(img.pixelColor(60, 48)), Color(0xFFFFFF));
-        QCOMPARE(toColor(img.pixelColor(128, 30)), Color(0xFFFFFF));
-    }
-
-    void shapeIsACircleThatShowsWhatLiesBeneath() {
-        FormSurface form;
-        form.resize(120, 120);
-        form.setBackColor(0x000000);
-        auto* shape = new Shape(&form);
-        shape->setGeometry(10, 10, 97, 97);
-        shape->setBorderColor(QBColor(12));
-        connect(&form, &FormSurface::Paint,
-                [&] { form.FilledBox(50 * 15, 50 * 15, 60 * 15, 60 * 15, QBColor(10)); });
-        QImage img = form.grab().toImage();
-        QCOMPARE(toColor(img.pixelColor(55, 55)), QBColor(10));  // drawn under the circle
-        QCOMPARE(toColor(img.pixelColor(30, 58)), Color(0));
-        QCOMPARE(toColor(img.pixelColor(11, 11)), Color(0));       // outside the circle
-        QVERIFY(hasPixel(img.copy(10, 10, 97, 97), QBColor(12)));  // the border
-        QCOMPARE(toColor(img.pixelColor(10, 58)), QBColor(12));    // left end of the circle
-        QVERIFY(shape->testAttribute(Qt::WA_TransparentForMouseEvents));
     }
 
     void virtualKeyCodes() {

@@ -24,54 +24,47 @@ struct Caption {
     int width, height;  // twips
     const char* face;
     double points;
-    bool bold, italic, underline;
-    int firstChildTop;  // frames: Top of the first control inside (twips), else 0
+    bool bold = true, italic = false, underline = false;
+    int firstChildTop = 0;  // frames: Top of the first control inside (twips)
 };
 
 // Design sizes, captions and fonts of the main window and of frmEnterName / frmGameOver.
 const Caption kCaptions[] = {
-    {"lblLevel", Kind::Label, "Level # 0", 1932, 492, "Tahoma", 18, true, false, false, 0},
-    {"lblRemain", Kind::Label, "Label1", 2172, 372, "Tahoma", 14.25, true, false, false, 0},
+    {"lblLevel", Kind::Label, "Level # 0", 1932, 492, "Tahoma", 18},
+    {"lblRemain", Kind::Label, "Label1", 2172, 372, "Tahoma", 14.25},
     {"fraScore", Kind::Frame, "Score", 1932, 735, "Tahoma", 9, true, false, false, 240},
-    {"lblScore", Kind::Label, "---", 1695, 375, "Tahoma", 14.25, true, false, false, 0},
-    {"lblSumBonus", Kind::Label, "Label1", 2172, 252, "Tahoma", 8.25, true, false, false, 0},
-    {"lblFirma", Kind::Label, " Talomir - фигурка    Бонус ", 1692, 372, "Tahoma", 8.25, true,
-     false, false, 0},
+    {"lblScore", Kind::Label, "---", 1695, 375, "Tahoma", 14.25},
+    {"lblSumBonus", Kind::Label, "Label1", 2172, 252, "Tahoma", 8.25},
+    {"lblFirma", Kind::Label, " Talomir - фигурка    Бонус ", 1692, 372, "Tahoma", 8.25},
     {"fraLines", Kind::Frame, "Lines Bonus", 2175, 1335, "Tahoma", 9, true, false, false, 240},
-    {"lblCountLines", Kind::Label, "0", 1935, 255, "Tahoma", 8.25, true, false, false, 0},
-    {"lblPosition", Kind::Label, "Position", 2295, 255, "Tahoma", 11.25, true, false, false, 0},
-    {"lblNextPlace", Kind::Label, "Label1", 2295, 255, "Tahoma", 9.75, true, false, false, 0},
-    {"lblPause", Kind::Label, "Pause", 1695, 615, "Tahoma", 20.25, true, false, false, 0},
+    {"lblCountLines", Kind::Label, "0", 1935, 255, "Tahoma", 8.25},
+    {"lblPosition", Kind::Label, "Position", 2295, 255, "Tahoma", 11.25},
+    {"lblNextPlace", Kind::Label, "Label1", 2295, 255, "Tahoma", 9.75},
+    {"lblPause", Kind::Label, "Pause", 1695, 615, "Tahoma", 20.25},
     {"fraControl", Kind::Frame, "Control", 1935, 975, "Tahoma", 9, true, false, false, 240},
-    {"cmdRotate", Kind::Command, "^", 492, 255, "Times New Roman", 9.75, true, false, false, 0},
-    {"cmdLeftRight(0)", Kind::Command, "<", 495, 255, "Times New Roman", 9.75, true, false, false,
-     0},
-    {"cmdLeftRight(2)", Kind::Command, ">", 495, 255, "Times New Roman", 9.75, true, false, false,
-     0},
-    {"cmdDown", Kind::Command, "V", 492, 255, "Times New Roman", 9.75, true, false, false, 0},
-    {"lblHeightBonus", Kind::Label, "Time Bonus :", 1215, 255, "Tahoma", 8.25, true, false, false,
-     0},
-    {"lblTotal", Kind::Label, "Total :", 615, 255, "Tahoma", 8.25, true, false, false, 0},
-    {"lblTotalScore", Kind::Label, "40000", 735, 255, "Tahoma", 8.25, true, false, false, 0},
-    {"chkAuto", Kind::Check, "Auto", 855, 255, "Tahoma", 8.25, true, false, false, 0},
-    {"chkFuture", Kind::Check, "Future", 855, 255, "Tahoma", 8.25, true, false, false, 0},
-    {"chkRec", Kind::Check, "Best", 855, 255, "Tahoma", 8.25, true, false, false, 0},
-    {"chkStat", Kind::Check, "Stat", 855, 255, "Tahoma", 8.25, true, false, false, 0},
+    {"cmdRotate", Kind::Command, "^", 492, 255, "Times New Roman", 9.75},
+    {"cmdLeftRight(0)", Kind::Command, "<", 495, 255, "Times New Roman", 9.75},
+    {"cmdLeftRight(2)", Kind::Command, ">", 495, 255, "Times New Roman", 9.75},
+    {"cmdDown", Kind::Command, "V", 492, 255, "Times New Roman", 9.75},
+    {"lblHeightBonus", Kind::Label, "Time Bonus :", 1215, 255, "Tahoma", 8.25},
+    {"lblTotal", Kind::Label, "Total :", 615, 255, "Tahoma", 8.25},
+    {"lblTotalScore", Kind::Label, "40000", 735, 255, "Tahoma", 8.25},
+    {"chkAuto", Kind::Check, "Auto", 855, 255, "Tahoma", 8.25},
+    {"chkFuture", Kind::Check, "Future", 855, 255, "Tahoma", 8.25},
+    {"chkRec", Kind::Check, "Best", 855, 255, "Tahoma", 8.25},
+    {"chkStat", Kind::Check, "Stat", 855, 255, "Tahoma", 8.25},
     {"frmMenu", Kind::Frame, "Menu", 2892, 612, "Tahoma", 9, true, false, false, 240},
-    {"chkPause", Kind::Check, "Pause", 732, 312, "Tahoma", 9.75, true, false, false, 0},
-    {"chkHelp", Kind::Check, "Help", 732, 312, "Tahoma", 9.75, true, false, false, 0},
-    {"chkDemo", Kind::Check, "Demo", 732, 312, "Tahoma", 9.75, true, false, false, 0},
-    {"chkSet", Kind::Check, "Set", 732, 312, "Tahoma", 9.75, true, false, false, 0},
-    {"lblEnterName", Kind::Label, "Введите Ваше имя", 2175, 255, "MS Sans Serif", 8.25, true, false,
-     false, 0},
-    {"txtName", Kind::TextBox, "UnNamed", 2175, 372, "Times New Roman", 12, true, false, false, 0},
-    {"cmdOk", Kind::Command, "Ok", 1215, 276, "Times New Roman", 10.5, true, false, false, 0},
-    {"lblGameOver", Kind::Label, "Game Over !", 2292, 372, "MS Sans Serif", 12, true, false, true,
-     0},
-    {"lblNewGame", Kind::Label, "Начать новую игру ?", 2292, 372, "MS Sans Serif", 9.75, false,
-     false, false, 0},
-    {"cmdYes", Kind::Command, "Да", 972, 252, "Times New Roman", 10.5, true, true, false, 0},
-    {"cmdNo", Kind::Command, "Нет", 972, 252, "Times New Roman", 10.5, true, true, false, 0},
+    {"chkPause", Kind::Check, "Pause", 732, 312, "Tahoma", 9.75},
+    {"chkHelp", Kind::Check, "Help", 732, 312, "Tahoma", 9.75},
+    {"chkDemo", Kind::Check, "Demo", 732, 312, "Tahoma", 9.75},
+    {"chkSet", Kind::Check, "Set", 732, 312, "Tahoma", 9.75},
+    {"lblEnterName", Kind::Label, "Введите Ваше имя", 2175, 255, "MS Sans Serif", 8.25},
+    {"txtName", Kind::TextBox, "UnNamed", 2175, 372, "Times New Roman", 12},
+    {"cmdOk", Kind::Command, "Ok", 1215, 276, "Times New Roman", 10.5},
+    {"lblGameOver", Kind::Label, "Game Over !", 2292, 372, "MS Sans Serif", 12, true, false, true},
+    {"lblNewGame", Kind::Label, "Начать новую игру ?", 2292, 372, "MS Sans Serif", 9.75, false},
+    {"cmdYes", Kind::Command, "Да", 972, 252, "Times New Roman", 10.5, true, true},
+    {"cmdNo", Kind::Command, "Нет", 972, 252, "Times New Roman", 10.5, true, true},
 };
 
 // Whether the caption fits its control drawn in `font`; the reason when not.
@@ -151,36 +144,11 @@ class TestToolkitFonts : public QObject {
     Q_OBJECT
 
 private slots:
-    void pixelSizesOfThePointSizes_data() {
-        QTest::addColumn<double>("points");
-        QTest::addColumn<int>("pixels");
-        QTest::newRow("8.25") << 8.25 << 11;
-        QTest::newRow("9") << 9.0 << 12;
-        QTest::newRow("9.75") << 9.75 << 13;
-        QTest::newRow("10.5") << 10.5 << 14;
-        QTest::newRow("11.25") << 11.25 << 15;
-        QTest::newRow("12") << 12.0 << 16;
-        QTest::newRow("14.25") << 14.25 << 19;
-        QTest::newRow("18") << 18.0 << 24;
-        QTest::newRow("20.25") << 20.25 << 27;
-        QTest::newRow("nonsense") << -3.0 << 1;
-    }
-    void pixelSizesOfThePointSizes() {
-        QFETCH(double, points);
-        QFETCH(int, pixels);
-        QCOMPARE(pointsToPixels(points), pixels);
-        if (points > 0) QCOMPARE(makeFont("Tahoma", points).pixelSize(), pixels);
-    }
-
-    void fontStyle() {
-        const QFont yes = makeFont("Times New Roman", 10.5, true, true);
-        QCOMPARE(yes.weight(), QFont::Bold);
-        QVERIFY(yes.italic());
-        QVERIFY(!yes.underline());
-        const QFont over = makeFont("MS Sans Serif", 12, true, false, true);
-        QVERIFY(over.underline());
-        QVERIFY(!over.italic());
-        QCOMPARE(makeFont("Tahoma", 9.75).weight(), QFont::Normal);
+    void pointSizesRoundToPixels() {
+        const double rows[][2] = {{8.25, 11}, {9.75, 13}, {10.5, 14}, {20.25, 27}, {-3, 1}};
+        for (const auto& r : rows) QCOMPARE(pointsToPixels(r[0]), int(r[1]));
+        QCOMPARE(makeFont("Tahoma", 14.25).pixelSize(), 19);
+        QVERIFY(makeFont("MS Sans Serif", 12, true, false, true).underline());
     }
 
     void missingFacesGetCloseSubstitutes() {
@@ -223,21 +191,10 @@ private slots:
     }
 
     void theCheckDetectsACaptionTooWide() {
-        // The same label with a caption twice as long does not fit.
-        const Caption wide = {"lblHeightBonus",
-                              Kind::Label,
-                              "Time Bonus : Time Bonus :",
-                              1215,
-                              255,
-                              "Tahoma",
-                              8.25,
-                              true,
-                              false,
-                              false,
-                              0};
-        QVERIFY(!misfit(wide, makeFont(wide.face, wide.points, true)).isEmpty());
-        const Caption button = {"chkFuture", Kind::Check, "Future Future", 855,   255, "Tahoma",
-                                8.25,        true,        false,           false, 0};
+        const Caption label = {"lblHeightBonus", Kind::Label, "Time Bonus : Time Bonus :", 1215,
+                               255, "Tahoma", 8.25};
+        QVERIFY(!misfit(label, makeFont(label.face, label.points, true)).isEmpty());
+        const Caption button = {"chkFuture", Kind::Check, "Future Future", 855, 255, "Tahoma", 8.25};
         QVERIFY(!misfit(button, makeFont(button.face, button.points, true)).isEmpty());
     }
 };

@@ -42,61 +42,28 @@ private slots:
         for (QWidget* w : Forms::all()) delete w;
     }
 
-    void timerWithIntervalZeroNeverTicks() {
-        Timer timer(0, true);
+    void timerTicksOnlyWithAnIntervalAndWhileEnabled() {
+        Timer zero(0, true);  // interval 0 never ticks, even enabled again
+        QSignalSpy zeroTicks(&zero, &Timer::Tick);
+        zero.setEnabled(false);
+        zero.setEnabled(true);
+        QVERIFY(!zero.isRunning());
+        Timer timer(600000, true);
         QSignalSpy ticks(&timer, &Timer::Tick);
-        QVERIFY(timer.isEnabled());
-        QVERIFY(!timer.isRunning());
-        QTest::qWait(30);
-        QCOMPARE(ticks.count(), 0);
-        // Enabling it again or setting 0 while it runs gives no ticks either.
-        timer.setEnabled(false);
-        timer.setEnabled(true);
-        Timer running(2, true);
-        QSignalSpy runningTicks(&running, &Timer::Tick);
-        QTRY_VERIFY(runningTicks.count() > 0);
-        running.setInterval(0);
-        QVERIFY(!running.isRunning());
-        runningTicks.clear();
-        QTest::qWait(30);
-        QCOMPARE(runningTicks.count(), 0);
-        QCOMPARE(ticks.count(), 0);
-    }
-
-    void timerTicksOnlyWhileEnabled() {
-        Timer timer;
-        QCOMPARE(timer.interval(), 0);
-        QVERIFY(timer.isEnabled());  // a new timer is enabled, with no interval yet
-        QSignalSpy ticks(&timer, &Timer::Tick);
-        timer.setEnabled(false);
-        timer.setInterval(2);
-        QVERIFY(!timer.isRunning());
-        QTest::qWait(20);
-        QCOMPARE(ticks.count(), 0);
-        timer.setEnabled(true);
-        QVERIFY(timer.isRunning());
-        QTRY_VERIFY(ticks.count() >= 3);
+        timer.setInterval(2);  // takes effect now, not after ten minutes
+        QTRY_VERIFY(ticks.count() > 0);
         timer.setEnabled(false);
         ticks.clear();
         QTest::qWait(20);
         QCOMPARE(ticks.count(), 0);
-    }
-
-    void changingTheIntervalRestartsTheWait() {
-        Timer timer(600000, true);  // ten minutes
-        QSignalSpy ticks(&timer, &Timer::Tick);
-        QVERIFY(timer.isRunning());
-        timer.setInterval(2);  // takes effect now, not after ten minutes
+        timer.setEnabled(true);
         QTRY_VERIFY(ticks.count() > 0);
-        QCOMPARE(timer.interval(), 2);
-    }
-
-    void appPathIsTheExecutablesFolder() {
-        const QString path = AppPath::path();
-        QVERIFY(QFileInfo(path).isDir());
-        QVERIFY(!path.endsWith('/'));
-        const QString exe = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
-        QVERIFY(QFileInfo::exists(AppPath::file(exe)));
+        timer.setInterval(0);  // setting 0 while running stops it
+        QVERIFY(!timer.isRunning());
+        ticks.clear();
+        QTest::qWait(20);
+        QCOMPARE(ticks.count(), 0);
+        QCOMPARE(zeroTicks.count(), 0);
     }
 
     void appPathResolvesSymbolicLinks() {
@@ -119,7 +86,6 @@ private slots:
     void appPathCanBeOverridden() {
         const QString real = AppPath::path();
         AppPath::setOverride("/tmp/talomir-test/");
-        QCOMPARE(AppPath::path(), QString("/tmp/talomir-test"));
         QCOMPARE(AppPath::file("TalomirFathers.txt"),
                  QString("/tmp/talomir-test/TalomirFathers.txt"));
         AppPath::setOverride("/");
@@ -140,10 +106,8 @@ private slots:
         Forms::add("frmTalomiFathers", fathers);  // once only
         QCOMPARE(Forms::count(), 4);
         QCOMPARE(Forms::find("frmSettings"), settings);
-        QCOMPARE(Forms::find("frmHelp"), help);
         QCOMPARE(Forms::find("frmOpen"), nullptr);
         QCOMPARE(Forms::nameOf(settings2), QString("frmSettings"));
-        QCOMPARE(Forms::all(), (QList<QWidget*>{settings, help, settings2, fathers}));
 
         settings->show();
         QPointer<QWidget> s1(settings), s2(settings2), h(help);
@@ -191,16 +155,11 @@ private slots:
     }
 
     void clockGivesSecondsAndShortDate() {
-        const QDateTime moment(QDate(2024, 3, 5), QTime(13, 4, 59));
-        Clock::setFixedNow(moment);
+        Clock::setFixedNow(QDateTime(QDate(2024, 3, 5), QTime(13, 4, 59)));
         QCOMPARE(Clock::second(), 59);
         QCOMPARE(Clock::timeText(), QString("13:04:59"));
-        QVERIFY(Clock::timeText().right(2) == "59");
         QCOMPARE(Clock::shortDate(),
                  QLocale::system().toString(QDate(2024, 3, 5), QLocale::ShortFormat));
-        QVERIFY(Clock::shortDate().contains('5'));
-        Clock::clearFixedNow();
-        QVERIFY(Clock::second() >= 0 && Clock::second() <= 59);
     }
 };
 
