@@ -308,6 +308,8 @@ std::unique_ptr<AudioBuffer> SdlAudioBackend::createBuffer(const PcmSound& sound
     }
     data.resize(data.size() & ~std::size_t{3});  // whole stereo frames only
     if (data.empty()) return nullptr;
+    // The conversion needed room for its worst case; keep only the converted sound.
+    data.shrink_to_fit();
     const int channel = device_->takeChannel();
     if (channel < 0) return nullptr;
     Mix_Chunk* chunk = Mix_QuickLoad_RAW(data.data(), static_cast<Uint32>(data.size()));
