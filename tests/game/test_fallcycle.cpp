@@ -123,8 +123,8 @@ private slots:
     // What one landing leaves behind, and in which order the views hear of it.
     void landingSequence() {
         Rig r;
-        for (const char* m : {masks::kBar, masks::kSquare, masks::kEll, masks::kDot,
-                              masks::kTriple, masks::kSquare})
+        for (const char* m : {masks::kBar, masks::kSquare, masks::kEll, masks::kDot, masks::kTriple,
+                              masks::kSquare})
             r.dealer.add(classic(m));
         r.start();
         const Colour button = r.game.ButtonColor;

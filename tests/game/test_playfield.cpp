@@ -67,8 +67,8 @@ class TestPlayfield : public QObject {
 private slots:
     // A single cell at every margin: the play area is columns 4..18, rows 0..30.
     void canPlaceMargins() {
-        const int rows[][3] = {{3, 0, 0}, {4, 0, 1}, {18, 0, 1}, {19, 0, 0}, {10, 30, 1},
-                               {10, 31, 0}};
+        const int rows[][3] = {{3, 0, 0},  {4, 0, 1},   {18, 0, 1},
+                               {19, 0, 0}, {10, 30, 1}, {10, 31, 0}};
         for (const auto& r : rows) {
             Playfield f = fieldWith(masks::kDot, r[0], r[1]);
             QCOMPARE(f.Can_Place(f.Fig), bool(r[2]));
@@ -131,8 +131,8 @@ private slots:
     // turn is refused outright, never pushed back in.
     void rotation() {
         Playfield f = fieldWith(masks::kBar, 9, 10);
-        for (const char* t : {"0100010001000100", "0000000011110000", "0010001000100010",
-                              masks::kBar}) {
+        for (const char* t :
+             {"0100010001000100", "0000000011110000", "0010001000100010", masks::kBar}) {
             f.Rotate_Figure();
             QCOMPARE(f.Fig, cellsOf(t));
             QCOMPARE(int(f.FigX), 9);

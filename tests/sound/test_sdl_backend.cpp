@@ -122,8 +122,9 @@ private slots:
     void loadsLayoutsAndRefusesBrokenFiles() {
         SdlAudioBackend audio;
         QVERIFY(audio.load(wavPath("a.wav", wav(1, 1, 11025, 8, pcm({0, 0.5, -0.5}, 8)))));
-        QVERIFY(audio.load(wavPath("b.wav", riff(chunk("fmt ", extensibleBody(1, 2, 96000, 24)) +
-                                                 chunk("data", pcm(std::vector<double>(400, 0.5), 24))))));
+        QVERIFY(audio.load(
+            wavPath("b.wav", riff(chunk("fmt ", extensibleBody(1, 2, 96000, 24)) +
+                                  chunk("data", pcm(std::vector<double>(400, 0.5), 24))))));
         QVERIFY(!audio.load(dir_.filePath("missing.wav")));
         QVERIFY(!audio.load(wavPath("adpcm.wav", riff(chunk("fmt ", fmtBody(2, 1, 8000, 4, 256)) +
                                                       chunk("data", QByteArray(512, 'x'))))));
@@ -140,8 +141,8 @@ private slots:
             {[&] { buffer->play(false); }, State::Playing},
             {[&] { buffer->stop(); }, State::Paused},
             {[&] { buffer->stop(); }, State::Paused},
-            {[&] { buffer->play(false); }, State::Playing},  // resumes
-            {[&] { buffer->rewind(); }, State::Playing},      // goes on from the start
+            {[&] { buffer->play(false); }, State::Playing},               // resumes
+            {[&] { buffer->rewind(); }, State::Playing},                  // goes on from the start
             {[&] { buffer->stop(), buffer->rewind(); }, State::Stopped},  // waits at the start
         };
         for (const auto& [step, state] : steps) {
@@ -163,7 +164,8 @@ private slots:
         }
         buffers[3] = audio.createBuffer(toneSound(0.5));  // a freed channel is reused
         for (std::size_t k = 0; k < buffers.size(); ++k)
-            QCOMPARE(SdlAudioBackend::stateOf(*buffers[k]), k == 3 ? State::Stopped : State::Playing);
+            QCOMPARE(SdlAudioBackend::stateOf(*buffers[k]),
+                     k == 3 ? State::Stopped : State::Playing);
     }
 
     void clipDecodesItsFileOnlyWhenItChanged() {

@@ -204,7 +204,6 @@ private slots:
         QCOMPARE(jumpsBack, 1);
         QVERIFY(restartValue <= 1001);
     }
-
 };
 
 QTEST_GUILESS_MAIN(TestSdlOutput)

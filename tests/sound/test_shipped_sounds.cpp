@@ -90,7 +90,8 @@ private slots:
                 for (int ch = 0; ch < c; ++ch) {
                     const int jump =
                         std::abs(s->samples[ch] - s->samples[s->samples.size() - c + ch]);
-                    QVERIFY2(jump <= 3 * meanStep(s->samples) + 50, qPrintable(QString::number(jump)));
+                    QVERIFY2(jump <= 3 * meanStep(s->samples) + 50,
+                             qPrintable(QString::number(jump)));
                 }
                 continue;
             }

@@ -37,8 +37,8 @@ private slots:
         QTest::addColumn<std::vector<int16_t>>("expected");
         const std::vector<double> mono = {0.0, 0.25, -1.0, 1.0};
         // 8-bit is unsigned: 0 and 255 are the ends of the range.
-        QTest::newRow("8-bit mono") << wav(1, 1, 8000, 8, QByteArray("\x00\xFF\x80", 3)) << 1
-                                    << 8 << std::vector<int16_t>{-32768, 32512, 0};
+        QTest::newRow("8-bit mono") << wav(1, 1, 8000, 8, QByteArray("\x00\xFF\x80", 3)) << 1 << 8
+                                    << std::vector<int16_t>{-32768, 32512, 0};
         QTest::newRow("16-bit stereo") << wav(1, 2, 44100, 16, pcm(kStereoFrames, 16)) << 2 << 16
                                        << std::vector<int16_t>{8192, -32767, 32767, 0};
         QTest::newRow("extensible 24-bit stereo")

@@ -82,8 +82,7 @@ private slots:
         QSignalSpy ups(&cmd, &ButtonBase::MouseUp);
         QSignalSpy clicks(&cmd, &ButtonBase::Click);
         QTest::mouseClick(&cmd, Qt::RightButton, Qt::ShiftModifier, QPoint(10, 4));
-        QCOMPARE(downs.at(0),
-                 (QVariantList{2, kRightButton, kShiftMask, 150.0f, 60.0f}));  // twips
+        QCOMPARE(downs.at(0), (QVariantList{2, kRightButton, kShiftMask, 150.0f, 60.0f}));  // twips
         QCOMPARE(ups.count(), 1);
         QTest::mouseClick(&cmd, Qt::MiddleButton);
         QCOMPARE(downs.at(1).at(1).toInt(), kMiddleButton);
@@ -143,10 +142,10 @@ private slots:
     void virtualKeyCodes() {
         const struct {
             int key, modifiers, code;
-        } cases[] = {{Qt::Key_Escape, 0, 27},  {Qt::Key_Left, 0, 37},
-                     {Qt::Key_Down, 0, 40},    {Qt::Key_Enter, Qt::KeypadModifier, 13},
-                     {Qt::Key_A, 0, 'A'},      {Qt::Key_7, Qt::KeypadModifier, 103},
-                     {Qt::Key_F12, 0, 123},    {Qt::Key_unknown, 0, 0}};
+        } cases[] = {{Qt::Key_Escape, 0, 27}, {Qt::Key_Left, 0, 37},
+                     {Qt::Key_Down, 0, 40},   {Qt::Key_Enter, Qt::KeypadModifier, 13},
+                     {Qt::Key_A, 0, 'A'},     {Qt::Key_7, Qt::KeypadModifier, 103},
+                     {Qt::Key_F12, 0, 123},   {Qt::Key_unknown, 0, 0}};
         for (const auto& c : cases)
             QCOMPARE(virtualKeyCode(c.key, Qt::KeyboardModifiers(c.modifiers)), c.code);
     }

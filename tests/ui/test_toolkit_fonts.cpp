@@ -191,10 +191,11 @@ private slots:
     }
 
     void theCheckDetectsACaptionTooWide() {
-        const Caption label = {"lblHeightBonus", Kind::Label, "Time Bonus : Time Bonus :", 1215,
-                               255, "Tahoma", 8.25};
+        const Caption label = {
+            "lblHeightBonus", Kind::Label, "Time Bonus : Time Bonus :", 1215, 255, "Tahoma", 8.25};
         QVERIFY(!misfit(label, makeFont(label.face, label.points, true)).isEmpty());
-        const Caption button = {"chkFuture", Kind::Check, "Future Future", 855, 255, "Tahoma", 8.25};
+        const Caption button = {"chkFuture", Kind::Check, "Future Future", 855, 255,
+                                "Tahoma",    8.25};
         QVERIFY(!misfit(button, makeFont(button.face, button.points, true)).isEmpty());
     }
 };
