@@ -151,7 +151,6 @@ public:
     }
     void Add_Record(Long FinalScore, const std::function<bool(QString&)>& askName) override {
         calls << QStringLiteral("Add_Record %1").arg(FinalScore);
-        if (!askForName) return;
         QString name;
         nameConfirmed = askName(name);
         if (nameConfirmed) storedName = name;
@@ -162,7 +161,6 @@ public:
     const std::vector<double>& scores() const override { return table; }
 
     std::vector<double> table;
-    bool askForName = true;
     bool nameConfirmed = false;
     QString storedName;
     mutable QStringList calls;
@@ -231,13 +229,6 @@ struct Rig {
         const int before = rec.selections;
         game.Form_KeyDown(vk::Down);
         for (int i = 0; i < 40 && rec.selections == before && !game.isFinishing(); ++i) game.tick();
-    }
-    // Ticks until the current figure has landed, at most `limit` ticks. A landing selects its
-    // log line; nothing else does.
-    void tickUntilLanded(int limit = 10000) {
-        const int before = rec.selections;
-        for (int i = 0; i < limit && rec.selections == before && !game.isFinishing(); ++i)
-            game.tick();
     }
 
     ScriptedRandom rng;
