@@ -52,9 +52,12 @@ private slots:
         QTemporaryDir dir;
         vb::AppPath::setOverride(dir.path());
         QDir(dir.path()).mkpath(QStringLiteral("sound"));
-        QStringList ini{" 0 ", " 0 ", "False", "False", "False", "True", "talomir-music...",
+        QStringList ini{" 0 ", " 0 ",   "False", "False", "False", "True", "talomir-music...",
                         "...", "False", " 0 "};
-        for (int i = 0; i < 9; ++i) ini << "..." << "True" << " 0 ";
+        for (int i = 0; i < 9; ++i)
+            ini << "..."
+                << "True"
+                << " 0 ";
         ini << " 0 ";
         QVERIFY(textfile::writeLines(QDir(dir.path()).filePath("TaloVostrun.ini"), ini));
         RecordingAudio audio;
