@@ -82,6 +82,15 @@ T* modal() {
     return qobject_cast<T*>(QApplication::activeModalWidget());
 }
 
+// A dialog on screen, with no owner.
+template <class D>
+std::unique_ptr<D> shown() {
+    auto d = std::make_unique<D>(nullptr);
+    d->show();
+    if (!QTest::qWaitForWindowExposed(d.get())) qWarning("dialog not exposed");
+    return d;
+}
+
 }  // namespace
 
 class TestSideWindows : public QObject {
@@ -325,64 +334,47 @@ private slots:
     }
 
     void enterNameDialog() {
-        ui::FrmEnterName d(nullptr);
-        QCOMPARE(d.windowTitle(), QStringLiteral("Talomir XII Direct"));
-        QCOMPARE(d.size(), QSize(vb::twipsToPixels(2415), vb::twipsToPixels(1425)));
-        d.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&d));
-        QCOMPARE(d.txtName->text(), QStringLiteral("UnNamed"));
-        QCOMPARE(d.txtName->selectedText(), QStringLiteral("UnNamed"));
-        QCOMPARE(d.focusWidget(), static_cast<QWidget*>(d.txtName));
-        QTest::keyClicks(d.txtName, QStringLiteral("Wladimir-the-Great"));
-        QCOMPARE(d.txtName->text(), QStringLiteral("Wladimir-t"));  // typing replaced the default
-        QTest::keyClick(d.txtName, Qt::Key_Escape);                 // only the close box cancels
-        QVERIFY(d.isVisible());
-        QTest::keyClick(d.txtName, Qt::Key_Return);
-        QVERIFY(!d.isVisible());
-        QCOMPARE(d.PlayerName, QStringLiteral("Wladimir-t"));
-        QVERIFY(!d.bCancelRecord);
+        auto d = shown<ui::FrmEnterName>();
+        QCOMPARE(d->windowTitle(), QStringLiteral("Talomir XII Direct"));
+        QCOMPARE(d->size(), QSize(vb::twipsToPixels(2415), vb::twipsToPixels(1425)));
+        QCOMPARE(d->txtName->selectedText(), QStringLiteral("UnNamed"));
+        QCOMPARE(d->focusWidget(), static_cast<QWidget*>(d->txtName));
+        QTest::keyClicks(d->txtName, QStringLiteral("Wladimir-the-Great"));
+        QCOMPARE(d->txtName->text(), QStringLiteral("Wladimir-t"));  // typing replaced the default
+        QTest::keyClick(d->txtName, Qt::Key_Escape);                 // only the close box cancels
+        QVERIFY(d->isVisible());
+        QTest::keyClick(d->txtName, Qt::Key_Return);
+        QVERIFY(!d->isVisible());
+        QCOMPARE(d->PlayerName, QStringLiteral("Wladimir-t"));
+        QVERIFY(!d->bCancelRecord);
 
-        ui::FrmEnterName keypad(nullptr);
-        keypad.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&keypad));
-        QTest::keyClick(keypad.txtName, Qt::Key_Enter, Qt::KeypadModifier);
-        QCOMPARE(keypad.PlayerName, QStringLiteral("UnNamed"));
-        QVERIFY(!keypad.bCancelRecord);
+        auto keypad = shown<ui::FrmEnterName>();
+        QTest::keyClick(keypad->txtName, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(keypad->PlayerName, QStringLiteral("UnNamed"));
+        QVERIFY(!keypad->bCancelRecord);
 
-        ui::FrmEnterName closed(nullptr);
-        closed.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&closed));
-        QTest::keyClicks(closed.txtName, QStringLiteral("Olga"));
-        QVERIFY(closed.close());
-        QVERIFY(closed.bCancelRecord);
-        QVERIFY(closed.PlayerName.isEmpty());
+        auto closed = shown<ui::FrmEnterName>();
+        QTest::keyClicks(closed->txtName, QStringLiteral("Olga"));
+        QVERIFY(closed->close());
+        QVERIFY(closed->bCancelRecord);
+        QVERIFY(closed->PlayerName.isEmpty());
     }
 
+    // Yes continues; No and the close box do not.
     void gameOverDialog() {
-        ui::FrmGameOver yes(nullptr);
-        QCOMPARE(yes.windowTitle(), QStringLiteral("Talomir XII Direct"));
-        QVERIFY(!yes.blnContinue);
-        yes.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&yes));
-        QCOMPARE(yes.focusWidget(), static_cast<QWidget*>(yes.cmdYes));
-        QCOMPARE(yes.cmdYes->caption(), QStringLiteral("Да"));
-        QCOMPARE(yes.cmdNo->caption(), QStringLiteral("Нет"));
-        QTest::mouseClick(yes.cmdYes, Qt::LeftButton);
-        QVERIFY(yes.blnContinue);
-        QVERIFY(!yes.isVisible());
-
-        ui::FrmGameOver no(nullptr);
-        no.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&no));
-        QTest::mouseClick(no.cmdNo, Qt::LeftButton);
-        QVERIFY(!no.blnContinue);
-        QVERIFY(!no.isVisible());
-
-        ui::FrmGameOver closed(nullptr);
-        closed.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&closed));
-        closed.close();
-        QVERIFY(!closed.blnContinue);
+        auto yes = shown<ui::FrmGameOver>();
+        QCOMPARE(yes->windowTitle(), QStringLiteral("Talomir XII Direct"));
+        QCOMPARE(yes->focusWidget(), static_cast<QWidget*>(yes->cmdYes));
+        QCOMPARE(yes->cmdYes->caption(), QStringLiteral("Да"));
+        QCOMPARE(yes->cmdNo->caption(), QStringLiteral("Нет"));
+        QTest::mouseClick(yes->cmdYes, Qt::LeftButton);
+        QVERIFY(yes->blnContinue && !yes->isVisible());
+        auto no = shown<ui::FrmGameOver>();
+        QTest::mouseClick(no->cmdNo, Qt::LeftButton);
+        QVERIFY(!no->blnContinue && !no->isVisible());
+        auto closed = shown<ui::FrmGameOver>();
+        closed->close();
+        QVERIFY(!closed->blnContinue);
     }
 
     void mainWindowRunsTheRealDialogs() {
