@@ -1,22 +1,17 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QListWidget>
-#include <QTemporaryDir>
 #include <QtTest>
-#include <deque>
-#include <functional>
-#include <memory>
 
-#include "game/random.h"
-#include "scoring/records.h"
+#include "tests/support/main_window_rig.h"
 #include "ui/design.h"
 #include "ui/frmmain.h"
 #include "ui/sidewindows.h"
 #include "ui/toolkit/controls.h"
-#include "ui/toolkit/process.h"
 #include "ui/toolkit/units.h"
 
 using namespace talomir;
+using namespace talomir::testing;
 using talomir::ui::FrmMain;
 
 namespace {
@@ -27,83 +22,10 @@ constexpr vb::Color kFalling = 0xFFFF00;  // cyan
 constexpr vb::Color kPreviewOne = 0x00FFFF;
 constexpr vb::Color kPreviewZero = vb::RGB(120, 120, 120);
 
-// Column 1 rows 0..2 and column 2 row 0: an L three cells high.
-constexpr const char* kEll = "0000111010000000";
-// Column 1 rows 0..3: a bar standing upright.
-constexpr const char* kBar = "0000111100000000";
+constexpr const char* kEll = masks::kEll;
+constexpr const char* kBar = masks::kBar;
 // Column 0 rows 1..2, column 1 rows 1..2: a square.
 constexpr const char* kSquare = "0110011000000000";
-
-// Deals a fixed list of figures ahead of the random chooser.
-class ListDealer : public FigureDealer {
-public:
-    void add(const char* mask, Long bonus = 0) {
-        FigureRec r;
-        r.Mask = maskFromString(QString::fromLatin1(mask));
-        r.Bonus = bonus;
-        r.IsTalomir = bonus > 0 ? -1 : 0;
-        figures_.push_back(r);
-    }
-    std::optional<FigureRec> deal() override {
-        if (figures_.empty()) return std::nullopt;
-        FigureRec r = figures_.front();
-        figures_.pop_front();
-        return r;
-    }
-
-private:
-    std::deque<FigureRec> figures_;
-};
-
-// One main window over a temporary program folder, with the dialogs answered by hooks.
-struct Window {
-    explicit Window(bool tableFile = false) {
-        vb::AppPath::setOverride(dir.path());
-        records = std::make_unique<HallOfFameRecords>(
-            tableFile ? dir.filePath(QStringLiteral("TalomirFathers.txt")) : QString());
-        frm = std::make_unique<FrmMain>(rng, clock, records.get());
-        // Ticks come only when a test asks for them.
-        frm->setFallTickMs(3600 * 1000);
-        ui::MainWindowHooks hooks;
-        hooks.askPlayerName = [this](QString& name) {
-            calls << QStringLiteral("name");
-            if (onName) return onName(name);
-            name = QStringLiteral("Tester");
-            return true;
-        };
-        hooks.askNewGame = [this] {
-            calls << QStringLiteral("newgame");
-            return onNewGame ? onNewGame() : true;
-        };
-        hooks.firstLoad = [this] { calls << QStringLiteral("firstload"); };
-        hooks.saveSettings = [this] { calls << QStringLiteral("save"); };
-        frm->setHooks(hooks);
-        frm->game().setDealer(&dealer);
-    }
-
-    bool start() {
-        frm->Form_Load();
-        frm->show();
-        return QTest::qWaitForWindowExposed(frm.get());
-    }
-
-    Game& game() { return frm->game(); }
-    vb::PictureBox* well() { return frm->picTalomir; }
-    template <class T = QWidget>
-    T* control(const char* name) {
-        return qobject_cast<T*>(frm->control(QString::fromLatin1(name)));
-    }
-
-    QTemporaryDir dir;
-    ScriptedRandom rng{{}, 0.0f};
-    FixedClock clock{0};
-    ListDealer dealer;
-    std::unique_ptr<HallOfFameRecords> records;
-    std::unique_ptr<FrmMain> frm;
-    QStringList calls;
-    std::function<bool(QString&)> onName;
-    std::function<bool()> onNewGame;
-};
 
 // What play cell (c, r) shows: '.' empty, 'f' a falling figure (its outline: the top edge of the
 // square, not the centre), 's' a settled cell (filled), '?' anything else.
@@ -194,8 +116,8 @@ private slots:
 
     void arrowKeysReachTheModelFromEveryControl() {
         Window w;
-        w.dealer.add(kEll);
-        w.dealer.add(kBar);
+        w.dealer.add(classic(kEll));
+        w.dealer.add(classic(kBar));
         QVERIFY(w.start());
         VERIFY_PICTURE(w);
         const Playfield& f = w.game().field;
@@ -259,7 +181,7 @@ private slots:
     // move at the wall leaves the pixels as they were.
     void buttonsActForEitherMouseButton() {
         Window w;
-        w.dealer.add(kEll);
+        w.dealer.add(classic(kEll));
         QVERIFY(w.start());
         const Playfield& f = w.game().field;
         const vb::Color face = w.game().ButtonColor;
@@ -308,7 +230,7 @@ private slots:
 
     void fallStepsShowTheFigureWhereItStands() {
         Window w;
-        w.dealer.add(kSquare);
+        w.dealer.add(classic(kSquare));
         QVERIFY(w.start());
         const Playfield& f = w.game().field;
         for (int row = 1; row <= 4; ++row) {
@@ -338,7 +260,7 @@ private slots:
 
     void idleTicksAreSleptThroughInOneWait() {
         Window w;
-        w.dealer.add(kEll);
+        w.dealer.add(classic(kEll));
         QVERIFY(w.start());
         const Game& g = w.game();
         const int tick = w.frm->fallTickMs();
@@ -514,10 +436,10 @@ private slots:
 
     void nextFigureBoxShowsItsColour() {
         Window w;
-        w.dealer.add(kEll);
-        w.dealer.add(kBar);
-        w.dealer.add(kSquare, 40000);  // a bonus figure comes after the first landing
-        for (const char* m : {kSquare, kEll, kBar}) w.dealer.add(m);
+        w.dealer.add(classic(kEll));
+        w.dealer.add(classic(kBar));
+        w.dealer.add(bonusFigure(kSquare, 40000));  // a bonus figure comes after the first landing
+        for (const char* m : {kSquare, kEll, kBar}) w.dealer.add(classic(m));
         QVERIFY(w.start());
         auto checkBox = [&w](const QColor& colour) {
             const QImage shot = w.frm->grab().toImage();
@@ -550,7 +472,8 @@ private slots:
 
     void previewShowsTheThreeNextMasks() {
         Window w;
-        for (const char* m : {kEll, kBar, kSquare, kBar, kEll, "1000010000100001"}) w.dealer.add(m);
+        for (const char* m : {kEll, kBar, kSquare, kBar, kEll, "1000010000100001"})
+            w.dealer.add(classic(m));
         QVERIFY(w.start());
         QVERIFY(w.frm->futureExists());
         QVERIFY(!w.frm->frmFuture()->isVisible());  // drawn while hidden
@@ -585,8 +508,8 @@ private slots:
 
     void gameOverAsksNameThenNewGameWithTheGameFrozen() {
         Window w(true);
-        w.dealer.add(kEll);
-        w.dealer.add(kEll);
+        w.dealer.add(classic(kEll));
+        w.dealer.add(classic(kEll));
         QVERIFY(w.start());
         QCOMPARE(w.calls, QStringList{QStringLiteral("firstload")});
         w.calls.clear();

@@ -1,74 +1,22 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
-#include <functional>
 #include <memory>
 
-#include "game/random.h"
-#include "scoring/records.h"
-#include "scoring/textfile.h"
+#include "tests/support/main_window_rig.h"
 #include "ui/dialogs.h"
 #include "ui/frmmain.h"
 #include "ui/sidewindows.h"
 #include "ui/toolkit/controls.h"
-#include "ui/toolkit/process.h"
 #include "ui/toolkit/units.h"
 
 using namespace talomir;
+using namespace talomir::testing;
 using talomir::ui::FrmMain;
 
 namespace {
-
-struct Window {
-    explicit Window(const QStringList& tableLines = {}, bool tableFile = false) {
-        vb::AppPath::setOverride(dir.path());
-        QString path;
-        if (tableFile || !tableLines.isEmpty()) {
-            path = dir.filePath(QStringLiteral("TalomirFathers.txt"));
-            if (!tableLines.isEmpty()) textfile::writeLines(path, tableLines);
-        }
-        records = std::make_unique<HallOfFameRecords>(path);
-        frm = std::make_unique<FrmMain>(rng, clock, records.get());
-        frm->setFallTickMs(3600 * 1000);  // ticks only when a test asks
-        ui::MainWindowHooks hooks;
-        hooks.askPlayerName = [](QString& name) {
-            name = QStringLiteral("Tester");
-            return true;
-        };
-        hooks.askNewGame = [] { return true; };
-        frm->setHooks(hooks);
-    }
-
-    bool start() {
-        frm->Form_Load();
-        frm->show();
-        return QTest::qWaitForWindowExposed(frm.get());
-    }
-
-    vb::CheckButton* check(const char* name) {
-        return qobject_cast<vb::CheckButton*>(frm->control(QString::fromLatin1(name)));
-    }
-    Game& game() { return frm->game(); }
-    QString caption(const char* name) {
-        return qobject_cast<vb::Label*>(frm->control(QString::fromLatin1(name)))->caption();
-    }
-
-    // Drops the current figure and ticks until it has landed.
-    void land() {
-        const int count = game().FigureCount;
-        QTest::keyClick(frm.get(), Qt::Key_Down);
-        for (int i = 0; i < 100 && game().FigureCount == count; ++i) game().tick();
-    }
-
-    QTemporaryDir dir;
-    ScriptedRandom rng{{}, 0.0f};
-    FixedClock clock{0};
-    std::unique_ptr<HallOfFameRecords> records;
-    std::unique_ptr<FrmMain> frm;
-};
 
 QStringList items(const QListWidget* list) {
     QStringList lines;
@@ -320,8 +268,8 @@ private slots:
     }
 
     void tableListShowsTheHallOfFame() {
-        Window w({QStringLiteral("Ann"), QStringLiteral(" 500 "), QStringLiteral("Bob"),
-                  QStringLiteral(" 3 ")});
+        Window w(true, {QStringLiteral("Ann"), QStringLiteral(" 500 "), QStringLiteral("Bob"),
+                        QStringLiteral(" 3 ")});
         QVERIFY(w.start());
         QListWidget* table = w.frm->frmTalomiFathers()->lstTable;
         QCOMPARE(table->count(), 2);

@@ -1,0 +1,82 @@
+#pragma once
+// One main window over a temporary program folder, with the end-of-game dialogs answered by
+// hooks and the fall ticks left to the test.
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <functional>
+#include <memory>
+
+#include "game/random.h"
+#include "scoring/records.h"
+#include "scoring/textfile.h"
+#include "tests/support/model_harness.h"
+#include "ui/frmmain.h"
+#include "ui/toolkit/controls.h"
+#include "ui/toolkit/process.h"
+
+namespace talomir::testing {
+
+struct Window {
+    // A table file is used when asked for or when lines are given to write into it.
+    explicit Window(bool tableFile = false, const QStringList& tableLines = {}) {
+        vb::AppPath::setOverride(dir.path());
+        QString path;
+        if (tableFile || !tableLines.isEmpty()) {
+            path = dir.filePath(QStringLiteral("TalomirFathers.txt"));
+            if (!tableLines.isEmpty()) textfile::writeLines(path, tableLines);
+        }
+        records = std::make_unique<HallOfFameRecords>(path);
+        frm = std::make_unique<ui::FrmMain>(rng, clock, records.get());
+        frm->setFallTickMs(3600 * 1000);  // ticks only when a test asks
+        ui::MainWindowHooks hooks;
+        hooks.askPlayerName = [this](QString& name) {
+            calls << QStringLiteral("name");
+            if (onName) return onName(name);
+            name = QStringLiteral("Tester");
+            return true;
+        };
+        hooks.askNewGame = [this] {
+            calls << QStringLiteral("newgame");
+            return onNewGame ? onNewGame() : true;
+        };
+        hooks.firstLoad = [this] { calls << QStringLiteral("firstload"); };
+        hooks.saveSettings = [this] { calls << QStringLiteral("save"); };
+        frm->setHooks(hooks);
+        frm->game().setDealer(&dealer);
+    }
+
+    bool start() {
+        frm->Form_Load();
+        frm->show();
+        return QTest::qWaitForWindowExposed(frm.get());
+    }
+
+    Game& game() { return frm->game(); }
+    vb::PictureBox* well() { return frm->picTalomir; }
+    template <class T = QWidget>
+    T* control(const char* name) {
+        return qobject_cast<T*>(frm->control(QString::fromLatin1(name)));
+    }
+    vb::CheckButton* check(const char* name) { return control<vb::CheckButton>(name); }
+    QString caption(const char* name) { return control<vb::Label>(name)->caption(); }
+
+    // Drops the current figure and ticks until it has landed.
+    void land() {
+        const int count = game().FigureCount;
+        QTest::keyClick(frm.get(), Qt::Key_Down);
+        for (int i = 0; i < 100 && game().FigureCount == count; ++i) game().tick();
+    }
+
+    QTemporaryDir dir;
+    ScriptedRandom rng{{}, 0.0f};
+    FixedClock clock{0};
+    ListDealer dealer;
+    std::unique_ptr<HallOfFameRecords> records;
+    std::unique_ptr<ui::FrmMain> frm;
+    QStringList calls;
+    std::function<bool(QString&)> onName;
+    std::function<bool()> onNewGame;
+};
+
+}  // namespace talomir::testing
