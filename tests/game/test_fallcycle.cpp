@@ -172,9 +172,7 @@ private slots:
         };
         r.dropAndLand();
         QVERIFY(r.game.isFinishing());
-        QVERIFY(loggedFirst);
-        QCOMPARE(r.records.calls.first(), QStringLiteral("Add_Record 204"));
-        QVERIFY(r.host.calls.contains(QStringLiteral("endProgram")));
+        QVERIFY(loggedFirst);  // the dialogs themselves are the game-flow suite's
 
         // One overlapping cell is enough; a cell beside the entry box is not.
         Rig s;

@@ -517,25 +517,12 @@ private slots:
         QTest::keyClick(w.frm.get(), Qt::Key_Left);
 
         // Everything a frozen game must keep while a question is open.
-        struct Snapshot {
-            int figX, figY, tickCount, timeTicks, figureCount, logLines, paused;
-            Long score;
-            CellArray fig;
-            QImage well;
-            bool operator==(const Snapshot&) const = default;
-        };
         auto snapshot = [&w] {
             const Game& g = w.game();
-            return Snapshot{g.field.FigX,
-                            g.field.FigY,
-                            g.TickCount,
-                            g.TimeTicks,
-                            g.FigureCount,
-                            int(g.log.lines().size()),
-                            g.display[Ctl::chkPause].Value,
-                            g.scoring.Score,
-                            g.field.Fig,
-                            w.well()->image().copy()};
+            return std::make_tuple(g.field.FigX, g.field.FigY, g.TickCount, g.TimeTicks,
+                                   g.FigureCount, g.log.lines().size(),
+                                   g.display[Ctl::chkPause].Value, g.scoring.Score, g.field.Fig,
+                                   w.well()->image().copy());
         };
         auto poke = [&w] {
             w.game().tick();
@@ -548,14 +535,14 @@ private slots:
         };
         bool frozenAtName = false, frozenAtNewGame = false;
         w.onName = [&](QString& name) {
-            const Snapshot before = snapshot();
+            const auto before = snapshot();
             poke();
             frozenAtName = snapshot() == before;
             name = QStringLiteral("Tester");
             return true;
         };
         w.onNewGame = [&] {
-            const Snapshot before = snapshot();
+            const auto before = snapshot();
             poke();
             frozenAtNewGame = snapshot() == before;
             // The table already holds the new entry.
