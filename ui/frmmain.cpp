@@ -1,5 +1,6 @@
 #include "ui/frmmain.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QGuiApplication>
@@ -124,6 +125,7 @@ FrmMain::FrmMain(RandomSource& rng, const Clock& clock, Records* records, QWidge
     setWindowTitle(QStringLiteral("Talomir XII Vostrun"));
     setFixedSize(vb::twipsToPixels(kMainClientWidth), vb::twipsToPixels(kMainClientHeight));
     setFont(vb::makeFont(QStringLiteral("Tahoma"), 8.25));
+    if (qApp) qApp->installEventFilter(this);
     vb::Forms::add(QStringLiteral("frmMain"), this);
 
     buildControls();
@@ -647,17 +649,26 @@ void FrmMain::endProgram() {
     close();
 }
 
+void FrmMain::Form_QueryUnload() {
+    if (closing_) return;
+    closing_ = true;
+    if (hooks_.saveSettings) hooks_.saveSettings();
+    tmrDown.setEnabled(false);
+    for (QWidget* w : {static_cast<QWidget*>(frmTalomiFathers()),
+                       static_cast<QWidget*>(frmStatistic()), static_cast<QWidget*>(frmFuture())})
+        vb::Forms::unload(w);
+}
+
 void FrmMain::closeEvent(QCloseEvent* event) {
-    if (!closing_) {
-        closing_ = true;
-        if (hooks_.saveSettings) hooks_.saveSettings();
-        tmrDown.setEnabled(false);
-        for (QWidget* w :
-             {static_cast<QWidget*>(frmTalomiFathers()), static_cast<QWidget*>(frmStatistic()),
-              static_cast<QWidget*>(frmFuture())})
-            vb::Forms::unload(w);
-    }
+    Form_QueryUnload();
     event->accept();
+}
+
+bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
+    // The application asked to quit (the session ends): the settings are saved and the side
+    // windows unloaded first, or their close guard would refuse and cancel the quit.
+    if (watched == qApp && event->type() == QEvent::Quit) Form_QueryUnload();
+    return vb::FormSurface::eventFilter(watched, event);
 }
 
 }  // namespace talomir::ui

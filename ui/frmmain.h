@@ -107,11 +107,15 @@ public:
     void endProgram() override;
     void syncSideWindowButtons() override;
 
+    // The closing handler: saves the settings and unloads the side windows; runs once.
+    void Form_QueryUnload();
+
     // Docks the three side windows beside the main window.
     void dock();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 

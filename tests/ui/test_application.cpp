@@ -48,6 +48,24 @@ private slots:
         vb::AppPath::clearOverride();
     }
 
+    // A quit from outside (the session ends) saves the settings first and is not refused by
+    // the side windows' close guard.
+    void quitSavesAndIsNotRefused() {
+        QTemporaryDir dir;
+        vb::AppPath::setOverride(dir.path());
+        RecordingAudio audio;
+        Application app(dir.path(), &audio);
+        app.start();
+        app.main().game().setCheckValue(Ctl::chkStat, 1);
+        QEvent quit(QEvent::Quit);
+        QCoreApplication::sendEvent(qApp, &quit);
+        QVERIFY(!app.main().isVisible());
+        const QStringList saved = textfile::readLines(app.settings().path()).lines;
+        QCOMPARE(saved.size(), 40);
+        QCOMPARE(saved[3], QStringLiteral("True"));
+        vb::AppPath::clearOverride();
+    }
+
     void modelSoundsReachTheEngine() {
         QTemporaryDir dir;
         vb::AppPath::setOverride(dir.path());
