@@ -7,23 +7,15 @@
 #include <QTest>
 
 #include "scoring/halloffame.h"
+#include "tests/support/files.h"
 
 using namespace talomir;
 using Outcome = HallOfFame::AddOutcome;
 
 namespace {
 
-QByteArray readBytes(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return QByteArray("<unreadable>");
-    return f.readAll();
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
+using testing::readBytes;
+using testing::writeBytes;
 
 // A table file of the given entries, as the game writes it.
 QByteArray tableBytes(const QList<QPair<QByteArray, int>>& entries) {

@@ -9,22 +9,14 @@
 #include <optional>
 
 #include "scoring/textfile.h"
+#include "tests/support/files.h"
 
 using namespace talomir;
 
 namespace {
 
-QByteArray readBytes(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return QByteArray("<unreadable>");
-    return f.readAll();
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
+using testing::readBytes;
+using testing::writeBytes;
 
 bool runningAsRoot() {
     return geteuid() == 0;
