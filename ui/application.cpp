@@ -12,6 +12,8 @@ namespace talomir::ui {
 namespace {
 // Long enough for the window system to have put the window on screen.
 constexpr int kMusicDelayMs = 250;
+// Long enough for the window manager to have framed a window just shown.
+constexpr int kFramedDelayMs = 150;
 
 QPointF toTwips(QPoint p) {
     return {vb::pixelsToTwipsF(p.x()), vb::pixelsToTwipsF(p.y())};
@@ -72,7 +74,12 @@ QPointF MainWindowPlaces::sidePosition(::talomir::SideWindow w) const {
 
 void MainWindowPlaces::setSidePosition(::talomir::SideWindow w, QPointF twips) {
     QWidget* window = side(w);
-    window->move(reachable(toPixels(twips), window->frameGeometry().size()));
+    const QPoint at = reachable(toPixels(twips), window->frameGeometry().size());
+    window->move(at);
+    // A window shown a moment ago gets its frame from the window manager later, and until then a
+    // move places its client area; once framed, the frame is put where it was saved.
+    if (window->isVisible() && window->frameGeometry() == window->geometry())
+        QTimer::singleShot(kFramedDelayMs, window, [window, at] { window->move(at); });
 }
 
 Application::Application(const QString& folder, AudioBackend* audio)
