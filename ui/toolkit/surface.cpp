@@ -61,6 +61,12 @@ bool clipLine(double x0, double y0, double x1, double y1, int w, int h, QPoint& 
     return true;
 }
 
+// The pixel spans of a box's two corners on a surface of w x h pixels, fx and fy pixels per unit.
+bool boxSpans(double x1, double y1, double x2, double y2, double fx, double fy, int w, int h,
+              Span& sx, Span& sy) {
+    return spanOf(x1, x2, fx, w, sx) && spanOf(y1, y2, fy, h, sy);
+}
+
 QRect spanRect(const Span& x, const Span& y) {
     return QRect(QPoint(x.lo, y.lo), QPoint(x.hi, y.hi));
 }
@@ -124,8 +130,8 @@ void PictureBox::Clear() {
 void PictureBox::FilledBox(double x1, double y1, double x2, double y2, Color colour) {
     if (!sync()) return;
     Span sx, sy;
-    if (!spanOf(x1, x2, m_image.width() / scaleWidth(), m_image.width(), sx) ||
-        !spanOf(y1, y2, m_image.height() / scaleHeight(), m_image.height(), sy))
+    if (!boxSpans(x1, y1, x2, y2, m_image.width() / scaleWidth(), m_image.height() / scaleHeight(),
+                  m_image.width(), m_image.height(), sx, sy))
         return;
     const std::uint32_t argb = toArgb(colour);
     const int n = sx.hi - sx.lo + 1;
@@ -137,8 +143,8 @@ void PictureBox::FilledBox(double x1, double y1, double x2, double y2, Color col
 void PictureBox::Box(double x1, double y1, double x2, double y2, Color colour) {
     if (!sync()) return;
     Span sx, sy;
-    if (!spanOf(x1, x2, m_image.width() / scaleWidth(), m_image.width(), sx) ||
-        !spanOf(y1, y2, m_image.height() / scaleHeight(), m_image.height(), sy))
+    if (!boxSpans(x1, y1, x2, y2, m_image.width() / scaleWidth(), m_image.height() / scaleHeight(),
+                  m_image.width(), m_image.height(), sx, sy))
         return;
     const std::uint32_t argb = toArgb(colour);
     const int n = sx.hi - sx.lo + 1;
@@ -262,7 +268,7 @@ void FormSurface::draw(const Op& op) {
         area = QRect(a, b).normalized();
     } else {
         Span sx, sy;
-        if (!spanOf(op.x1, op.x2, f, width(), sx) || !spanOf(op.y1, op.y2, f, height(), sy)) return;
+        if (!boxSpans(op.x1, op.y1, op.x2, op.y2, f, f, width(), height(), sx, sy)) return;
         area = spanRect(sx, sy);
     }
     if (m_pending.size() < kMaxPending) m_pending.push_back(op);
@@ -280,7 +286,7 @@ void FormSurface::render(QPainter& p, const Op& op) {
         return;
     }
     Span sx, sy;
-    if (!spanOf(op.x1, op.x2, f, width(), sx) || !spanOf(op.y1, op.y2, f, height(), sy)) return;
+    if (!boxSpans(op.x1, op.y1, op.x2, op.y2, f, f, width(), height(), sx, sy)) return;
     if (op.kind == Kind::Filled) {
         p.fillRect(spanRect(sx, sy), colour);
         return;
