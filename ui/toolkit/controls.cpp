@@ -153,26 +153,28 @@ CheckButton::CheckButton(QWidget* parent) : ButtonBase(parent) {
 
 // ---- Label ----------------------------------------------------------------------------
 
-Label::Label(QWidget* parent) : QWidget(parent) {
-    setAttribute(Qt::WA_OpaquePaintEvent);
-}
+CaptionedControl::CaptionedControl(QWidget* parent) : QWidget(parent) {}
 
-void Label::setCaption(const QString& caption) {
+void CaptionedControl::setCaption(const QString& caption) {
     if (caption == m_caption) return;
     m_caption = caption;
     update();
 }
 
-void Label::setBackColor(Color colour) {
+void CaptionedControl::setBackColor(Color colour) {
     if (colour == m_backColor) return;
     m_backColor = colour;
     update();
 }
 
-void Label::setForeColor(Color colour) {
+void CaptionedControl::setForeColor(Color colour) {
     if (colour == m_foreColor) return;
     m_foreColor = colour;
     update();
+}
+
+Label::Label(QWidget* parent) : CaptionedControl(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void Label::setAlignment(Alignment alignment) {
@@ -225,41 +227,23 @@ QRectF layOut(QTextLayout& layout, const QString& caption, const QFont& font, in
 
 QRectF Label::textBounds() const {
     QTextLayout layout;
-    return layOut(layout, m_caption, font(), width(), m_alignment);
+    return layOut(layout, caption(), font(), width(), m_alignment);
 }
 
 void Label::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    if (!m_transparent) p.fillRect(rect(), toQColor(m_backColor));
-    if (m_caption.isEmpty()) return;
+    if (!m_transparent) p.fillRect(rect(), toQColor(backColor()));
+    if (caption().isEmpty()) return;
     QTextLayout layout;
-    layOut(layout, m_caption, font(), width(), m_alignment);
-    p.setPen(toQColor(m_foreColor));
+    layOut(layout, caption(), font(), width(), m_alignment);
+    p.setPen(toQColor(foreColor()));
     layout.draw(&p, QPointF(0, 0));
 }
 
 // ---- Frame ----------------------------------------------------------------------------
 
-Frame::Frame(QWidget* parent) : QWidget(parent) {
+Frame::Frame(QWidget* parent) : CaptionedControl(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
-}
-
-void Frame::setCaption(const QString& caption) {
-    if (caption == m_caption) return;
-    m_caption = caption;
-    update();
-}
-
-void Frame::setBackColor(Color colour) {
-    if (colour == m_backColor) return;
-    m_backColor = colour;
-    update();
-}
-
-void Frame::setForeColor(Color colour) {
-    if (colour == m_foreColor) return;
-    m_foreColor = colour;
-    update();
 }
 
 QRect Frame::captionRect() const {
@@ -268,7 +252,7 @@ QRect Frame::captionRect() const {
 
 void Frame::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.fillRect(rect(), toQColor(m_backColor));
+    p.fillRect(rect(), toQColor(backColor()));
     const QFontMetrics fm = fontMetrics();
     const int top = fm.height() / 2;
     // Etched border: a shadow line with a light line one pixel below and to the right.
@@ -277,13 +261,13 @@ void Frame::paintEvent(QPaintEvent*) {
     p.drawRect(QRect(0, top, width() - 2, height() - top - 2));
     p.setPen(QColor(255, 255, 255));
     p.drawRect(QRect(1, top + 1, width() - 2, height() - top - 2));
-    if (m_caption.isEmpty()) return;
+    if (caption().isEmpty()) return;
     const QRect area = captionRect();
-    const int textWidth = std::min(fm.horizontalAdvance(m_caption), area.width());
+    const int textWidth = std::min(fm.horizontalAdvance(caption()), area.width());
     // The caption interrupts the border.
-    p.fillRect(QRect(area.left() - 1, 0, textWidth + 2, area.height()), toQColor(m_backColor));
-    p.setPen(toQColor(m_foreColor));
-    p.drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, m_caption);
+    p.fillRect(QRect(area.left() - 1, 0, textWidth + 2, area.height()), toQColor(backColor()));
+    p.setPen(toQColor(foreColor()));
+    p.drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, caption());
 }
 
 // ---- Shape ----------------------------------------------------------------------------

@@ -97,17 +97,15 @@ protected:
     bool drawnDown() const override { return isDown() || isChecked(); }
 };
 
-// Label: a caption in ForeColor on BackColor (or on its container when transparent), word
-// wrapped inside the label (and broken at line breaks), aligned left, centred or right, from
-// the top. Lines follow each other at the font's height without extra leading, so a
-// two-line caption takes two font heights.
-class Label : public QWidget {
+// What labels and frames share: a caption in ForeColor on BackColor, painted by the subclass;
+// each change repaints the control.
+class CaptionedControl : public QWidget {
     Q_OBJECT
     Q_PROPERTY(quint32 BackColor READ backColor WRITE setBackColor)
     Q_PROPERTY(quint32 ForeColor READ foreColor WRITE setForeColor)
 
 public:
-    explicit Label(QWidget* parent = nullptr);
+    explicit CaptionedControl(QWidget* parent = nullptr);
 
     QString caption() const { return m_caption; }
     void setCaption(const QString& caption);
@@ -115,6 +113,23 @@ public:
     void setBackColor(Color colour);
     Color foreColor() const { return m_foreColor; }
     void setForeColor(Color colour);
+
+private:
+    QString m_caption;
+    Color m_backColor = 0xC0C0C0;
+    Color m_foreColor = 0x000000;
+};
+
+// Label: a caption in ForeColor on BackColor (or on its container when transparent), word
+// wrapped inside the label (and broken at line breaks), aligned left, centred or right, from
+// the top. Lines follow each other at the font's height without extra leading, so a
+// two-line caption takes two font heights.
+class Label : public CaptionedControl {
+    Q_OBJECT
+
+public:
+    explicit Label(QWidget* parent = nullptr);
+
     Alignment alignment() const { return m_alignment; }
     void setAlignment(Alignment alignment);
     bool isTransparent() const { return m_transparent; }
@@ -129,40 +144,23 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QString m_caption;
-    Color m_backColor = 0xC0C0C0;
-    Color m_foreColor = 0x000000;
     Alignment m_alignment = Alignment::Left;
     bool m_transparent = false;
 };
 
 // Frame: a container with an etched border and its caption at the top left, in ForeColor on
 // BackColor. Children are placed relative to the frame's top-left corner.
-class Frame : public QWidget {
+class Frame : public CaptionedControl {
     Q_OBJECT
-    Q_PROPERTY(quint32 BackColor READ backColor WRITE setBackColor)
-    Q_PROPERTY(quint32 ForeColor READ foreColor WRITE setForeColor)
 
 public:
     explicit Frame(QWidget* parent = nullptr);
-
-    QString caption() const { return m_caption; }
-    void setCaption(const QString& caption);
-    Color backColor() const { return m_backColor; }
-    void setBackColor(Color colour);
-    Color foreColor() const { return m_foreColor; }
-    void setForeColor(Color colour);
 
     // The area the caption may use: from the left indent to the right indent, one line high.
     QRect captionRect() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-
-private:
-    QString m_caption;
-    Color m_backColor = 0xC0C0C0;
-    Color m_foreColor = 0x000000;
 };
 
 // Circle shape: a one-pixel circle in BorderColor, centred in the control, as wide as its
