@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "platform/gamefolders.h"
+
 #if defined(__unix__)
 #include <sys/stat.h>
 #endif
@@ -52,12 +54,13 @@ void clsDMCtrl::DMCtrlPlay() {
 
 AudioBuffer* clsDMCtrl::DMCtrlInit() {
     FileStamp now = FileStamp::of(strPath);
+    if (!now.exists) now = FileStamp::of(GameFolders::current().playable(strPath));
     if (tried_ && now == loaded_) return objBuffer.get();
     DMCtrlFree();
     tried_ = true;
     loaded_ = std::move(now);
     // A file that failed stays silent, without being read again, until it changes.
-    if (!strPath.isEmpty()) objBuffer = audio_.load(strPath);
+    if (!loaded_.path.isEmpty()) objBuffer = audio_.load(loaded_.path);
     return objBuffer.get();
 }
 

@@ -1,5 +1,7 @@
 #include "sound/direct_sound.h"
 
+#include "platform/gamefolders.h"
+
 namespace talomir {
 
 DirectSound::DirectSound(AudioBackend& audio) : audio_(audio) {}
@@ -11,7 +13,7 @@ DirectSound::~DirectSound() {
 void DirectSound::PlayBkgMusic(const QString& path) {
     strBkgPath_ = path;
     ClearBkgBuffer();
-    objBkgBuffer = audio_.load(strBkgPath_);
+    objBkgBuffer = audio_.load(GameFolders::current().playable(strBkgPath_));
     if (!objBkgBuffer) {
         ReleaseBkgSound();
         blnBkgPlaying_ = false;

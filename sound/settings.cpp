@@ -30,8 +30,10 @@ private:
 }  // namespace
 
 SettingsFile::SettingsFile(QString folder, WindowPlaces& windows, SoundEngine& sound,
-                           bool& enableLoop, Integer& speedChange)
+                           bool& enableLoop, Integer& speedChange, QString soundFolder)
     : folder_(std::move(folder)),
+      soundFolder_(soundFolder.isEmpty() ? QDir(folder_).filePath(QString::fromLatin1(kSoundFolder))
+                                         : std::move(soundFolder)),
       windows_(windows),
       sound_(sound),
       enableLoop_(enableLoop),
@@ -41,16 +43,15 @@ QString SettingsFile::path() const {
     return QDir(folder_).filePath(QString::fromLatin1(kFileName));
 }
 
-// The music and the clips share the one `sound` folder beside the program, whatever the case
-// sensitivity of the file system.
+// The music and the clips share the one `sound` folder, whatever the case sensitivity of the
+// file system.
 QString SettingsFile::defaultMusicPath() const {
-    return QDir(folder_).filePath(QString::fromLatin1(kSoundFolder) + u'/' +
-                                  QString::fromLatin1(kBkgMusicFileName));
+    return QDir(soundFolder_).filePath(QString::fromLatin1(kBkgMusicFileName));
 }
 
 QString SettingsFile::defaultClipPath(int clipIndex) const {
     const Clip clip = kSettingsClipOrder[static_cast<std::size_t>(clipIndex)];
-    return QDir(folder_).filePath(QString::fromLatin1(kSoundFolder) + u'/' + defaultFileName(clip));
+    return QDir(soundFolder_).filePath(defaultFileName(clip));
 }
 
 QStringList SettingsFile::lines() const {

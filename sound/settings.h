@@ -1,5 +1,5 @@
 #pragma once
-// The settings file TaloVostrun.ini beside the program: one value a line, in a fixed order,
+// The settings file TaloVostrun.ini: one value a line, in a fixed order,
 // without keys; the window positions, the open side windows and every sound choice.
 #include <QPointF>
 #include <QString>
@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "game/vbtypes.h"
+#include "platform/gamefolders.h"
 
 namespace talomir {
 
@@ -28,14 +29,15 @@ public:
 
 class SettingsFile {
 public:
-    static constexpr const char* kFileName = "TaloVostrun.ini";
+    static constexpr const char* kFileName = GameFolders::kSettingsFile;
     static constexpr const char* kMarker = "talomir-music...";
     static constexpr const char* kDefaultPath = "...";
 
-    // folder: the program's folder; enableLoop and speedChange: the game's copies of the music
-    // switch and the sweep step, which the fall tick reads.
+    // folder: where the file lives; enableLoop and speedChange: the game's copies of the music
+    // switch and the sweep step, which the fall tick reads; soundFolder: where the default
+    // sounds are, `sound` inside folder when empty.
     SettingsFile(QString folder, WindowPlaces& windows, SoundEngine& sound, bool& enableLoop,
-                 Integer& speedChange);
+                 Integer& speedChange, QString soundFolder = {});
 
     QString path() const;
     // Reads the file once per process and applies every value as it is read. A missing file is
@@ -60,6 +62,7 @@ public:
 
 private:
     QString folder_;
+    QString soundFolder_;
     WindowPlaces& windows_;
     SoundEngine& sound_;
     bool& enableLoop_;

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "game/display.h"
+#include "platform/gamefolders.h"
 #include "sound/audio_backend.h"
 #include "sound/clsdmctrl.h"
 #include "sound/direct_sound.h"
@@ -23,8 +24,8 @@ inline constexpr std::array<Clip, kClipCount> kSettingsClipOrder = {
     Clip::mLeft1, Clip::mRight1, Clip::mRotate1, Clip::mDrop1,   Clip::mDrop2,
     Clip::mDown1, Clip::mDown2,  Clip::mDelLin1, Clip::mTalomir1};
 
-// The folder of the shipped sounds, beside the program, and the music's file in it.
-inline constexpr char kSoundFolder[] = "sound";
+// The folder of the shipped sounds and the music's file in it.
+inline constexpr const char* kSoundFolder = GameFolders::kSoundFolder;
 inline constexpr char kBkgMusicFileName[] = "bkgmusic.WAV";
 
 QString clipName(Clip clip);         // "mDown1", ...

@@ -100,6 +100,8 @@ if [[ $shipped == 1 ]]; then
 fi
 export SDL_AUDIODRIVER=dummy
 unset QT_QPA_PLATFORM
+# A copy without its shipped files counts as installed: its player's folder goes here too.
+export XDG_DATA_HOME="$work/data"
 
 viewable() {
     # Not a pipe into grep -q: under pipefail, xwininfo cut short by grep would count as a miss.

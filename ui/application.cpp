@@ -1,6 +1,5 @@
 #include "ui/application.h"
 
-#include <QDir>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
@@ -82,8 +81,9 @@ void MainWindowPlaces::setSidePosition(::talomir::SideWindow w, QPointF twips) {
         QTimer::singleShot(kFramedDelayMs, window, [window, at] { window->move(at); });
 }
 
-Application::Application(const QString& folder, AudioBackend* audio)
-    : records_(QDir(folder).filePath(QStringLiteral("TalomirFathers.txt"))) {
+Application::Application(const GameFolders& folders, AudioBackend* audio)
+    : records_(folders.dataFile(QLatin1String(GameFolders::kTableFile))) {
+    GameFolders::setCurrent(folders);
     if (!audio) {
         sdl_ = std::make_unique<SdlAudioBackend>();
         audio = sdl_.get();
@@ -94,8 +94,9 @@ Application::Application(const QString& folder, AudioBackend* audio)
     main_->game().display.addObserver(bridge_.get());
     places_ = std::make_unique<MainWindowPlaces>(*main_);
     Game& game = main_->game();
-    settings_ = std::make_unique<SettingsFile>(folder, *places_, *engine_, game.EnableLoop,
-                                               game.SpeedChange);
+    settings_ =
+        std::make_unique<SettingsFile>(folders.dataFolder(), *places_, *engine_, game.EnableLoop,
+                                       game.SpeedChange, folders.soundFolder());
     // The music starts once the window is up: decoding it must not delay the first picture.
     settings_->deferMusic = [](std::function<void()> start) {
         QTimer::singleShot(kMusicDelayMs, std::move(start));

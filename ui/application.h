@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "game/random.h"
+#include "platform/gamefolders.h"
 #include "scoring/records.h"
 #include "sound/sdl_audio_backend.h"
 #include "sound/settings.h"
@@ -46,8 +47,8 @@ private:
 
 class Application {
 public:
-    // folder: where the game keeps its files (the program's folder).
-    Application(const QString& folder, AudioBackend* audio = nullptr);
+    // Makes `folders` the folders of this run.
+    explicit Application(const GameFolders& folders, AudioBackend* audio = nullptr);
     ~Application();
 
     FrmMain& main() { return *main_; }

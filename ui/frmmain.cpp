@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "platform/gamefolders.h"
 #include "ui/dialogs.h"
 #include "ui/sidewindows.h"
 #include "ui/toolkit/fonts.h"
@@ -320,8 +321,8 @@ void FrmMain::scheduleFall() {
 }
 
 void FrmMain::Form_Load() {
-    // The game keeps its files beside the program.
-    QDir::setCurrent(vb::AppPath::path());
+    // Relative paths of the settings mean the game's data folder.
+    QDir::setCurrent(GameFolders::current().dataFolder());
     game_.Form_Load();
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// One main window over a temporary program folder, with the end-of-game dialogs answered by
+// One main window over a temporary data folder, with the end-of-game dialogs answered by
 // hooks and the fall ticks left to the test.
 #include <QStringList>
 #include <QTemporaryDir>
@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "game/random.h"
+#include "platform/gamefolders.h"
 #include "scoring/records.h"
 #include "scoring/textfile.h"
 #include "tests/support/model_harness.h"
@@ -20,7 +21,7 @@ namespace talomir::testing {
 struct Window {
     // A table file is used when asked for or when lines are given to write into it.
     explicit Window(bool tableFile = false, const QStringList& tableLines = {}) {
-        vb::AppPath::setOverride(dir.path());
+        GameFolders::setCurrent(GameFolders::beside(dir.path()));
         QString path;
         if (tableFile || !tableLines.isEmpty()) {
             path = dir.filePath(QStringLiteral("TalomirFathers.txt"));

@@ -11,7 +11,6 @@
 #include "scoring/textfile.h"
 #include "sound/recording_audio.h"
 #include "ui/application.h"
-#include "ui/toolkit/process.h"
 
 using namespace talomir;
 using namespace talomir::ui;
@@ -22,10 +21,9 @@ class TestApplication : public QObject {
 private slots:
     void firstStartWritesSettingsAndCloseSavesThem() {
         QTemporaryDir dir;
-        vb::AppPath::setOverride(dir.path());
         RecordingAudio audio;
         {
-            Application app(dir.path(), &audio);
+            Application app(GameFolders::beside(dir.path()), &audio);
             app.start();
             const QStringList first = textfile::readLines(app.settings().path()).lines;
             QCOMPARE(first.size(), 38);
@@ -39,22 +37,20 @@ private slots:
         }
         // The next run reads it back: the statistics window opens again.
         {
-            Application app(dir.path(), &audio);
+            Application app(GameFolders::beside(dir.path()), &audio);
             app.start();
             QVERIFY(app.main().frmStatistic()->isVisible());
             QCOMPARE(app.main().game().display[Ctl::chkStat].Value, 1);
             app.main().close();
         }
-        vb::AppPath::clearOverride();
     }
 
     // A quit from outside (the session ends) saves the settings first and is not refused by
     // the side windows' close guard.
     void quitSavesAndIsNotRefused() {
         QTemporaryDir dir;
-        vb::AppPath::setOverride(dir.path());
         RecordingAudio audio;
-        Application app(dir.path(), &audio);
+        Application app(GameFolders::beside(dir.path()), &audio);
         app.start();
         app.main().game().setCheckValue(Ctl::chkStat, 1);
         QEvent quit(QEvent::Quit);
@@ -63,12 +59,10 @@ private slots:
         const QStringList saved = textfile::readLines(app.settings().path()).lines;
         QCOMPARE(saved.size(), 40);
         QCOMPARE(saved[3], QStringLiteral("True"));
-        vb::AppPath::clearOverride();
     }
 
     void modelSoundsReachTheEngine() {
         QTemporaryDir dir;
-        vb::AppPath::setOverride(dir.path());
         QDir(dir.path()).mkpath(QStringLiteral("sound"));
         QStringList ini{" 0 ", " 0 ",   "False", "False", "False", "True", "talomir-music...",
                         "...", "False", " 0 "};
@@ -80,7 +74,7 @@ private slots:
         QVERIFY(textfile::writeLines(QDir(dir.path()).filePath("TaloVostrun.ini"), ini));
         RecordingAudio audio;
         audio.setAcceptAnyPath(true);
-        Application app(dir.path(), &audio);
+        Application app(GameFolders::beside(dir.path()), &audio);
         app.start();
         audio.clear();
         app.main().game().Form_KeyDown(38);  // rotate: its clip always sounds
@@ -88,7 +82,6 @@ private slots:
         QCOMPARE(audio.playedPaths(),
                  QStringList{QDir(dir.path()).filePath(QStringLiteral("sound/rotate1.WAV"))});
         app.main().close();
-        vb::AppPath::clearOverride();
     }
 
     void positionsOffEveryScreenComeBack() {

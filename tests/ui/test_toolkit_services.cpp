@@ -1,10 +1,7 @@
-// Timers, the program's folder, the open windows by name, the clock.
+// Timers, the open windows by name, the clock.
 #include <QApplication>
 #include <QCloseEvent>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QtTest>
-#include <cstdio>
 
 #include "ui/toolkit/process.h"
 #include "ui/toolkit/timer.h"
@@ -37,7 +34,6 @@ class TestToolkitServices : public QObject {
 
 private slots:
     void cleanup() {
-        AppPath::clearOverride();
         Clock::clearFixedNow();
         for (QWidget* w : Forms::all()) delete w;
     }
@@ -64,34 +60,6 @@ private slots:
         QTest::qWait(20);
         QCOMPARE(ticks.count(), 0);
         QCOMPARE(zeroTicks.count(), 0);
-    }
-
-    void appPathResolvesSymbolicLinks() {
-        QTemporaryDir dir;
-        QVERIFY(dir.isValid());
-        const QString link = dir.filePath("talomir-link");
-        QVERIFY(QFile::link(QCoreApplication::applicationFilePath(), link));
-        QProcess child;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("TOOLKIT_PRINT_APP_PATH", "1");
-        child.setProcessEnvironment(env);
-        child.start(link, {});
-        QVERIFY(child.waitForFinished(60000));
-        QCOMPARE(child.exitCode(), 0);
-        const QString printed = QString::fromLocal8Bit(child.readAllStandardOutput()).trimmed();
-        QCOMPARE(printed, AppPath::path());
-        QVERIFY(printed != QFileInfo(dir.path()).canonicalFilePath());
-    }
-
-    void appPathCanBeOverridden() {
-        const QString real = AppPath::path();
-        AppPath::setOverride("/tmp/talomir-test/");
-        QCOMPARE(AppPath::file("TalomirFathers.txt"),
-                 QString("/tmp/talomir-test/TalomirFathers.txt"));
-        AppPath::setOverride("/");
-        QCOMPARE(AppPath::file("TaloVostrun.ini"), QString("/TaloVostrun.ini"));
-        AppPath::clearOverride();
-        QCOMPARE(AppPath::path(), real);
     }
 
     void formsByName() {
@@ -164,11 +132,6 @@ private slots:
 };
 
 int main(int argc, char** argv) {
-    // Run through a symbolic link by appPathResolvesSymbolicLinks().
-    if (qEnvironmentVariableIsSet("TOOLKIT_PRINT_APP_PATH")) {
-        std::puts(qPrintable(AppPath::path()));
-        return 0;
-    }
     QApplication app(argc, argv);
     TestToolkitServices test;
     return QTest::qExec(&test, argc, argv);

@@ -18,6 +18,10 @@ int main(int argc, char** argv) {
         out << talomir::sim::usage();
         return 0;
     }
+    if (options.version) {
+        out << "talomir-sim " << TALOMIR_VERSION << "\n";
+        return 0;
+    }
     talomir::sim::Simulator sim(options, out, err);
     if (!sim.start()) return 2;
     return sim.run(in);

@@ -21,6 +21,7 @@ bool parseCount(const QString& s, long max, long& value) {
 QString usage() {
     return QStringLiteral(
         "usage: talomir-sim [--second S] [--figures FILE] [--table FILE [--record NAME]]\n"
+        "       talomir-sim --version\n"
         "  Plays a game headless; commands on standard input, one a line:\n"
         "    tick [N]   N fall ticks (default 1)\n"
         "    left | right | rotate | drop   the arrow keys, pressed and released\n"
@@ -52,6 +53,8 @@ bool parseArguments(const QStringList& args, Options& options, QString& error, b
         QString v;
         if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
             help = true;
+        } else if (a == QLatin1String("--version")) {
+            options.version = true;
         } else if (a == QLatin1String("--second")) {
             if (!value(v)) return false;
             long s = 0;

@@ -16,6 +16,7 @@ struct Options {
     QString tableFile;
     bool record = false;
     QString recordName;
+    bool version = false;  // print the version and stop
 };
 
 // Parses the command line; on failure returns false with a message in error.

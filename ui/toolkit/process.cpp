@@ -1,8 +1,5 @@
 #include "ui/toolkit/process.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QLocale>
 #include <QPointer>
 #include <QSet>
@@ -10,44 +7,6 @@
 #include <vector>
 
 namespace vb {
-
-// ---- AppPath ------------------------------------------------------------------------------
-
-namespace {
-std::optional<QString>& pathOverride() {
-    static std::optional<QString> value;
-    return value;
-}
-
-QString withoutTrailingSeparator(QString folder) {
-    folder = QDir::cleanPath(folder);
-    while (folder.size() > 1 && folder.endsWith('/')) folder.chop(1);
-    return folder;
-}
-}  // namespace
-
-QString AppPath::path() {
-    if (pathOverride()) return *pathOverride();
-    // /proc/self/exe names the executable itself even when it was started through a link.
-    QString exe = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
-    if (exe.isEmpty() && QCoreApplication::instance())
-        exe = QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath();
-    if (exe.isEmpty()) return QDir::currentPath();
-    return withoutTrailingSeparator(QFileInfo(exe).absolutePath());
-}
-
-void AppPath::setOverride(const QString& folder) {
-    pathOverride() = withoutTrailingSeparator(folder);
-}
-
-void AppPath::clearOverride() {
-    pathOverride().reset();
-}
-
-QString AppPath::file(const QString& name) {
-    const QString folder = path();
-    return folder.endsWith('/') ? folder + name : folder + '/' + name;
-}
 
 // ---- Forms --------------------------------------------------------------------------------
 

@@ -1,4 +1,4 @@
-// Services of the process: the program's folder, the open windows by name, the clock.
+// Services of the process: the open windows by name, the clock.
 #pragma once
 
 #include <QDateTime>
@@ -7,19 +7,6 @@
 #include <QWidget>
 
 namespace vb {
-
-// The program's own folder: where its files live.
-class AppPath {
-public:
-    // The folder of the running executable with symbolic links resolved, without a trailing
-    // separator; the override instead when one is set.
-    static QString path();
-    // Makes path() return `folder` (tests point it at a temporary folder).
-    static void setOverride(const QString& folder);
-    static void clearOverride();
-    // A file of the program's folder: path() + "/" + name.
-    static QString file(const QString& name);
-};
 
 // The open windows, each under its name ("frmSettings", "frmHelp", ...). Several windows may
 // share a name (new instances of a dialog). A window leaves the collection when it is
