@@ -1,16 +1,23 @@
-# Two entry points: `make run` and `make test`. Both install what is missing first.
-BUILD   ?= build
-JOBS    ?= $(shell nproc 2>/dev/null || echo 2)
-PACKAGES = g++ cmake make pkg-config qt6-base-dev libsdl2-mixer-dev libbenchmark-dev \
-           fonts-liberation fonts-wine fonts-dejavu-core
+# Entry points: `make run`, `make test`, `make package`. Each installs what is missing first.
+BUILD    ?= build
+PACKAGE_BUILD ?= build-package
+JOBS     ?= $(shell nproc 2>/dev/null || echo 2)
+# What the game needs to build and run; the tests add theirs, the package its tools.
+RUN_PACKAGES = g++ cmake make pkg-config qt6-base-dev libsdl2-mixer-dev \
+               fonts-liberation fonts-wine fonts-dejavu-core
+PACKAGES     = $(RUN_PACKAGES) libbenchmark-dev desktop-file-utils appstream
+PACKAGE_PACKAGES = $(RUN_PACKAGES) dpkg-dev file
 SUDO     = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+CONFIGURE = cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# The player's files in a build folder (hall of fame, settings, and what goes with them).
+PLAYER_FILES = Talo*
 
-.PHONY: all deps configure build run test bench clean format
+.PHONY: all deps deps-run deps-package configure build run test bench package clean format
 
 all: build
 
-deps:
-	@missing=""; for p in $(PACKAGES); do \
+define install_missing
+	@missing=""; for p in $(1); do \
 	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
 	done; \
 	if [ -n "$$missing" ]; then \
@@ -18,14 +25,27 @@ deps:
 	  $(SUDO) apt-get update -qq && \
 	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
 	fi
+endef
 
+deps:
+	$(call install_missing,$(PACKAGES))
+deps-run:
+	$(call install_missing,$(RUN_PACKAGES))
+deps-package:
+	$(call install_missing,$(PACKAGE_PACKAGES))
+
+# The tests are switched on here even in a folder that `make run` configured without them.
 configure: deps
-	@[ -f $(BUILD)/CMakeCache.txt ] || cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	@[ -f $(BUILD)/CMakeCache.txt ] || $(CONFIGURE) -DBUILD_TESTING=ON
+	@grep -q '^BUILD_TESTING:BOOL=ON' $(BUILD)/CMakeCache.txt || $(CONFIGURE) -DBUILD_TESTING=ON
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+# Only the game, the simulator and what ships beside them.
+run: deps-run
+	@[ -f $(BUILD)/CMakeCache.txt ] || $(CONFIGURE) -DBUILD_TESTING=OFF
+	cmake --build $(BUILD) -j $(JOBS) --target talomir talomir-sim talomir-assets
 	cd $(BUILD) && ./talomir
 
 test: build
@@ -35,8 +55,19 @@ test: build
 bench: build
 	$(BUILD)/bench/talomir-bench
 
-format:
-	find game scoring ui sound app tools tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+# A .deb in $(PACKAGE_BUILD), built for /usr without the tests.
+package: deps-package
+	@[ -f $(PACKAGE_BUILD)/CMakeCache.txt ] || cmake -S . -B $(PACKAGE_BUILD) \
+	  -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DCMAKE_INSTALL_PREFIX=/usr
+	cmake --build $(PACKAGE_BUILD) -j $(JOBS)
+	cd $(PACKAGE_BUILD) && cpack
+	@ls -1 $(PACKAGE_BUILD)/*.deb
 
+format:
+	find game scoring ui sound app tools tests bench platform -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+
+# Removes what the builds made; a table or settings a player left in $(BUILD) stays.
 clean:
-	rm -rf $(BUILD)
+	@for f in $(BUILD)/$(PLAYER_FILES); do [ ! -e "$$f" ] || echo "Keeping $$f (a player's file)"; done
+	@[ ! -d $(BUILD) ] || find $(BUILD) -mindepth 1 -maxdepth 1 ! -name '$(PLAYER_FILES)' -exec rm -rf {} +
+	rm -rf $(PACKAGE_BUILD)

@@ -4,6 +4,7 @@
 
 #include "platform/gamefolders.h"
 #include "ui/application.h"
+#include "ui/icon.h"
 
 namespace {
 
@@ -52,6 +53,8 @@ int main(int argc, char** argv) {
     }
 
     QApplication app(argc, argv);  // takes the toolkit's own options out of the arguments
+    QGuiApplication::setDesktopFileName(QStringLiteral(TALOMIR_APP_ID));
+    QApplication::setWindowIcon(talomir::ui::gameIcon());
     QCommandLineParser& parser = options.parser;
     const bool parsed = parser.parse(app.arguments());
     QString error = parser.errorText();
