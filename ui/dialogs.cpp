@@ -120,6 +120,8 @@ FrmGameOver::FrmGameOver(QWidget* owner) : QDialog(owner, kDialogFlags) {
 }
 
 void FrmGameOver::keyPressEvent(QKeyEvent* event) {
+    // ESC is the game's pause key and comes out of habit; as a "no" it would end the program.
+    if (event->key() == Qt::Key_Escape) return;
     // Enter answers with the button that has the focus, as Space does.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         if (auto* b = qobject_cast<vb::CommandButton*>(focusWidget())) {

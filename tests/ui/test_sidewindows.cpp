@@ -308,7 +308,7 @@ private slots:
         QVERIFY(closed->PlayerName.isEmpty());
     }
 
-    // Yes continues; No and the close box do not.
+    // Yes continues; No and the close box do not; ESC does nothing.
     void gameOverDialog() {
         auto yes = shown<ui::FrmGameOver>();
         QCOMPARE(yes->windowTitle(), QStringLiteral("Talomir XII Direct"));
@@ -321,6 +321,8 @@ private slots:
         QTest::mouseClick(no->cmdNo, Qt::LeftButton);
         QVERIFY(!no->blnContinue && !no->isVisible());
         auto closed = shown<ui::FrmGameOver>();
+        QTest::keyClick(closed->cmdYes, Qt::Key_Escape);
+        QVERIFY(closed->isVisible());
         closed->close();
         QVERIFY(!closed->blnContinue);
     }
