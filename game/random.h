@@ -1,5 +1,6 @@
 #pragma once
 // The one program-wide random generator and the clock, both injected so a game can be replayed.
+#include <QDate>
 #include <QString>
 #include <cstdint>
 #include <vector>
@@ -59,6 +60,11 @@ public:
     virtual int seconds() const = 0;        // seconds of the time of day, 0 to 59
     virtual QString shortDate() const = 0;  // today's date in the short date format
 };
+
+// The date in the short date format of the locale the environment names for dates (LC_ALL,
+// LC_TIME, LANG), as the C library writes it ("%x"): "12/07/26" in the C locale, "07.12.2026" in
+// Russian. A locale that is named but not installed counts as the C locale, as in other programs.
+QString shortDateText(const QDate& date);
 
 class SystemClock : public Clock {
 public:

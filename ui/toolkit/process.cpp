@@ -1,10 +1,11 @@
 #include "ui/toolkit/process.h"
 
-#include <QLocale>
 #include <QPointer>
 #include <QSet>
 #include <optional>
 #include <vector>
+
+#include "game/random.h"
 
 namespace vb {
 
@@ -124,7 +125,7 @@ QString Clock::timeText() {
 }
 
 QString Clock::shortDate() {
-    return QLocale::system().toString(now().date(), QLocale::ShortFormat);
+    return talomir::shortDateText(now().date());
 }
 
 void Clock::setFixedNow(const QDateTime& moment) {
