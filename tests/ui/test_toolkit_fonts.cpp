@@ -1,9 +1,11 @@
 // Fonts: every caption of the main window and of the two record dialogs fits its control at
-// 15 twips per pixel, with the face the program gets and with the substitute face alone.
+// 15 twips per pixel and is visibly bold where bold, with the face the program gets and with the
+// substitute face alone.
 #include <QApplication>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QPainter>
 #include <QtTest>
 #include <memory>
 
@@ -138,6 +140,21 @@ QString misfit(const Caption& c, const QFont& font) {
     return "unknown kind";
 }
 
+// How much a caption blackens: the sum of its pixels' coverage, drawn white on black.
+double ink(const QFont& font, const QString& text) {
+    QImage image(400, 60, QImage::Format_Grayscale8);
+    image.fill(0);
+    QPainter painter(&image);
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    painter.drawText(image.rect(), Qt::AlignCenter, text);
+    painter.end();
+    double sum = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) sum += image.constScanLine(y)[x];
+    return sum / 255;
+}
+
 }  // namespace
 
 class TestToolkitFonts : public QObject {
@@ -188,6 +205,12 @@ private slots:
                                       : makeFont(c.face, c.points, c.bold, c.italic, c.underline);
         const QString problem = misfit(c, font);
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
+        // What the design calls bold is visibly bold: clearly more ink than the regular face.
+        QFont regular = font;
+        regular.setBold(false);
+        const double ratio =
+            ink(font, QString::fromUtf8(c.text)) / ink(regular, QString::fromUtf8(c.text));
+        QVERIFY2(!c.bold || ratio > 1.2, qPrintable(font.family()));
     }
 
     void theCheckDetectsACaptionTooWide() {

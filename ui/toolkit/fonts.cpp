@@ -47,10 +47,11 @@ void registerExtraFaces() {
     if (done || !qGuiApp) return;
     done = true;
     if (installed("Tahoma")) return;
-    for (const char* file : {"tahoma.ttf", "tahomabd.ttf"}) {
-        const QString path = QStringLiteral("/usr/share/wine/fonts/") + QLatin1String(file);
-        if (QFile::exists(path)) QFontDatabase::addApplicationFont(path);
-    }
+    // The regular face alone: Wine's bold Tahoma carries the regular outlines under a bold name,
+    // so bold captions came out thin. Without it the font engine draws bold by emboldening the
+    // regular outlines, clearly heavier and in the same widths.
+    const QString path = QStringLiteral("/usr/share/wine/fonts/tahoma.ttf");
+    if (QFile::exists(path)) QFontDatabase::addApplicationFont(path);
 }
 
 QString fallbackFace(const QString& face) {

@@ -30,9 +30,10 @@ QFont makeFont(const QString& face, double points, bool bold = false, bool itali
 QFont makeFontWithFamily(const QString& family, double points, bool bold = false,
                          bool italic = false, bool underline = false);
 
-// Registers the outline Tahoma shipped by the fonts-wine package with the application when
-// the system has no Tahoma of its own. makeFont() and resolveFace() call it once; it needs a
-// QGuiApplication. (Wine's MS Sans Serif has bitmaps of one size only and is not used.)
+// Registers the regular outline Tahoma shipped by the fonts-wine package with the application
+// when the system has no Tahoma of its own; bold is drawn from it. makeFont() and resolveFace()
+// call it once; it needs a QGuiApplication. (Wine's MS Sans Serif has bitmaps of one size only
+// and is not used.)
 void registerExtraFaces();
 
 }  // namespace vb
