@@ -10,8 +10,9 @@
 namespace talomir::ui {
 
 namespace {
-constexpr Qt::WindowFlags kDialogFlags = Qt::Dialog | Qt::Tool | Qt::WindowTitleHint |
-                                         Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint;
+// A dialog for the window manager (Qt::Tool would make it a utility window).
+constexpr Qt::WindowFlags kDialogFlags =
+    Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint;
 
 void paintBackground(QWidget* w, vb::Color colour) {
     QPalette p = w->palette();

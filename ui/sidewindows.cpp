@@ -33,10 +33,13 @@ QListWidget* makeList(QWidget* parent, vb::Color back, vb::Color fore, const QFo
 }
 }  // namespace
 
+// An ordinary window: X11 window managers keep a tool window (transient for the main window),
+// and some a utility window of the same program, above the main window, where it covers the
+// score once the player moves the main window under it. These are stacked like any other.
 SideWindow::SideWindow(QWidget* mainWindow, const QString& caption, int clientWidthTwips,
                        int clientHeightTwips)
-    : QWidget(mainWindow,
-              Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
+    : QWidget(mainWindow, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                              Qt::CustomizeWindowHint),
       main_(mainWindow) {
     setWindowTitle(caption);
     setFixedSize(vb::twipsToPixels(clientWidthTwips), vb::twipsToPixels(clientHeightTwips));

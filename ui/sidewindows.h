@@ -7,7 +7,8 @@
 
 namespace talomir::ui {
 
-// A fixed-size tool window that hands the keyboard focus straight back to the main window.
+// A fixed-size window beside the main window that hands the keyboard focus straight back to the
+// main window.
 class SideWindow : public QWidget {
     Q_OBJECT
 
