@@ -204,9 +204,10 @@ QString Simulator::labels() const {
                  {Ctl::lblNextPlace, "lblNextPlace"}};
     QString s;
     for (const auto& l : order) {
+        // A hidden label shows nothing, whatever caption it keeps.
         const ControlState& st = game_->display[l.c];
-        const QString caption = (l.c == Ctl::lblFirma && !st.Visible) ? QString() : st.Caption;
-        s += QLatin1String(l.name) + QStringLiteral(": ") + caption + u'\n';
+        s += QLatin1String(l.name) + QStringLiteral(": ") + (st.Visible ? st.Caption : QString()) +
+             u'\n';
     }
     return s;
 }
