@@ -1,9 +1,8 @@
-// The well: where a figure may stand, sideways moves, rotation, the fall test, the commit, row
-// removal and the overlap that ends a game.
+// The well: where a figure may stand, sideways moves, the quarter turn, the fall test, the removal
+// of full rows and the overlap that ends a game.
 #include <QtTest>
 #include <cstring>
 
-#include "game/playfield.h"
 #include "tests/support/model_harness.h"
 
 using namespace talomir;
@@ -11,52 +10,40 @@ using namespace talomir::testing;
 
 namespace {
 
-struct Snapshot {
-    bool well[Playfield::kCols][Playfield::kRows];
-    CellArray fig;
-    Byte x, y;
-    explicit Snapshot(const Playfield& f) : fig(f.Fig), x(f.FigX), y(f.FigY) {
-        std::memcpy(well, f.Well, sizeof well);
-    }
-    bool same(const Playfield& f) const {
-        return std::memcmp(well, f.Well, sizeof well) == 0 && fig == f.Fig && x == f.FigX &&
-               y == f.FigY;
-    }
-};
-
-Playfield fieldWith(const char* m, int x, int y) {
+// Settled cells as "column,row" pairs separated by blanks.
+Playfield fieldWith(const char* m, int x, int y, const QString& settled = {}) {
     Playfield f;
     f.reset();
     f.Fig = cellsOf(m);
     f.FigX = static_cast<Byte>(x);
     f.FigY = static_cast<Byte>(y);
+    for (const QString& cell : settled.split(u' ', Qt::SkipEmptyParts))
+        f.Well[cell.section(u',', 0, 0).toInt()][cell.section(u',', 1, 1).toInt()] = true;
     return f;
 }
 
-void fillRow(Playfield& f, int row, std::initializer_list<int> gaps = {}) {
-    for (int c = 4; c <= 18; ++c) {
-        bool gap = false;
-        for (int g : gaps) gap = gap || g == c;
-        f.Well[c][row] = !gap;
-    }
+bool same(const Playfield& a, const Playfield& b) {
+    return std::memcmp(a.Well, b.Well, sizeof a.Well) == 0 && a.Fig == b.Fig && a.FigX == b.FigX &&
+           a.FigY == b.FigY;
 }
 
-int filledCells(const Playfield& f) {
-    int n = 0;
-    for (const auto& col : f.Well)
-        for (bool c : col) n += c;
-    return n;
+// Rows 26 to 30 of the play area, '#' a settled cell.
+void paint(Playfield& f, const QStringList& rows) {
+    for (int r = 0; r < rows.size(); ++r)
+        for (int c = 0; c < 15; ++c) f.Well[c + 4][26 + r] = rows[r][c] == u'#';
 }
-
-// Moves the figure as far as the rule allows; returns the number of accepted moves.
-int slide(Playfield& f, int index) {
-    int moves = 0;
-    while (f.Enable_Move_Left_Right(index)) {
-        f.FigX = static_cast<Byte>(f.FigX + index - 1);
-        ++moves;
-        if (moves > 30) break;
+QStringList picture(const Playfield& f) {
+    QStringList rows;
+    for (int r = 26; r <= 30; ++r) {
+        QString row;
+        for (int c = 0; c <= 22; ++c)
+            if (c >= 4 && c <= 18)
+                row += f.Well[c][r] ? u'#' : u'.';
+            else if (f.Well[c][r])
+                row += u'!';  // a margin cell: never filled
+        rows << row;
     }
-    return moves;
+    return rows;
 }
 
 }  // namespace
@@ -65,190 +52,136 @@ class TestPlayfield : public QObject {
     Q_OBJECT
 
 private slots:
-    // A single cell at every margin: the play area is columns 4..18, rows 0..30.
-    void canPlaceMargins() {
-        const int rows[][3] = {{3, 0, 0},  {4, 0, 1},   {18, 0, 1},
-                               {19, 0, 0}, {10, 30, 1}, {10, 31, 0}};
-        for (const auto& r : rows) {
-            Playfield f = fieldWith(masks::kDot, r[0], r[1]);
-            QCOMPARE(f.Can_Place(f.Fig), bool(r[2]));
+    // A single cell at each edge: the play area is columns 4..18, rows 0..30.
+    void canPlaceKeepsToThePlayArea() {
+        const int cases[][3] = {{3, 0, 0},  {4, 0, 1},   {18, 0, 1},
+                                {19, 0, 0}, {10, 30, 1}, {10, 31, 0}};
+        for (const auto& c : cases) {
+            const Playfield f = fieldWith(masks::kDot, c[0], c[1]);
+            QVERIFY2(f.Can_Place(f.Fig) == bool(c[2]), qPrintable(QString::number(c[0])));
         }
-        Playfield f = fieldWith(masks::kDot, 10, 5);
-        f.Well[10][5] = true;
+        const Playfield f = fieldWith(masks::kDot, 10, 5, QStringLiteral("10,5"));
         QVERIFY(!f.Can_Place(f.Fig));
-        f.reset();
-        QCOMPARE(filledCells(f), 0);
-        QCOMPARE(int(f.FigX), 9);
     }
 
-    // Empty box cells may hang over the margins; only filled cells are tested.
-    void overhangingBoxMovesFreely() {
-        Playfield f = fieldWith(masks::kBar, 9, 0);  // the bar stands in box column 1
-        QCOMPARE(slide(f, 0), 6);
-        QCOMPARE(int(f.FigX), 3);  // box column 0 over the left margin
-        QCOMPARE(slide(f, 2), 14);
-        QCOMPARE(int(f.FigX), 17);  // box columns 2 and 3 over the right margin
-        QVERIFY(!f.Enable_Move_Left_Right(2));
-
-        Playfield g = fieldWith("0000000000000001", 9, 0);  // box (3,3)
-        slide(g, 0);
-        QCOMPARE(int(g.FigX), 1);
-        int falls = 0;
-        while (g.Can_Move_Down()) ++g.FigY, ++falls;
-        QCOMPARE(int(g.FigY), 27);
-        QCOMPARE(falls, 27);
-
-        Playfield h = fieldWith(masks::kDot, 9, 0);  // box (0,0): hangs below the floor
-        slide(h, 2);
-        QCOMPARE(int(h.FigX), 18);
-        while (h.Can_Move_Down()) ++h.FigY;
-        QCOMPARE(int(h.FigY), 30);
-        h.Update_Array_C();
-        QVERIFY(h.Well[18][30]);
-        QCOMPARE(filledCells(h), 1);
+    // What each rule allows a figure beside some settled cells; a refusal changes nothing and a
+    // turn is never pushed back in. turned: the figure after the turn, empty when refused.
+    void movesAndTurns_data() {
+        QTest::addColumn<QString>("figure");
+        QTest::addColumn<int>("x");
+        QTest::addColumn<int>("y");
+        QTest::addColumn<QString>("settled");
+        QTest::addColumn<bool>("left");
+        QTest::addColumn<bool>("right");
+        QTest::addColumn<bool>("down");
+        QTest::addColumn<QString>("turned");
+        const QString bar = masks::kBar, lying = "0100010001000100", ell = masks::kEll;
+        QTest::newRow("bar in the open") << bar << 9 << 10 << "" << true << true << true << lying;
+        QTest::newRow("lying bar turns to box column 2")
+            << lying << 9 << 10 << "" << true << true << true << "0000000011110000";
+        QTest::newRow("bar at the left wall")
+            << bar << 3 << 10 << "" << false << true << true << "";
+        QTest::newRow("bar at the right wall")
+            << bar << 17 << 10 << "" << true << false << true << "";
+        QTest::newRow("bar on the floor") << bar << 9 << 27 << "" << true << true << false << lying;
+        QTest::newRow("lying bar cannot turn through the floor")
+            << lying << 9 << 29 << "" << true << true << false << "";
+        QTest::newRow("box over the left margin")
+            << "0000000000000001" << 1 << 27 << "" << false << true << false << "";
+        QTest::newRow("box below the floor")
+            << QString(masks::kDot) << 18 << 30 << "" << true << false << false << "";
+        QTest::newRow("ell between settled cells")
+            << ell << 9 << 10 << "9,12 12,10" << false << false << true << "0000010001000110";
+        QTest::newRow("ell turning into a settled cell")
+            << ell << 9 << 10 << "9,12 12,10 12,11" << false << false << true << "";
+        QTest::newRow("ell spur on a settled cell")
+            << ell << 9 << 10 << "11,11" << true << false << false << "";
+        QTest::newRow("cell beside the ell's foot")
+            << ell << 9 << 10 << "11,12" << true << false << true << "0000010001000110";
     }
-
-    // A blocked move is only a refusal: well, cells and position stay as they were.
-    void blockedMovesChangeNothing() {
-        Playfield f = fieldWith(masks::kEll, 9, 10);  // cells at columns 10 and 11
-        f.Well[9][12] = true;                         // left of (1,2)
-        f.Well[12][10] = true;                        // right of (2,0)
-        const Snapshot before(f);
-        QVERIFY(!f.Enable_Move_Left_Right(0));
-        QVERIFY(!f.Enable_Move_Left_Right(2));
-        QVERIFY(before.same(f));
-        // The turned cells (3,1) (2,1) (1,1) (3,2) meet the filled cell at column 12, row 11.
-        f.Well[12][11] = true;
-        const Snapshot blocked(f);
+    void movesAndTurns() {
+        QFETCH(QString, figure);
+        QFETCH(int, x);
+        QFETCH(int, y);
+        QFETCH(QString, settled);
+        QFETCH(bool, left);
+        QFETCH(bool, right);
+        QFETCH(bool, down);
+        QFETCH(QString, turned);
+        Playfield f = fieldWith(figure.toLatin1().constData(), x, y, settled);
+        const Playfield before = f;
+        QVERIFY(f.Can_Place(f.Fig));
+        QCOMPARE(f.Enable_Move_Left_Right(0), left);
+        QCOMPARE(f.Enable_Move_Left_Right(2), right);
+        QCOMPARE(f.Can_Move_Down(), down);
+        QVERIFY(!f.GameOver());
+        QVERIFY(same(f, before));
         f.Rotate_Figure();
-        QVERIFY(blocked.same(f));
-        f.Well[12][11] = false;
-        f.Rotate_Figure();
-        QCOMPARE(f.Fig, cellsOf("0000010001000110"));
+        QCOMPARE(f.Fig, turned.isEmpty() ? before.Fig : cellsOf(turned.toLatin1().constData()));
+        QCOMPARE(int(f.FigX), x);
+        QCOMPARE(int(f.FigY), y);
     }
 
-    // A quarter turn clockwise about the centre of the box; next to a wall or the floor the
-    // turn is refused outright, never pushed back in.
-    void rotation() {
-        Playfield f = fieldWith(masks::kBar, 9, 10);
-        for (const char* t :
-             {"0100010001000100", "0000000011110000", "0010001000100010", masks::kBar}) {
-            f.Rotate_Figure();
-            QCOMPARE(f.Fig, cellsOf(t));
-            QCOMPARE(int(f.FigX), 9);
-        }
-        const struct {
-            const char* figure;
-            int x, y;
-        } refused[] = {{masks::kBar, 3, 10},
-                       {masks::kBar, 17, 10},
-                       {"0100010001000100", 9, 29},
-                       {"0000010001100010", 9, 28}};
-        for (const auto& r : refused) {
-            Playfield g = fieldWith(r.figure, r.x, r.y);
-            QVERIFY(g.Can_Place(g.Fig));
-            const Snapshot before(g);
-            g.Rotate_Figure();
-            QVERIFY2(before.same(g), r.figure);
-        }
+    // Full rows go from the bottom up, each pulling everything above it down one row and running
+    // the level bookkeeping once; fourteen cells are no row.
+    void fullRowsAreRemoved_data() {
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<QStringList>("after");
+        QTest::addColumn<int>("rows");
+        const QString empty(15, u'.'), full(15, u'#');
+        QTest::newRow("one") << QStringList{empty, "......#........", empty, full,
+                                            "#.#.#.#.#.#.#.#"}
+                             << QStringList{empty, empty, "......#........", empty,
+                                            "#.#.#.#.#.#.#.#"}
+                             << 1;
+        QTest::newRow("two around a partial row")
+            << QStringList{empty, "....#..........", full, "##.##.#########", full}
+            << QStringList{empty, empty, empty, "....#..........", "##.##.#########"} << 2;
+        QTest::newRow("four") << QStringList{"...#...........", full, full, full, full}
+                              << QStringList{empty, empty, empty, empty, "...#..........."} << 4;
+        QTest::newRow("fourteen cells")
+            << QStringList{empty, empty, empty, empty, "##############."}
+            << QStringList{empty, empty, empty, empty, "##############."} << 0;
+    }
+    void fullRowsAreRemoved() {
+        QFETCH(QStringList, before);
+        QFETCH(QStringList, after);
+        QFETCH(int, rows);
+        Playfield f;
+        paint(f, before);
+        f.Well[8][0] = true;  // the top row comes down too
+        Integer n = 0;
+        int bookkeeping = 0;
+        f.Remove_Full_Lines(n, [&] { ++bookkeeping; });
+        QCOMPARE(picture(f), after);
+        QCOMPARE(int(n), rows);
+        QCOMPARE(bookkeeping, rows);
+        for (int r = 0; r < 26; ++r)
+            for (int c = 0; c <= 22; ++c) QCOMPARE(f.Well[c][r], c == 8 && r == rows);
     }
 
-    void canMoveDown() {
-        Playfield f = fieldWith(masks::kBar, 9, 26);
-        QVERIFY(f.Can_Move_Down());
-        f.FigY = 27;  // the bar's foot on row 30
-        QVERIFY(!f.Can_Move_Down());
-        // The spur of the ell, not its foot, meets the well.
-        Playfield e = fieldWith(masks::kEll, 9, 10);
-        e.Well[11][11] = true;
-        QVERIFY(!e.Can_Move_Down());
-        e.Well[11][11] = false;
-        e.Well[11][12] = true;  // beside the bar, not below any cell
-        QVERIFY(e.Can_Move_Down());
+    void fullTopRowIsRemoved() {
+        Playfield f;
+        for (int c = 4; c <= 18; ++c) f.Well[c][0] = true;
+        Integer n = 2;  // the caller's count goes on
+        f.Remove_Full_Lines(n, [] {});
+        QCOMPARE(n, Integer(3));
+        for (int c = 4; c <= 18; ++c) QVERIFY(!f.Well[c][0] && !f.Well[c][1]);
     }
 
-    void commitFillsOnlyFigureCells() {
-        Playfield f = fieldWith(masks::kEll, 9, 27);
-        f.Well[10][28] = true;  // already filled: stays filled
-        f.Well[5][30] = true;
+    // The commit fills exactly the figure's cells; one overlapping cell anywhere in the box ends
+    // a game, a settled cell under an empty box cell does not.
+    void commitAndOverlap() {
+        Playfield f = fieldWith(masks::kEll, 9, 27, QStringLiteral("10,28 5,30"));
         f.Update_Array_C();
-        QCOMPARE(filledCells(f), 5);
-        QVERIFY(f.Well[10][27] && f.Well[10][28] && f.Well[10][29] && f.Well[11][27]);
-        QVERIFY(f.Well[5][30]);
-        QVERIFY(!f.Well[11][28]);
-    }
-
-    void removesOneRowAndShiftsEverythingDown() {
-        Playfield f;
-        fillRow(f, 30);
-        f.Well[7][29] = true;
-        f.Well[8][0] = true;
-        fillRow(f, 20, {4});  // fourteen cells: not full
-        Integer n = 0;
-        int calls = 0;
-        f.Remove_Full_Lines(n, [&] { ++calls; });
-        QCOMPARE(n, Integer(1));
-        QCOMPARE(calls, 1);
-        QVERIFY(f.Well[7][30]);
-        QVERIFY(f.Well[8][1]);
-        QVERIFY(!f.Well[8][0]);
-        QVERIFY(!f.Well[4][21] && f.Well[5][21] && f.Well[18][21]);
-        QCOMPARE(filledCells(f), 16);
-    }
-
-    // Full rows 30 and 28 around a partial row 29: the partial row ends on row 30, the cell
-    // above both on row 29.
-    void twoFullRowsAroundAPartialRow() {
-        Playfield f;
-        fillRow(f, 30);
-        fillRow(f, 29, {6, 12});
-        fillRow(f, 28);
-        f.Well[15][27] = true;
-        Integer n = 0;
-        f.Remove_Full_Lines(n, [] {});
-        QCOMPARE(n, Integer(2));
-        for (int c = 4; c <= 18; ++c) QCOMPARE(f.Well[c][30], c != 6 && c != 12);
-        QVERIFY(f.Well[15][29]);
-        QCOMPARE(filledCells(f), 14);
-        for (int r = 0; r <= 28; ++r)
-            for (int c = 0; c <= 22; ++c) QVERIFY(!f.Well[c][r]);
-    }
-
-    // Four full rows: removed from the bottom up, re-examining the same row; then a full top row.
-    void fourRowsAtOnceBottomUp() {
-        Playfield f;
-        for (int r = 27; r <= 30; ++r) fillRow(f, r);
-        f.Well[9][26] = true;
-        f.Well[9][0] = true;
-        Integer n = 0;
-        QList<int> markerRow;
-        f.Remove_Full_Lines(n, [&] {
-            for (int r = 0; r <= 34; ++r)
-                if (f.Well[9][r] && r > 4 && !f.Well[10][r]) markerRow << r;
-        });
-        QCOMPARE(n, Integer(4));  // the counter is the caller's
-        QCOMPARE(markerRow, (QList<int>{27, 28, 29, 30}));
-        QCOMPARE(filledCells(f), 2);
-        QVERIFY(f.Well[9][30] && f.Well[9][4]);
-        f.reset();
-        fillRow(f, 0);
-        f.Remove_Full_Lines(n, [] {});
-        QCOMPARE(n, Integer(5));
-        QCOMPARE(filledCells(f), 0);
-    }
-
-    // One overlapping cell anywhere in the box ends the game; cells under empty box cells don't.
-    void gameOverOnAnyOverlap() {
-        Playfield f = fieldWith(masks::kSuper, 9, 0);
-        QVERIFY(!f.GameOver());
-        f.Well[10][1] = true;  // box column 1 is full
-        QVERIFY(f.GameOver());
-        f.Well[10][1] = false;
-        f.Well[9][1] = true;   // (0,1) empty in the box
-        f.Well[11][2] = true;  // (2,2) empty
-        QVERIFY(!f.GameOver());
-        f.Well[12][3] = true;  // (3,3)
-        QVERIFY(f.GameOver());
+        QCOMPARE(picture(f), (QStringList{QString(15, u'.'), "......##.......", "......#........",
+                                          "......#........", ".#............."}));
+        for (const char* cell : {"10,1", "12,3", "9,0"}) {
+            const Playfield g = fieldWith(masks::kSuper, 9, 0, QString::fromLatin1(cell));
+            QVERIFY2(g.GameOver(), cell);
+        }
+        const Playfield g = fieldWith(masks::kSuper, 9, 0, QStringLiteral("9,1 11,2 13,0 10,4"));
+        QVERIFY(!g.GameOver());
     }
 };
 

@@ -2,7 +2,6 @@
 // victory and the running light of the menu buttons.
 #include <QtTest>
 
-#include "scoring/ranking.h"
 #include "tests/support/model_harness.h"
 
 using namespace talomir;
@@ -11,17 +10,28 @@ using namespace talomir::testing;
 namespace {
 
 constexpr Colour kGreen = 0x00FF00;
+constexpr Colour kMenu = 0x0000C0;  // the menu buttons' own colour
+constexpr Ctl kMenuButtons[] = {Ctl::chkPause, Ctl::chkHelp, Ctl::chkDemo, Ctl::chkSet};
 
 struct Board {
-    explicit Board(std::vector<double> scores) : table(std::move(scores)) {
+    explicit Board(std::vector<double> scores, int below = -1) : table(std::move(scores)) {
         ranking.captureMenuColour();
         ranking.clearCaptions();
-        ranking.startBelow(static_cast<int>(table.size()));
+        ranking.startBelow(below < 0 ? static_cast<int>(table.size()) : below);
         rec.clear();
     }
     void update(Long score) { ranking.Update_Position(score, table); }
-    QString caption(Ctl c) const { return display[c].Caption; }
     bool lightOn() const { return display.timer(Tmr::tmrMigMenuControls).Enabled; }
+    // The menu buttons lit green, as a string of their indices.
+    QString lit() const {
+        QString s;
+        for (int i = 0; i < 4; ++i)
+            if (display[kMenuButtons[i]].BackColor == kGreen)
+                s += QString::number(i);
+            else if (display[kMenuButtons[i]].BackColor != kMenu)
+                s += u'?';
+        return s;
+    }
 
     std::vector<double> table;
     talomir::Display display;
@@ -36,146 +46,99 @@ class TestRanking : public QObject {
     Q_OBJECT
 
 private slots:
-    void emptyTableHoldsFirstPlace() {
-        Board b({});
-        QCOMPARE(b.caption(Ctl::lblPosition), QStringLiteral("Place # 1"));
-        QVERIFY(b.ranking.isFirst());
-        b.update(500);
-        QCOMPARE(b.rec.events, QStringList{});
-        QVERIFY(b.log.lines().isEmpty());
-        QVERIFY(!b.lightOn());
+    // Each row: a table, the shown scores of some landings, and what the player then sees; a
+    // hidden caption reads as empty.
+    void placesFollowTheScore_data() {
+        QTest::addColumn<QList<double>>("table");
+        QTest::addColumn<int>("below");  // where the player starts, -1: below every entry
+        QTest::addColumn<QList<int>>("scores");
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("position");
+        QTest::addColumn<QString>("next");
+        QTest::addColumn<QStringList>("log");
+        QList<double> full;
+        for (int i = 0; i < 99; ++i) full << 10000 - 100 * i;
+        QTest::newRow("empty table") << QList<double>{} << -1 << QList<int>{500} << "Place # 1"
+                                     << "Place # 1"
+                                     << "" << QStringList{};
+        QTest::newRow("default entry: equal, then above")
+            << QList<double>{0} << -1 << QList<int>{0, 1, 100000} << "Place # 2"
+            << "Place # 1"
+            << "" << QStringList{"...VICTORY !!!"};
+        QTest::newRow("equal does not pass")
+            << QList<double>{500, 300, 100} << -1 << QList<int>{100} << "Place # 4"
+            << "Place # 4"
+            << "Next Place : +0" << QStringList{};
+        QTest::newRow("one point more does")
+            << QList<double>{500, 300, 100} << -1 << QList<int>{100, 101} << "Place # 4"
+            << "Place # 3"
+            << "Next Place : +199" << QStringList{"...Place : 3"};
+        QTest::newRow("several places, one line")
+            << QList<double>{900, 500, 300, 100} << -1 << QList<int>{600} << "Place # 5"
+            << "Place # 2"
+            << "Next Place : +300" << QStringList{"...Place : 2"};
+        QTest::newRow("seven digits compared whole")
+            << QList<double>{1234567, 250000} << -1 << QList<int>{300000, 1234567} << "Place # 3"
+            << "Place # 2"
+            << "Next Place : +0" << QStringList{"...Place : 2"};
+        QTest::newRow("98 entries") << full.mid(0, 98) << -1 << QList<int>{} << "Place # 99"
+                                    << "Place # 99"
+                                    << "" << QStringList{};
+        QTest::newRow("full table") << full << -1 << QList<int>{200, 201} << ""
+                                    << "Place # 99"
+                                    << "Next Place : +99" << QStringList{"...Place : 99"};
+        QTest::newRow("table shorter than the place")
+            << QList<double>{500, 300} << 5 << QList<int>{400} << "Place # 6"
+            << "Place # 2"
+            << "Next Place : +100" << QStringList{"...Place : 2"};
+    }
+    void placesFollowTheScore() {
+        QFETCH(QList<double>, table);
+        QFETCH(int, below);
+        QFETCH(QList<int>, scores);
+        QFETCH(QString, start);
+        QFETCH(QString, position);
+        QFETCH(QString, next);
+        QFETCH(QStringList, log);
+        Board b(std::vector<double>(table.begin(), table.end()), below);
+        QCOMPARE(b.display[Ctl::lblPosition].Caption, start);
+        for (int s : scores) b.update(s);
+        const talomir::Display& d = b.display;
+        QCOMPARE(d[Ctl::lblPosition].Caption, position);
+        QCOMPARE(d[Ctl::lblNextPlace].Visible ? d[Ctl::lblNextPlace].Caption : QString(), next);
+        QCOMPARE(b.log.lines(), log);
+        const bool victory = log.contains(QStringLiteral("...VICTORY !!!"));
+        QCOMPARE(d[Ctl::lblPosition].ForeColor, Colour(victory ? 0xFFFF00 : 0xC0C000));
+        QCOMPARE(b.rec.filtered("Draw_Grid").size(), victory ? 1 : 0);
+        // A gain selects the entry just passed and starts the running light.
+        const QString passed = QString::number(position.mid(8).toInt() - 1);
+        QCOMPARE(b.rec.filtered("tableSelected:"),
+                 log.isEmpty() ? QStringList{} : QStringList{passed});
+        QCOMPARE(b.lightOn(), !log.isEmpty());
     }
 
-    // The default table (Zarno, 0): the first score above 0 is a victory, logged once.
-    void victoryOnceOverTheDefaultEntry() {
-        Board b({0.0});
-        QCOMPARE(b.caption(Ctl::lblPosition), QStringLiteral("Place # 2"));
-        b.update(0);
-        QCOMPARE(b.caption(Ctl::lblNextPlace), QStringLiteral("Next Place : +0"));
-        QVERIFY(b.log.lines().isEmpty());
-        b.update(1);
-        QVERIFY(b.ranking.isFirst());
-        QCOMPARE(b.display[Ctl::lblPosition].ForeColor, QBColor(11));
-        QVERIFY(!b.display[Ctl::lblNextPlace].Visible);
-        QCOMPARE(b.log.lines(), QStringList{"...VICTORY !!!"});
-        QVERIFY(b.rec.events.contains("tableSelected:0"));
-        QVERIFY(b.lightOn());
-        b.rec.clear();
-        b.update(100000);
-        QCOMPARE(b.rec.events, QStringList{});
-        QCOMPARE(b.log.lines().size(), 1);
-    }
-
-    // An equal score does not pass; one point more does.
-    void equalScoreDoesNotPass() {
-        Board b({500, 300, 100});
-        QCOMPARE(b.caption(Ctl::lblPosition), QStringLiteral("Place # 4"));
-        b.update(100);
-        QCOMPARE(int(b.ranking.Place), 3);
-        QCOMPARE(b.caption(Ctl::lblNextPlace), QStringLiteral("Next Place : +0"));
-        QVERIFY(b.log.lines().isEmpty());
-        b.update(101);
-        QCOMPARE(int(b.ranking.Place), 2);
-        QCOMPARE(b.caption(Ctl::lblPosition), QStringLiteral("Place # 3"));
-        QCOMPARE(b.caption(Ctl::lblNextPlace), QStringLiteral("Next Place : +199"));
-        QCOMPARE(b.log.lines(), QStringList{"...Place : 3"});
-        QCOMPARE(b.display[Ctl::lblPosition].ForeColor, Colour(0xC0C000));  // not the victory's
-    }
-
-    // Passing several entries in one landing moves by all of them and logs one line.
-    void severalPlacesGiveOneLine() {
-        Board b({900, 500, 300, 100});
-        b.update(600);
-        QCOMPARE(int(b.ranking.Place), 1);
-        QCOMPARE(b.log.lines(), QStringList{"...Place : 2"});
-        QCOMPARE(b.rec.filtered("tableSelected:"), QStringList{"1"});
-        QCOMPARE(b.rec.filtered("timer:"), QStringList{"3=1"});
-        QCOMPARE(b.caption(Ctl::lblNextPlace), QStringLiteral("Next Place : +300"));
-        b.update(2000);
-        QCOMPARE(b.log.lines(), (QStringList{"...Place : 2", "...VICTORY !!!"}));
-    }
-
-    // Scores are compared whole, also when they have seven digits.
-    void sevenDigitScoresComparedInFull() {
-        Board b({1234567, 250000});
-        b.update(300000);
-        QCOMPARE(int(b.ranking.Place), 1);
-        QCOMPARE(b.caption(Ctl::lblNextPlace), QStringLiteral("Next Place : +934567"));
-        b.update(1234568);
-        QVERIFY(b.ranking.isFirst());
-        Board c({1000000});
-        c.update(999999);
-        QCOMPARE(c.caption(Ctl::lblNextPlace), QStringLiteral("Next Place : +1"));
-        QVERIFY(!c.ranking.isFirst());
-    }
-
-    // A full table: no place is shown until the score beats the last entry.
-    void fullTable() {
-        std::vector<double> scores;
-        for (int i = 0; i < 99; ++i) scores.push_back(10000 - 100 * i);
-        Board b(scores);
-        QCOMPARE(b.caption(Ctl::lblPosition), QString());
-        b.update(200);
-        QCOMPARE(b.caption(Ctl::lblPosition), QString());
-        QCOMPARE(b.caption(Ctl::lblNextPlace), QStringLiteral("Next Place : +0"));
-        b.update(201);
-        QCOMPARE(b.caption(Ctl::lblPosition), QStringLiteral("Place # 99"));
-        QCOMPARE(b.log.lines(), QStringList{"...Place : 99"});
-    }
-
-    // One green light from Pause to Set; the fifth tick puts Set back and stops.
+    // One green light from Pause to Set; the fifth tick puts Set back and stops. A gain while the
+    // light runs lets it run on; a new game while Pause is lit keeps the menu's own colour.
     void runningLight() {
-        Board b({500});
-        const Colour normal = 0x0000C0;
-        QCOMPARE(b.ranking.MenuBackColor, normal);
-        b.update(600);
-        QVERIFY(b.lightOn());
-        const Ctl menu[] = {Ctl::chkPause, Ctl::chkHelp, Ctl::chkDemo, Ctl::chkSet};
-        for (int step = 0; step < 4; ++step) {
-            b.ranking.tmrMigMenuControls_Timer();
-            for (int i = 0; i < 4; ++i)
-                QCOMPARE(b.display[menu[i]].BackColor, i == step ? kGreen : normal);
+        Board b({900, 500, 300});
+        b.update(400);
+        QString seen;
+        for (int t = 0; t < 5; ++t) {
             QVERIFY(b.lightOn());
+            b.ranking.tmrMigMenuControls_Timer();
+            seen += b.lit() + u' ';
+            if (t == 1) b.update(600);
         }
-        b.ranking.tmrMigMenuControls_Timer();
-        for (Ctl c : menu) QCOMPARE(b.display[c].BackColor, normal);
+        QCOMPARE(seen, QStringLiteral("0 1 2 3  "));
         QVERIFY(!b.lightOn());
 
-        // A gain while the light runs lets it run on unchanged.
-        Board c({900, 500, 300});
-        c.update(400);
-        c.ranking.tmrMigMenuControls_Timer();
-        c.ranking.tmrMigMenuControls_Timer();
-        c.update(600);
-        QCOMPARE(c.ranking.MenuBlinkStep, Integer(2));
-        QVERIFY(c.lightOn());
-        QCOMPARE(c.display[Ctl::chkHelp].BackColor, kGreen);
-
-        // A new game while Pause is lit keeps the menu's own colour, so the light still ends.
-        Board d({500});
-        d.update(600);
-        d.ranking.tmrMigMenuControls_Timer();  // Pause green
-        d.ranking.captureMenuColour();
-        QCOMPARE(d.ranking.MenuBackColor, normal);
-        for (int i = 0; i < 4; ++i) d.ranking.tmrMigMenuControls_Timer();
-        for (Ctl m : menu) QCOMPARE(d.display[m].BackColor, normal);
-    }
-
-    // In play: the bonus of a landed bonus figure counts for the ranking from the next landing.
-    void bonusCountsFromTheNextLanding() {
-        Rig r;
-        r.records.table = {500};
-        r.dealer.add(bonusFigure(masks::kBar, 40000));
-        r.start();
-        QCOMPARE(r.game.display[Ctl::lblPosition].Caption, QStringLiteral("Place # 2"));
-        r.dropAndLand();
-        QCOMPARE(int(r.game.ranking.Place), 1);
-        QCOMPARE(r.game.display[Ctl::lblNextPlace].Caption, QStringLiteral("Next Place : +296"));
-        QCOMPARE(r.rec.logLines(), QStringList{"1. +4204"});
-        r.dropAndLand();
-        QVERIFY(r.game.ranking.isFirst());
-        QCOMPARE(r.rec.logLines(), (QStringList{"1. +4204", "...VICTORY !!!", "2. +204"}));
-        QCOMPARE(r.game.display[Ctl::lblPosition].Caption, QStringLiteral("Place # 1"));
+        b.update(1000);
+        b.ranking.tmrMigMenuControls_Timer();
+        b.ranking.captureMenuColour();
+        QCOMPARE(b.ranking.MenuBackColor, kMenu);
+        for (int t = 0; t < 4; ++t) b.ranking.tmrMigMenuControls_Timer();
+        QCOMPARE(b.lit(), QString());
+        QVERIFY(!b.lightOn());
     }
 };
 

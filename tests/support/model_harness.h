@@ -1,10 +1,10 @@
 #pragma once
-// Doubles and builders for driving the game model headless: a dealer of fixed figures, an
-// observer that records what the views would hear, a hall of fame and a host that only record.
+// Doubles for driving the game model headless: fixed figures, an observer that records what the
+// views hear, a hall of fame and dialogs that only record, and one rig that wires them together.
 #include <QStringList>
+#include <algorithm>
 #include <deque>
 #include <functional>
-#include <map>
 #include <optional>
 #include <vector>
 
@@ -18,7 +18,6 @@ inline constexpr const char* kBar = "0000111100000000";     // box column 1, row
 inline constexpr const char* kSquare = "0000011001100000";  // box (1..2, 1..2)
 inline constexpr const char* kEll = "0000111010000000";     // (1,0) (1,1) (1,2) (2,0)
 inline constexpr const char* kDot = "1000000000000000";     // box (0,0) only
-inline constexpr const char* kTriple = "0100010001000000";  // box row 1, columns 0..2
 inline constexpr const char* kSuper = "1001111110011111";
 }  // namespace masks
 
@@ -40,23 +39,20 @@ inline FigureRec classic(const char* s) {
 }
 
 inline FigureRec bonusFigure(const char* s, Long bonus) {
-    FigureRec r;
-    r.Mask = mask(s);
+    FigureRec r = classic(s);
     r.Bonus = bonus;
     r.IsTalomir = -1;
     return r;
 }
 
-// Deals the listed figures, then repeats `repeat` (when set) so the chooser is never asked.
+// Deals the listed figures, then `repeat` (when set) so the chooser is never asked.
 class ListDealer : public FigureDealer {
 public:
     std::optional<FigureRec> deal() override {
-        if (!figures.empty()) {
-            FigureRec r = figures.front();
-            figures.pop_front();
-            return r;
-        }
-        return repeat;
+        if (figures.empty()) return repeat;
+        FigureRec r = figures.front();
+        figures.pop_front();
+        return r;
     }
     void add(const FigureRec& r) { figures.push_back(r); }
 
@@ -64,7 +60,7 @@ public:
     std::optional<FigureRec> repeat;
 };
 
-// Remembers every notification, and every state a control passed through.
+// Remembers what the views hear, in order.
 class Recorder : public GameObserver {
 public:
     explicit Recorder(Display& d) : d_(d) { d_.addObserver(this); }
@@ -77,28 +73,17 @@ public:
     void Draw_Figure() override { events << QStringLiteral("Draw_Figure"); }
     void Draw_Next_Figure() override { events << QStringLiteral("Draw_Next_Figure"); }
     void Draw_Future() override { events << QStringLiteral("Draw_Future"); }
-    void controlChanged(Ctl c) override { history[c].push_back(d_[c]); }
-    void timerChanged(Tmr t) override {
-        events << QStringLiteral("timer:%1=%2")
-                      .arg(static_cast<int>(t))
-                      .arg(d_.timer(t).Enabled ? 1 : 0);
-    }
     void playClip(Clip c) override { events << QStringLiteral("clip:") + clipName(c); }
     void setBkgPan(Integer pan) override { pans.push_back(pan); }
     void logCleared() override { events << QStringLiteral("logCleared"); }
     void logAppended(const QString& line) override { events << QStringLiteral("log:") + line; }
     void logSelected(int i) override {
         events << QStringLiteral("logSelected:%1").arg(i);
-        ++selections;
+        ++landings;
     }
-    void tableFilled(const QStringList&) override { events << QStringLiteral("tableFilled"); }
     void tableSelected(int i) override { events << QStringLiteral("tableSelected:%1").arg(i); }
-    void checkClicked(Ctl c) override {
-        events << QStringLiteral("checkClicked:%1").arg(static_cast<int>(c));
-    }
     void focusWell() override { events << QStringLiteral("focusWell"); }
     void setMainWindowState(int s) override { events << QStringLiteral("windowState:%1").arg(s); }
-    void layoutWindow() override { events << QStringLiteral("layoutWindow"); }
 
     QStringList clips() const { return filtered(QStringLiteral("clip:")); }
     QStringList logLines() const { return filtered(QStringLiteral("log:")); }
@@ -108,32 +93,14 @@ public:
             if (e.startsWith(prefix)) r << e.mid(prefix.size());
         return r;
     }
-    QStringList captions(Ctl c) const {
-        QStringList r;
-        auto it = history.find(c);
-        if (it == history.end()) return r;
-        for (const ControlState& s : it->second)
-            if (r.isEmpty() || r.last() != s.Caption) r << s.Caption;
-        return r;
-    }
-    std::vector<Colour> foreColors(Ctl c) const {
-        std::vector<Colour> r;
-        auto it = history.find(c);
-        if (it == history.end()) return r;
-        for (const ControlState& s : it->second)
-            if (r.empty() || r.back() != s.ForeColor) r.push_back(s.ForeColor);
-        return r;
-    }
     void clear() {
         events.clear();
         pans.clear();
-        history.clear();
     }
 
     QStringList events;
     std::vector<Integer> pans;
-    std::map<Ctl, std::vector<ControlState>> history;
-    int selections = 0;  // landings seen; clear() keeps it
+    int landings = 0;  // kept by clear()
 
 private:
     Display& d_;
@@ -145,15 +112,12 @@ public:
     void Load_Records() override { calls << QStringLiteral("Load_Records"); }
     QStringList Fill_Table_List() const override {
         calls << QStringLiteral("Fill_Table_List");
-        QStringList r;
-        for (double s : table) r << QString::number(s, 'f', 0);
-        return r;
+        return {};
     }
     void Add_Record(Long FinalScore, const std::function<bool(QString&)>& askName) override {
         calls << QStringLiteral("Add_Record %1").arg(FinalScore);
         QString name;
-        nameConfirmed = askName(name);
-        if (nameConfirmed) storedName = name;
+        if (askName(name)) calls << QStringLiteral("stored ") + name;
     }
     void Save_Records() override { calls << QStringLiteral("Save_Records"); }
     void Clear_Records() override { calls << QStringLiteral("Clear_Records"); }
@@ -161,12 +125,10 @@ public:
     const std::vector<double>& scores() const override { return table; }
 
     std::vector<double> table;
-    bool nameConfirmed = false;
-    QString storedName;
     mutable QStringList calls;
 };
 
-// Records the dialogs; `duringDialog` runs while a dialog would be open.
+// Answers the dialogs as told and records them; `duringDialog` runs while one would be open.
 class FakeHost : public GameHost {
 public:
     void firstLoad() override { calls << QStringLiteral("firstLoad"); }
@@ -192,7 +154,8 @@ public:
     std::function<void()> duringDialog;
 };
 
-// One game with scripted randomness, a fixed clock at second 0 and figures from a list.
+// One game with scripted randomness (0 once the script is used up), the clock at second 0 and
+// bars dealt unless a test lists other figures.
 struct Rig {
     Rig() {
         game.setDealer(&dealer);
@@ -201,7 +164,7 @@ struct Rig {
         dealer.repeat = classic(masks::kBar);
     }
 
-    // Starts the game and forgets what the start-up announced.
+    // Starts the game and forgets what the start announced.
     void start() {
         game.Form_Load();
         rec.clear();
@@ -211,24 +174,21 @@ struct Rig {
     void ticks(int n) {
         for (int i = 0; i < n; ++i) game.tick();
     }
-    // Fills the play columns of a row, leaving the listed columns empty.
+    // Fills the play columns of a row but the listed ones.
     void fillRow(int row, std::initializer_list<int> gaps = {}) {
-        for (int c = 4; c <= 18; ++c) {
-            bool gap = false;
-            for (int g : gaps) gap = gap || g == c;
-            game.field.Well[c][row] = !gap;
-        }
+        for (int c = 4; c <= 18; ++c)
+            game.field.Well[c][row] = std::count(gaps.begin(), gaps.end(), c) == 0;
     }
     void place(const char* m, int x, int y) {
         game.field.Fig = cellsOf(m);
         game.field.FigX = static_cast<Byte>(x);
         game.field.FigY = static_cast<Byte>(y);
     }
-    // Drops the current figure and ticks until it has landed (or the game is ending).
+    // Drops the current figure and ticks until it has landed or the game is ending.
     void dropAndLand() {
-        const int before = rec.selections;
+        const int before = rec.landings;
         game.Form_KeyDown(vk::Down);
-        for (int i = 0; i < 40 && rec.selections == before && !game.isFinishing(); ++i) game.tick();
+        for (int i = 0; i < 40 && rec.landings == before && !game.isFinishing(); ++i) game.tick();
     }
 
     ScriptedRandom rng;
