@@ -54,29 +54,25 @@ private slots:
     // writes it back.
     void transcripts_data() {
         QTest::addColumn<QString>("script");
-        QTest::addColumn<QString>("figures");
+        QTest::addColumn<int>("games");
         QTest::addColumn<QByteArray>("table");
-        QTest::newRow("five triples remove a row") << "rows"
-                                                   << "triples" << QByteArray();
-        QTest::newRow("stacked bars end the game") << "gameover"
-                                                   << "bars" << QByteArray();
-        QTest::newRow("esc pauses ticks and keys") << "pause"
-                                                   << "bars" << QByteArray();
-        QTest::newRow("rows up to level 1") << "levels"
-                                            << "levels" << QByteArray();
-        QTest::newRow("first next figure a bonus figure") << "firstbonus"
-                                                          << "firstbonus" << QByteArray();
+        QTest::newRow("five triples remove a row") << "rows" << 1 << QByteArray();
+        QTest::newRow("stacked bars end the game") << "gameover" << 1 << QByteArray();
+        QTest::newRow("esc pauses ticks and keys") << "pause" << 1 << QByteArray();
+        QTest::newRow("level 1, then a new game") << "levels" << 2 << QByteArray();
+        QTest::newRow("first next figure a bonus figure") << "firstbonus" << 1 << QByteArray();
         QTest::newRow("bonus figures and places")
-            << "bonus"
-            << "bonus"
+            << "bonus" << 1
             << QByteArray("Ada\r\n 5000 \r\nBo\r\n 300 \r\nCy\r\n 200 \r\nDi\r\n 100 \r\n");
     }
     void transcripts() {
         QFETCH(QString, script);
-        QFETCH(QString, figures);
+        QFETCH(int, games);
         QFETCH(QByteArray, table);
         QTemporaryDir dir;
-        QStringList args{"--second", "17", "--figures", kData + figures + ".figures"};
+        QStringList args{"--second",  "17",
+                         "--games",   QString::number(games),
+                         "--figures", kData + script + ".figures"};
         if (!table.isEmpty()) args << "--table" << writeFile(dir, table);
         const Run r = runSim(args, readData(script + ".in"));
         QCOMPARE(r.err, QString());
@@ -91,72 +87,70 @@ private slots:
         QCOMPARE(r.code, 0);
     }
 
-    // A bad command stops the run with one message naming the line; the output so far stays.
-    void badCommands_data() {
+    // Bad options, figure files and commands: one message naming the option, file line or
+    // command line, status 2, and the output written before it kept.
+    void badInput_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QByteArray>("figures");
         QTest::addColumn<QByteArray>("input");
         QTest::addColumn<QString>("out");
         QTest::addColumn<QString>("err");
-        QTest::newRow("unknown command") << QByteArray("tick 3\njump\ntick 1\n") << ""
-                                         << "line 2: unknown command: 'jump'";
-        QTest::newRow("comments and blank lines count")
-            << QByteArray("# a comment\n\n  tick zz  \n") << ""
-            << "line 3: bad tick count: 'tick zz'";
-        QTest::newRow("negative count") << QByteArray("tick -4\n") << ""
-                                        << "line 1: bad tick count: 'tick -4'";
-        QTest::newRow("huge count") << QByteArray("tick 99999999999\n") << ""
-                                    << "line 1: bad tick count: 'tick 99999999999'";
-        QTest::newRow("two numbers") << QByteArray("tick 1 2\n") << ""
-                                     << "line 1: tick takes one number: 'tick 1 2'";
-        QTest::newRow("argument to a key") << QByteArray("left 3\n") << ""
-                                           << "line 1: unexpected argument: 'left 3'";
-        QTest::newRow("after a landing") << QByteArray("drop\ntick 28\nfly\nshow\n") << "1. +204\n"
-                                         << "line 3: unknown command: 'fly'";
+        const QByteArray bars("0000111100000000\n"), none;
+        QTest::newRow("second 60") << QStringList{"--second", "60"} << none << none << ""
+                                   << "--second";
+        QTest::newRow("no value") << QStringList{"--second"} << none << none << ""
+                                  << "needs a value";
+        QTest::newRow("unknown option") << QStringList{"--speed"} << none << none << ""
+                                        << "--speed";
+        QTest::newRow("no games") << QStringList{"--games", "0"} << none << none << ""
+                                  << "--games";
+        QTest::newRow("record without table") << QStringList{"--record", "A"} << none << none << ""
+                                              << "--record needs --table";
+        QTest::newRow("missing figures")
+            << QStringList{"--figures", kData + "none"} << none << none << ""
+            << "none: cannot be read";
+        QTest::newRow("bad character") << QStringList{} << bars + "000011110000000x\n"
+                                       << none << ""
+                                       << ":2: bad figure line '000011110000000x'";
+        QTest::newRow("too short") << QStringList{} << QByteArray("\n00001111\n") << none << ""
+                                   << ":2: bad figure line '00001111'";
+        QTest::newRow("negative bonus")
+            << QStringList{} << QByteArray("0000111100000000 -5\n") << none << ""
+            << ":1: bad figure line '0000111100000000 -5'";
+        QTest::newRow("three fields")
+            << QStringList{} << QByteArray("0000111100000000 5 5\n") << none << ""
+            << ":1: bad figure line '0000111100000000 5 5'";
+        QTest::newRow("unknown command")
+            << QStringList{} << bars << QByteArray("tick 3\njump\ntick 1\n") << ""
+            << ": line 2: unknown command: 'jump'\n";
+        QTest::newRow("comments count")
+            << QStringList{} << bars << QByteArray("# a comment\n\n  tick zz  \n") << ""
+            << ": line 3: bad tick count: 'tick zz'\n";
+        QTest::newRow("negative count") << QStringList{} << bars << QByteArray("tick -4\n") << ""
+                                        << ": line 1: bad tick count: 'tick -4'\n";
+        QTest::newRow("two numbers") << QStringList{} << bars << QByteArray("tick 1 2\n") << ""
+                                     << ": line 1: tick takes one number: 'tick 1 2'\n";
+        QTest::newRow("argument to a key") << QStringList{} << bars << QByteArray("left 3\n") << ""
+                                           << ": line 1: unexpected argument: 'left 3'\n";
+        QTest::newRow("after a landing") << QStringList{} << bars.repeated(6)
+                                         << QByteArray("drop\ntick 28\nfly\nshow\n") << "1. +204\n"
+                                         << ": line 3: unknown command: 'fly'\n";
     }
-    void badCommands() {
+    void badInput() {
+        QFETCH(QStringList, args);
+        QFETCH(QByteArray, figures);
         QFETCH(QByteArray, input);
         QFETCH(QString, out);
         QFETCH(QString, err);
-        const Run r = runSim({"--second", "0", "--figures", kData + "bars.figures"}, input);
-        QCOMPARE(r.err, "talomir-sim: " + err + "\n");
-        QCOMPARE(r.out, out);
-        QCOMPARE(r.code, 2);
-    }
-
-    // Bad options and bad figure files stop before the game with one message and status 2.
-    void badStart_data() {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<QByteArray>("figures");
-        QTest::addColumn<QString>("err");
-        QTest::newRow("second 60") << QStringList{"--second", "60"} << QByteArray() << "--second";
-        QTest::newRow("second x") << QStringList{"--second", "x"} << QByteArray() << "--second";
-        QTest::newRow("no value") << QStringList{"--second"} << QByteArray() << "needs a value";
-        QTest::newRow("unknown option") << QStringList{"--speed"} << QByteArray() << "--speed";
-        QTest::newRow("record without table")
-            << QStringList{"--record", "A"} << QByteArray() << "--record needs --table";
-        QTest::newRow("missing figures file")
-            << QStringList{"--figures", kData + "none"} << QByteArray() << "none: cannot be read";
-        QTest::newRow("bad character")
-            << QStringList{} << QByteArray("0000111100000000\n000011110000000x\n")
-            << ":2: bad figure line '000011110000000x'";
-        QTest::newRow("too short")
-            << QStringList{} << QByteArray("\n00001111\n") << ":2: bad figure line '00001111'";
-        QTest::newRow("negative bonus") << QStringList{} << QByteArray("0000111100000000 -5\n")
-                                        << ":1: bad figure line '0000111100000000 -5'";
-        QTest::newRow("bonus not a number") << QStringList{} << QByteArray("0000111100000000 x\n")
-                                            << ":1: bad figure line '0000111100000000 x'";
-        QTest::newRow("three fields") << QStringList{} << QByteArray("0000111100000000 5 5\n")
-                                      << ":1: bad figure line '0000111100000000 5 5'";
-    }
-    void badStart() {
-        QFETCH(QStringList, args);
-        QFETCH(QByteArray, figures);
-        QFETCH(QString, err);
         QTemporaryDir dir;
-        if (!figures.isEmpty()) args << "--figures" << writeFile(dir, figures);
-        const Run r = runSim(args, "tick 1\n");
+        if (!figures.isEmpty())
+            args << "--second"
+                 << "0"
+                 << "--figures" << writeFile(dir, figures);
+        const Run r = runSim(args, input.isEmpty() ? QByteArray("tick 1\n") : input);
         QCOMPARE(r.code, 2);
-        QCOMPARE(r.out, QString());
-        QVERIFY2(r.err.startsWith("talomir-sim: ") && r.err.contains(err), qPrintable(r.err));
+        QCOMPARE(r.out, out);
+        QVERIFY2(r.err.startsWith("talomir-sim") && r.err.contains(err), qPrintable(r.err));
         if (!figures.isEmpty()) QCOMPARE(r.err.count(u'\n'), 1);
     }
 

@@ -20,7 +20,8 @@ bool parseCount(const QString& s, long max, long& value) {
 
 QString usage() {
     return QStringLiteral(
-        "usage: talomir-sim [--second S] [--figures FILE] [--table FILE [--record NAME]]\n"
+        "usage: talomir-sim [--second S] [--figures FILE] [--games N] [--table FILE [--record "
+        "NAME]]\n"
         "       talomir-sim --version\n"
         "  Plays a game headless; commands on standard input, one a line:\n"
         "    tick [N]   N fall ticks (default 1)\n"
@@ -32,6 +33,7 @@ QString usage() {
         "  --second S      the clock reports second S (0 to 59)\n"
         "  --figures FILE  deal figures from FILE: a 16-character mask of 0 and 1 a line,\n"
         "                  optionally a blank and a bonus in tenths (a bonus figure)\n"
+        "  --games N       play N games: the new-game question is answered yes N-1 times\n"
         "  --table FILE    rank against this hall-of-fame file, read at the game start\n"
         "  --record NAME   at game over, offer the score to the --table file with NAME as\n"
         "                  the player's answer (an empty NAME is a confirmed empty name)\n"
@@ -63,6 +65,14 @@ bool parseArguments(const QStringList& args, Options& options, QString& error, b
                 return false;
             }
             options.second = static_cast<int>(s);
+        } else if (a == QLatin1String("--games")) {
+            if (!value(v)) return false;
+            long n = 0;
+            if (!parseCount(v, 1000, n) || n < 1) {
+                error = QStringLiteral("--games wants a number from 1 to 1000, not '%1'").arg(v);
+                return false;
+            }
+            options.games = static_cast<int>(n);
         } else if (a == QLatin1String("--figures")) {
             if (!value(options.figuresFile)) return false;
         } else if (a == QLatin1String("--table")) {
@@ -162,6 +172,11 @@ bool Simulator::start() {
 
 void Simulator::logAppended(const QString& line) {
     if (!holding_) out_ << line << "\n";
+}
+
+bool Simulator::askNewGame() {
+    out_ << "GAME OVER " << game_->scoring.shownScore() << "\n";
+    return ++gamesOver_ < options_.games;
 }
 
 bool Simulator::askPlayerName(QString& name) {
@@ -265,7 +280,6 @@ int Simulator::run(QTextStream& in) {
         }
         out_.flush();
     }
-    if (over_) out_ << "GAME OVER " << game_->scoring.shownScore() << "\n";
     out_.flush();
     return 0;
 }

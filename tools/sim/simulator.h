@@ -17,6 +17,7 @@ struct Options {
     bool record = false;
     QString recordName;
     bool version = false;  // print the version and stop
+    int games = 1;         // the game-over question is answered yes games - 1 times
 };
 
 // Parses the command line; on failure returns false with a message in error.
@@ -54,7 +55,7 @@ public:
     void logCleared() override { holding_ = false; }
     // GameHost
     bool askPlayerName(QString& name) override;
-    bool askNewGame() override { return false; }
+    bool askNewGame() override;
     void endProgram() override { over_ = true; }
 
 private:
@@ -69,6 +70,7 @@ private:
     FileDealer dealer_;
     std::unique_ptr<Game> game_;
     bool over_ = false;
+    int gamesOver_ = 0;
     // Between the layout and the clearing of the log a game start may announce its first next
     // figure; the log drops that line, so the transcript does too.
     bool holding_ = false;
