@@ -49,18 +49,19 @@ private slots:
         QTest::addColumn<QStringList>("events");
         QTest::addColumn<QString>("colours");
         const QString bar = masks::kBar, lying = "0100010001000100";
-        QTest::newRow("left") << 37 << 9 << 8 << bar << QStringList{"clip:mLeft1", "Draw_Figure"}
-                              << "ff00 n n n";
-        QTest::newRow("right") << 39 << 9 << 10 << bar << QStringList{"clip:mRight1", "Draw_Figure"}
-                               << "n ff00 n n";
-        QTest::newRow("up") << 38 << 9 << 9 << lying << QStringList{"clip:mRotate1", "Draw_Figure"}
-                            << "n n ffff n";
+        QTest::newRow("left") << 37 << 9 << 8 << bar
+                              << QStringList{"clip:mLeft1", "Draw_Figure 8,10"} << "ff00 n n n";
+        QTest::newRow("right") << 39 << 9 << 10 << bar
+                               << QStringList{"clip:mRight1", "Draw_Figure 10,10"} << "n ff00 n n";
+        QTest::newRow("up") << 38 << 9 << 9 << lying
+                            << QStringList{"clip:mRotate1", "Draw_Figure 9,10"} << "n n ffff n";
         QTest::newRow("down") << 40 << 9 << 9 << bar << QStringList{"clip:mDrop1"} << "n n n 0";
         QTest::newRow("left at the wall") << 37 << 3 << 3 << bar << QStringList{} << "ff00 n n n";
         QTest::newRow("right at the wall")
             << 39 << 17 << 17 << bar << QStringList{} << "n ff00 n n";
         QTest::newRow("refused turn")
-            << 38 << 3 << 3 << bar << QStringList{"clip:mRotate1", "Draw_Figure"} << "n n ffff n";
+            << 38 << 3 << 3 << bar << QStringList{"clip:mRotate1", "Draw_Figure 3,10"}
+            << "n n ffff n";
         for (int other : {13, 32, 36, 41, 65})
             QTest::addRow("key %d", other) << other << 9 << 9 << bar << QStringList{} << "n n n n";
     }
@@ -94,12 +95,16 @@ private slots:
         r.rec.clear();
         r.game.Form_KeyUp(vk::Left);
         QCOMPARE(buttons(r.game), QStringLiteral("n n ffff 0"));
-        r.game.Form_KeyDown(vk::Escape);
+        r.game.Form_KeyDown(27);  // pause: key up still acts
         r.game.Form_KeyUp(vk::Up);
         r.game.Form_KeyUp(vk::Down);
         r.game.cmdDown_MouseUp();
         QCOMPARE(buttons(r.game), QStringLiteral("n n n 0"));
         QCOMPARE(r.rec.events.count(QStringLiteral("focusWell")), 4);  // one from the pause
+        r.game.Form_KeyDown(27);
+        r.game.Form_KeyDown(vk::Right);
+        r.game.Form_KeyUp(vk::Right);
+        QCOMPARE(buttons(r.game), QStringLiteral("n n n 0"));
     }
 
     // One drop per figure: Down and the button do nothing more until the landing, which gives the
@@ -159,18 +164,18 @@ private slots:
         Rig r;
         r.start();
         Game& g = r.game;
-        g.Form_KeyDown(vk::Escape);
+        g.Form_KeyDown(27);
         QCOMPARE(mode(g), QStringLiteral("paused"));
         QVERIFY(!g.EscPressed);
         r.rec.events.sort();
-        QCOMPARE(r.rec.events,
-                 (QStringList{"Draw_Figure", "Draw_Next_Figure", "focusWell", "windowState:1"}));
+        QCOMPARE(r.rec.events, (QStringList{"Draw_Figure 9,0", "Draw_Next_Figure", "focusWell",
+                                            "windowState:1"}));
         r.rec.clear();
         for (int key : {37, 38, 39, 40}) g.Form_KeyDown(key);
         QCOMPARE(r.rec.events, QStringList{});
         QCOMPARE(buttons(g), QStringLiteral("n n n n"));
         QVERIFY(!g.DropMode);
-        g.Form_KeyDown(vk::Escape);
+        g.Form_KeyDown(27);
         QCOMPARE(mode(g), QStringLiteral("running"));
         QCOMPARE(r.rec.filtered("windowState:"), QStringList{"0"});
 

@@ -46,8 +46,7 @@ class TestRanking : public QObject {
     Q_OBJECT
 
 private slots:
-    // Each row: a table, the shown scores of some landings, and what the player then sees; a
-    // hidden caption reads as empty.
+    // Each row: a table, the shown scores of some landings, and what the player then sees.
     void placesFollowTheScore_data() {
         QTest::addColumn<QList<double>>("table");
         QTest::addColumn<int>("below");  // where the player starts, -1: below every entry
@@ -64,7 +63,7 @@ private slots:
         QTest::newRow("default entry: equal, then above")
             << QList<double>{0} << -1 << QList<int>{0, 1, 100000} << "Place # 2"
             << "Place # 1"
-            << "" << QStringList{"...VICTORY !!!"};
+            << "Next Place : +0" << QStringList{"...VICTORY !!!"};
         QTest::newRow("equal does not pass")
             << QList<double>{500, 300, 100} << -1 << QList<int>{100} << "Place # 4"
             << "Place # 4"
@@ -87,6 +86,10 @@ private slots:
         QTest::newRow("full table") << full << -1 << QList<int>{200, 201} << ""
                                     << "Place # 99"
                                     << "Next Place : +99" << QStringList{"...Place : 99"};
+        QTest::newRow("a score with tenths in the file")
+            << QList<double>{100.5} << -1 << QList<int>{50} << "Place # 2"
+            << "Place # 2"
+            << "Next Place : +50.5" << QStringList{};
         QTest::newRow("table shorter than the place")
             << QList<double>{500, 300} << 5 << QList<int>{400} << "Place # 6"
             << "Place # 2"
@@ -105,9 +108,10 @@ private slots:
         for (int s : scores) b.update(s);
         const talomir::Display& d = b.display;
         QCOMPARE(d[Ctl::lblPosition].Caption, position);
-        QCOMPARE(d[Ctl::lblNextPlace].Visible ? d[Ctl::lblNextPlace].Caption : QString(), next);
+        QCOMPARE(d[Ctl::lblNextPlace].Caption, next);
         QCOMPARE(b.log.lines(), log);
         const bool victory = log.contains(QStringLiteral("...VICTORY !!!"));
+        QCOMPARE(d[Ctl::lblNextPlace].Visible, !victory);
         QCOMPARE(d[Ctl::lblPosition].ForeColor, Colour(victory ? 0xFFFF00 : 0xC0C000));
         QCOMPARE(b.rec.filtered("Draw_Grid").size(), victory ? 1 : 0);
         // A gain selects the entry just passed and starts the running light.
@@ -130,6 +134,7 @@ private slots:
             if (t == 1) b.update(600);
         }
         QCOMPARE(seen, QStringLiteral("0 1 2 3  "));
+        QCOMPARE(4 * b.display.timer(Tmr::tmrMigMenuControls).Interval, 400);  // Pause to Set
         QVERIFY(!b.lightOn());
 
         b.update(1000);

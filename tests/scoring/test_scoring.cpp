@@ -1,6 +1,6 @@
-// The score displays and the level displays: the row-count labels and their blink, the
-// bonus-figure announcement, the rows still needed for a level, the last level and the flicker.
-// Whole landings are scored in the simulator's transcripts.
+// The score and level displays: the blink of the row-count labels, the bonus-figure
+// announcement, the last level and the level flicker. Whole landings are scored in the
+// simulator's transcripts.
 #include <QtTest>
 
 #include "tests/support/model_harness.h"
@@ -35,47 +35,30 @@ class TestScoring : public QObject {
     Q_OBJECT
 
 private slots:
-    // "n-Lines*count = points" on the label of that row count only, with the row clip each time.
-    void rowCountCaptions() {
-        Board b;
-        b.scoring.addRowBonus(4);
-        QCOMPARE(b.caption(Ctl::lblCountLines4), QStringLiteral("4-Lines*1 = 5000"));
-        for (int i = 0; i < 3; ++i) b.scoring.addRowBonus(1);
-        for (int i = 0; i < 3; ++i) b.scoring.addRowBonus(2);
-        QCOMPARE(b.caption(Ctl::lblCountLines1), QStringLiteral("1-Lines*3 = 825"));
-        QCOMPARE(b.caption(Ctl::lblCountLines2), QStringLiteral("2-Lines*3 = 2400"));
-        QCOMPARE(b.caption(Ctl::lblCountLines3), QString());
-        b.scoring.addRowBonus(3);
-        QCOMPARE(b.caption(Ctl::lblCountLines3), QStringLiteral("3-Lines*1 = 2225"));
-        QCOMPARE(b.scoring.Score, Long(50000 + 3 * 2750 + 3 * 8000 + 22250));
-        QCOMPARE(b.rec.clips(), QStringList(8, QStringLiteral("mDelLin1")));
-    }
-
-    // Black, yellow, black, yellow, black; the sixth tick leaves it yellow and stops. A removal
-    // during the blink starts it over on the newest label, all labels yellow first.
+    // Black, yellow, black, yellow, black; the sixth tick, 1.5 s after the removal, leaves it
+    // yellow and stops. A removal during the blink puts all four labels back to yellow and
+    // starts over on the newest label.
     void rowCountBlink() {
         Board b;
-        b.scoring.addRowBonus(2);
-        QString seen;
-        for (int t = 0; t < 6; ++t) {
-            QVERIFY(b.display.timer(Tmr::tmrMigCountLines).Enabled);
-            b.scoring.tmrMigCountLines_Timer();
-            seen += b.display[Ctl::lblCountLines2].ForeColor == 0 ? u'b' : u'y';
-        }
-        QCOMPARE(seen, QStringLiteral("bybyby"));
+        auto blink = [&](int rows, int ticks) {
+            b.scoring.addRowBonus(static_cast<Integer>(rows));
+            QString seen;
+            for (int t = 0; t < ticks; ++t) {
+                if (!b.display.timer(Tmr::tmrMigCountLines).Enabled) seen += u'!';
+                b.scoring.tmrMigCountLines_Timer();
+                seen += b.display[lblCountLines(rows)].ForeColor == 0 ? u'b' : u'y';
+            }
+            return seen;
+        };
+        QCOMPARE(blink(2, 6), QStringLiteral("bybyby"));
         QVERIFY(!b.display.timer(Tmr::tmrMigCountLines).Enabled);
-        b.scoring.addRowBonus(2);
-        for (int t = 0; t < 3; ++t) b.scoring.tmrMigCountLines_Timer();
-        b.scoring.addRowBonus(1);
-        QCOMPARE(b.display[Ctl::lblCountLines2].ForeColor, kYellow);
-        seen.clear();
-        for (int t = 0; t < 6; ++t) {
-            b.scoring.tmrMigCountLines_Timer();
-            seen += b.display[Ctl::lblCountLines1].ForeColor == 0 ? u'b' : u'y';
-        }
-        QCOMPARE(seen, QStringLiteral("bybyby"));
+        QCOMPARE(blink(1, 1), QStringLiteral("b"));
+        QCOMPARE(blink(4, 3), QStringLiteral("byb"));
+        QCOMPARE(blink(3, 6), QStringLiteral("bybyby"));
         QVERIFY(!b.display.timer(Tmr::tmrMigCountLines).Enabled);
-        for (int n = 2; n <= 4; ++n) QCOMPARE(b.display[lblCountLines(n)].ForeColor, kYellow);
+        for (int n = 1; n <= 4; ++n) QCOMPARE(b.display[lblCountLines(n)].ForeColor, kYellow);
+        QCOMPARE(6 * b.display.timer(Tmr::tmrMigCountLines).Interval, 1500);
+        QCOMPARE(b.rec.clips(), QStringList(4, QStringLiteral("mDelLin1")));
     }
 
     // The next figure's colour and announcement; the clip sounds only once a score is shown, and
@@ -122,6 +105,7 @@ private slots:
         b.Speed = 135;
         b.levels.rowRemoved(b.Speed, 846);
         QCOMPARE(b.log.lines(), (QStringList{"...Level # 10", "...Score : 846"}));
+        QVERIFY(b.display.timer(Tmr::tmrLevel).Enabled);  // the flicker starts
         QCOMPARE(std::tuple(int(b.Speed), int(b.levels.Level)), std::tuple(150, 10));
         QStringList remain;
         for (int i = 0; i < 11; ++i) {
@@ -134,7 +118,8 @@ private slots:
         QCOMPARE(b.caption(Ctl::lblLevel), QStringLiteral("Level # 10"));
     }
 
-    // Random colours QBColor(CInt(15 r)) for ten ticks; the eleventh settles on the level's.
+    // Random colours QBColor(CInt(15 r)) for ten ticks; the eleventh, 1.65 s after the rise,
+    // settles on the level's.
     void flickerSettlesOnTheLevelColour_data() {
         QTest::addColumn<int>("level");
         QTest::addColumn<Colour>("settled");
@@ -156,6 +141,7 @@ private slots:
             seen.push_back(b.display[Ctl::lblLevel].ForeColor);
         }
         QVERIFY(!b.display.timer(Tmr::tmrLevel).Enabled);
+        QCOMPARE(11 * b.display.timer(Tmr::tmrLevel).Interval, 1650);
         QCOMPARE(b.rng.draws(), std::size_t(11));
         QCOMPARE(seen.back(), settled);
         seen.pop_back();

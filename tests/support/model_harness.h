@@ -70,7 +70,11 @@ public:
 
     void Draw_Well() override { events << QStringLiteral("Draw_Well"); }
     void Draw_Grid() override { events << QStringLiteral("Draw_Grid"); }
-    void Draw_Figure() override { events << QStringLiteral("Draw_Figure"); }
+    // Where the figure was when the views were told to draw it.
+    void Draw_Figure() override {
+        events << (field ? QStringLiteral("Draw_Figure %1,%2").arg(field->FigX).arg(field->FigY)
+                         : QStringLiteral("Draw_Figure"));
+    }
     void Draw_Next_Figure() override { events << QStringLiteral("Draw_Next_Figure"); }
     void Draw_Future() override { events << QStringLiteral("Draw_Future"); }
     void playClip(Clip c) override { events << QStringLiteral("clip:") + clipName(c); }
@@ -81,6 +85,8 @@ public:
         events << QStringLiteral("logSelected:%1").arg(i);
         ++landings;
     }
+    void tableFilled(const QStringList&) override { events << QStringLiteral("tableFilled"); }
+    void checkClicked(Ctl c) override { events << QStringLiteral("checkClicked:%1").arg(int(c)); }
     void tableSelected(int i) override { events << QStringLiteral("tableSelected:%1").arg(i); }
     void focusWell() override { events << QStringLiteral("focusWell"); }
     void setMainWindowState(int s) override { events << QStringLiteral("windowState:%1").arg(s); }
@@ -101,6 +107,7 @@ public:
     QStringList events;
     std::vector<Integer> pans;
     int landings = 0;  // kept by clear()
+    const Playfield* field = nullptr;
 
 private:
     Display& d_;
@@ -117,7 +124,7 @@ public:
     void Add_Record(Long FinalScore, const std::function<bool(QString&)>& askName) override {
         calls << QStringLiteral("Add_Record %1").arg(FinalScore);
         QString name;
-        if (askName(name)) calls << QStringLiteral("stored ") + name;
+        if (placed && askName(name)) calls << QStringLiteral("stored ") + name;
     }
     void Save_Records() override { calls << QStringLiteral("Save_Records"); }
     void Clear_Records() override { calls << QStringLiteral("Clear_Records"); }
@@ -125,6 +132,7 @@ public:
     const std::vector<double>& scores() const override { return table; }
 
     std::vector<double> table;
+    bool placed = true;  // the score earns a place, so the name is asked
     mutable QStringList calls;
 };
 
@@ -162,6 +170,7 @@ struct Rig {
         game.setRecords(&records);
         game.setHost(&host);
         dealer.repeat = classic(masks::kBar);
+        rec.field = &game.field;
     }
 
     // Starts the game and forgets what the start announced.
