@@ -85,41 +85,34 @@ private slots:
         QCOMPARE(r.game.display[Ctl::cmdDown].Enabled, key != 40);
     }
 
-    // Key up gives back the colours, both sideways buttons at once, hands the focus back to the
-    // well, and works during a pause; Down has no key-up action.
-    void keyUpRestoresColours() {
+    // Key up gives back the colours, both sideways buttons at once, and hands the focus back to
+    // the well, also during a pause; Down has none. One drop per figure: Down and its button do
+    // nothing more until the landing gives the button back.
+    void keyUpAndOneDrop() {
         Rig r;
         r.start();
-        for (int key : {vk::Right, vk::Up, vk::Left, vk::Down}) r.game.Form_KeyDown(key);
+        r.rng.push(0.5f);  // not above 0.5: the second drop clip
+        for (int key : {39, 38, 37, 40}) r.game.Form_KeyDown(key);
         QCOMPARE(buttons(r.game), QStringLiteral("ff00 ff00 ffff 0"));
+        const std::size_t draws = r.rng.draws();
+        r.game.Form_KeyDown(40);
+        r.game.cmdDown_MouseDown();
+        QCOMPARE(r.rng.draws(), draws);
+        QCOMPARE(r.rec.clips(), (QStringList{"mRight1", "mRotate1", "mLeft1", "mDrop2"}));
         r.rec.clear();
-        r.game.Form_KeyUp(vk::Left);
+        r.game.Form_KeyUp(37);
         QCOMPARE(buttons(r.game), QStringLiteral("n n ffff 0"));
-        r.game.Form_KeyDown(27);  // pause: key up still acts
-        r.game.Form_KeyUp(vk::Up);
-        r.game.Form_KeyUp(vk::Down);
+        r.game.Form_KeyDown(27);
+        r.game.Form_KeyUp(38);
+        r.game.Form_KeyUp(40);
         r.game.cmdDown_MouseUp();
         QCOMPARE(buttons(r.game), QStringLiteral("n n n 0"));
         QCOMPARE(r.rec.events.count(QStringLiteral("focusWell")), 4);  // one from the pause
         r.game.Form_KeyDown(27);
-        r.game.Form_KeyDown(vk::Right);
-        r.game.Form_KeyUp(vk::Right);
+        r.game.Form_KeyDown(39);
+        r.game.Form_KeyUp(39);
         QCOMPARE(buttons(r.game), QStringLiteral("n n n 0"));
-    }
-
-    // One drop per figure: Down and the button do nothing more until the landing, which gives the
-    // button back; a second clip comes for a draw of 0.5.
-    void oneDropPerFigure() {
-        Rig r;
-        r.start();
-        r.rng.push(0.5f);
-        r.game.Form_KeyDown(vk::Down);
-        const std::size_t draws = r.rng.draws();
-        r.game.Form_KeyDown(vk::Down);
-        r.game.cmdDown_MouseDown();
-        QCOMPARE(r.rec.clips(), QStringList{"mDrop2"});
-        QCOMPARE(r.rng.draws(), draws);
-        r.ticks(28);
+        r.ticks(30);  // the lying bar falls from row 1 to row 30 and lands
         QCOMPARE(r.game.FigureCount, Integer(1));
         QCOMPARE(buttons(r.game), QStringLiteral("n n n n"));
         r.game.cmdDown_MouseDown();
@@ -190,21 +183,17 @@ private slots:
         g.Form_Resize(true);
         QCOMPARE(mode(g), QStringLiteral("paused"));
         QCOMPARE(r.rec.filtered("windowState:"), QStringList{"0"});
-    }
 
-    // A game started with the pause button down waits for it, keys included.
-    void startWithPauseDown() {
-        Rig r;
-        r.game.setCheckValue(Ctl::chkPause, 1);
-        r.start();
-        QCOMPARE(mode(r.game), QStringLiteral("paused"));
+        // A game started with the pause button down waits for it, keys included.
+        g.Form_Load();
+        QCOMPARE(mode(g), QStringLiteral("paused"));
         r.ticks(200);
-        r.game.Form_KeyDown(vk::Left);
-        QCOMPARE(std::tuple(int(r.game.TimeTicks), int(r.game.field.FigX)), std::tuple(0, 9));
-        r.game.Form_KeyDown(vk::Escape);
-        r.game.Form_KeyDown(vk::Left);
-        QCOMPARE(mode(r.game), QStringLiteral("running"));
-        QCOMPARE(int(r.game.field.FigX), 8);
+        g.Form_KeyDown(37);
+        QCOMPARE(std::tuple(int(g.TimeTicks), int(g.field.FigX)), std::tuple(0, 9));
+        g.Form_KeyDown(27);
+        g.Form_KeyDown(37);
+        QCOMPARE(mode(g), QStringLiteral("running"));
+        QCOMPARE(int(g.field.FigX), 8);
     }
 };
 

@@ -210,41 +210,36 @@ private slots:
         QCOMPARE(r.rec.pans, std::vector<Integer>{-5000});
     }
 
-    // A bonus figure drawn as the first next figure shows without a sound; the announcement of
-    // the last game stays up until the first landing of the next takes it down.
-    void firstNextBonusFigureIsSilent() {
-        Rig r;
-        r.dealer.add(classic(masks::kBar));
-        r.dealer.add(bonusFigure(masks::kDot, 40005));
-        r.game.Form_Load();
-        QVERIFY(r.game.display[Ctl::lblFirma].Visible);
-        QCOMPARE(r.game.scoring.ColorFigura, Colour(0x0000FF));
-        QCOMPARE(r.rec.clips(), QStringList{});
-        r.game.Form_Load();
-        QVERIFY(r.game.display[Ctl::lblFirma].Visible);
-        r.dropAndLand();
-        QVERIFY(!r.game.display[Ctl::lblFirma].Visible);
-    }
-
     // Neither ticks nor keys act while the end-of-game dialogs are open, nor once the program is
-    // ending; the demo stops, the table is offered the score, listed and written; yes clears the
-    // score and the speed and reads the table again for the new game.
+    // ending. The demo stops, the table is offered the score (a confirmed empty name becomes the
+    // date, a closed dialog stores nothing), listed and written; yes clears the score and the
+    // speed and reads the table again for the new game.
     void gameOver_data() {
         QTest::addColumn<bool>("again");
+        QTest::addColumn<bool>("placed");
+        QTest::addColumn<bool>("confirmed");
         QTest::addColumn<QStringList>("host");
         QTest::addColumn<QStringList>("records");
+        const QStringList offered{"Add_Record 9327", "Fill_Table_List", "Save_Records"};
         QTest::newRow("no place, no new game")
-            << false << QStringList{"unloadSettingsAndHelp", "askNewGame", "endProgram"}
-            << QStringList{"Add_Record 9327", "Fill_Table_List", "Save_Records"};
-        QTest::newRow("a place, a new game")
-            << true
+            << false << false << true
+            << QStringList{"unloadSettingsAndHelp", "askNewGame", "endProgram"} << offered;
+        QTest::newRow("closed name dialog")
+            << false << true << false
+            << QStringList{"unloadSettingsAndHelp", "askPlayerName", "askNewGame", "endProgram"}
+            << offered;
+        QTest::newRow("empty name, new game")
+            << true << true << true
             << QStringList{"unloadSettingsAndHelp", "askPlayerName", "askNewGame",
                            "syncSideWindowButtons"}
-            << QStringList{"Add_Record 9327", "stored Vera",  "Fill_Table_List", "Save_Records",
-                           "Clear_Records",   "Load_Records", "Fill_Table_List"};
+            << QStringList{"Add_Record 9327", "stored 06.12.2026", "Fill_Table_List",
+                           "Save_Records",    "Clear_Records",     "Load_Records",
+                           "Fill_Table_List"};
     }
     void gameOver() {
         QFETCH(bool, again);
+        QFETCH(bool, placed);
+        QFETCH(bool, confirmed);
         QFETCH(QStringList, host);
         QFETCH(QStringList, records);
         Rig r;
@@ -253,7 +248,10 @@ private slots:
         r.game.field.Well[10][3] = true;  // under the entry box's bar: the next landing ends it
         r.game.Speed = 45;
         r.game.scoring.Score = 91230;
-        r.host.newGame = r.records.placed = again;
+        r.host.newGame = again;
+        r.records.placed = placed;
+        r.host.confirmName = confirmed;
+        r.host.nameToGive = QString();
         r.game.display.setTimer(Tmr::tmrDemo, true);
         QStringList changes;
         r.host.duringDialog = [&] {
@@ -277,34 +275,6 @@ private slots:
         const QString frozen = stateOf(r.game);
         pokeEverything(r.game);
         QCOMPARE(stateOf(r.game), frozen);
-    }
-
-    // An empty name becomes the date; a closed dialog stores nothing; the table is written
-    // either way.
-    void playerName_data() {
-        QTest::addColumn<QString>("given");
-        QTest::addColumn<bool>("confirmed");
-        QTest::addColumn<QStringList>("calls");
-        QTest::newRow("name") << "Ilse" << true
-                              << QStringList{"Add_Record 1234", "stored Ilse", "Fill_Table_List",
-                                             "Save_Records"};
-        QTest::newRow("empty") << "" << true
-                               << QStringList{"Add_Record 1234", "stored 06.12.2026",
-                                              "Fill_Table_List", "Save_Records"};
-        QTest::newRow("closed") << "Ilse" << false
-                                << QStringList{"Add_Record 1234", "Fill_Table_List",
-                                               "Save_Records"};
-    }
-    void playerName() {
-        QFETCH(QString, given);
-        QFETCH(bool, confirmed);
-        QFETCH(QStringList, calls);
-        Rig r;
-        r.start();
-        r.host.nameToGive = given;
-        r.host.confirmName = confirmed;
-        r.game.Finish_Game(1234);
-        QCOMPARE(r.records.calls, calls);
     }
 };
 

@@ -27,136 +27,100 @@ bool same(const Playfield& a, const Playfield& b) {
            a.FigY == b.FigY;
 }
 
-// Rows 26 to 30 of the play area, '#' a settled cell.
-void paint(Playfield& f, const QStringList& rows) {
-    for (int r = 0; r < rows.size(); ++r)
-        for (int c = 0; c < 15; ++c) f.Well[c + 4][26 + r] = rows[r][c] == u'#';
-}
-QStringList picture(const Playfield& f) {
-    QStringList rows;
-    for (int r = 26; r <= 30; ++r) {
-        QString row;
-        for (int c = 0; c <= 22; ++c)
-            if (c >= 4 && c <= 18)
-                row += f.Well[c][r] ? u'#' : u'.';
-            else if (f.Well[c][r])
-                row += u'!';  // a margin cell: never filled
-        rows << row;
-    }
-    return rows;
-}
-
 }  // namespace
 
 class TestPlayfield : public QObject {
     Q_OBJECT
 
 private slots:
-    // A single cell at each edge: the play area is columns 4..18, rows 0..30.
-    void canPlaceKeepsToThePlayArea() {
-        const int cases[][3] = {{3, 0, 0},  {4, 0, 1},   {18, 0, 1},
-                                {19, 0, 0}, {10, 30, 1}, {10, 31, 0}};
-        for (const auto& c : cases) {
-            const Playfield f = fieldWith(masks::kDot, c[0], c[1]);
-            QVERIFY2(f.Can_Place(f.Fig) == bool(c[2]), qPrintable(QString::number(c[0])));
-        }
-        const Playfield f = fieldWith(masks::kDot, 10, 5, QStringLiteral("10,5"));
-        QVERIFY(!f.Can_Place(f.Fig));
-    }
-
-    // What each rule allows a figure beside some settled cells; a refusal changes nothing and a
-    // turn is never pushed back in. turned: the figure after the turn, empty when refused.
+    // What each rule allows a figure beside some settled cells: allowed holds l, r and d for a
+    // move left, right or down that is allowed, '-' where it is refused. A refusal changes nothing,
+    // and a turn is never pushed back in; turned is the figure after the turn, empty if refused.
     void movesAndTurns_data() {
-        QTest::addColumn<QString>("figure");
+        for (const char* c : {"figure", "settled", "allowed", "turned"})
+            QTest::addColumn<QString>(c);
         QTest::addColumn<int>("x");
         QTest::addColumn<int>("y");
-        QTest::addColumn<QString>("settled");
-        QTest::addColumn<bool>("left");
-        QTest::addColumn<bool>("right");
-        QTest::addColumn<bool>("down");
-        QTest::addColumn<QString>("turned");
-        const QString bar = masks::kBar, lying = "0100010001000100", ell = masks::kEll;
-        QTest::newRow("bar in the open") << bar << 9 << 10 << "" << true << true << true << lying;
-        QTest::newRow("lying bar turns to box column 2")
-            << lying << 9 << 10 << "" << true << true << true << "0000000011110000";
-        QTest::newRow("bar at the left wall")
-            << bar << 3 << 10 << "" << false << true << true << "";
-        QTest::newRow("bar at the right wall")
-            << bar << 17 << 10 << "" << true << false << true << "";
-        QTest::newRow("bar on the floor") << bar << 9 << 27 << "" << true << true << false << lying;
-        QTest::newRow("lying bar cannot turn through the floor")
-            << lying << 9 << 29 << "" << true << true << false << "";
-        QTest::newRow("box over the left margin")
-            << "0000000000000001" << 1 << 27 << "" << false << true << false << "";
-        QTest::newRow("box below the floor")
-            << QString(masks::kDot) << 18 << 30 << "" << true << false << false << "";
-        QTest::newRow("ell between settled cells")
-            << ell << 9 << 10 << "9,12 12,10" << false << false << true << "0000010001000110";
-        QTest::newRow("ell turning into a settled cell")
-            << ell << 9 << 10 << "9,12 12,10 12,11" << false << false << true << "";
-        QTest::newRow("ell spur on a settled cell")
-            << ell << 9 << 10 << "11,11" << true << false << false << "";
-        QTest::newRow("cell beside the ell's foot")
-            << ell << 9 << 10 << "11,12" << true << false << true << "0000010001000110";
+        auto row = [](const char* name, const char* figure, int x, int y, const char* settled,
+                      const char* allowed, const char* turned) {
+            QTest::newRow(name) << figure << settled << allowed << turned << x << y;
+        };
+        const char *bar = masks::kBar, *lying = "0100010001000100", *upright = "0000000011110000";
+        const char *ell = masks::kEll, *ellTurned = "0000010001000110";
+        row("bar in the open", bar, 9, 10, "", "lrd", lying);
+        row("lying bar", lying, 9, 10, "", "lrd", upright);
+        row("bar at the left wall", bar, 3, 10, "", "-rd", "");
+        row("bar beside the right wall", bar, 16, 10, "", "lrd", "");
+        row("bar on the floor", bar, 9, 27, "", "lr-", lying);
+        row("lying bar turning onto the floor", lying, 9, 27, "", "lrd", upright);
+        row("lying bar turning below the floor", lying, 9, 28, "", "lrd", "");
+        row("box over the left margin", "0000000000000001", 2, 27, "", "lr-", "");
+        row("box over the floor and the right margin", masks::kDot, 18, 30, "", "l--", "");
+        row("ell between settled cells", ell, 9, 10, "9,12 12,10", "--d", ellTurned);
+        row("ell turning into a settled cell", ell, 9, 10, "9,12 12,10 12,11", "--d", "");
+        row("ell spur on a settled cell", ell, 9, 10, "11,11", "l--", "");
+        row("cell beside the ell's foot", ell, 9, 10, "11,12", "l-d", ellTurned);
     }
     void movesAndTurns() {
         QFETCH(QString, figure);
+        QFETCH(QString, settled);
+        QFETCH(QString, allowed);
+        QFETCH(QString, turned);
         QFETCH(int, x);
         QFETCH(int, y);
-        QFETCH(QString, settled);
-        QFETCH(bool, left);
-        QFETCH(bool, right);
-        QFETCH(bool, down);
-        QFETCH(QString, turned);
         Playfield f = fieldWith(figure.toLatin1().constData(), x, y, settled);
         const Playfield before = f;
-        QVERIFY(f.Can_Place(f.Fig));
-        QCOMPARE(f.Enable_Move_Left_Right(0), left);
-        QCOMPARE(f.Enable_Move_Left_Right(2), right);
-        QCOMPARE(f.Can_Move_Down(), down);
-        QVERIFY(!f.GameOver());
+        QVERIFY(f.Can_Place(f.Fig) && !f.GameOver());
+        QString answers;
+        answers += f.Enable_Move_Left_Right(0) ? u'l' : u'-';
+        answers += f.Enable_Move_Left_Right(2) ? u'r' : u'-';
+        answers += f.Can_Move_Down() ? u'd' : u'-';
+        QCOMPARE(answers, allowed);
         QVERIFY(same(f, before));
         f.Rotate_Figure();
         QCOMPARE(f.Fig, turned.isEmpty() ? before.Fig : cellsOf(turned.toLatin1().constData()));
-        QCOMPARE(int(f.FigX), x);
-        QCOMPARE(int(f.FigY), y);
+        QCOMPARE(std::pair(int(f.FigX), int(f.FigY)), std::pair(x, y));
     }
 
-    // Full rows go from the bottom up, each pulling everything above it down one row and running
-    // the level bookkeeping once; fourteen cells are no row.
+    // Full rows go from the bottom up, each pulling everything above it (the top row too) down
+    // one row and running the level bookkeeping once; fourteen cells are no row. Rows 27 to 30.
     void fullRowsAreRemoved_data() {
-        QTest::addColumn<QStringList>("before");
-        QTest::addColumn<QStringList>("after");
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("after");
         QTest::addColumn<int>("rows");
-        const QString empty(15, u'.'), full(15, u'#');
-        QTest::newRow("one") << QStringList{empty, "......#........", empty, full,
-                                            "#.#.#.#.#.#.#.#"}
-                             << QStringList{empty, empty, "......#........", empty,
-                                            "#.#.#.#.#.#.#.#"}
+        QTest::newRow("one") << "......#........ ............... ############### #.#.#.#.#.#.#.#"
+                             << "............... ......#........ ............... #.#.#.#.#.#.#.#"
                              << 1;
         QTest::newRow("two around a partial row")
-            << QStringList{empty, "....#..........", full, "##.##.#########", full}
-            << QStringList{empty, empty, empty, "....#..........", "##.##.#########"} << 2;
-        QTest::newRow("four") << QStringList{"...#...........", full, full, full, full}
-                              << QStringList{empty, empty, empty, empty, "...#..........."} << 4;
+            << "....#.......... ############### ##.##.######### ###############"
+            << "............... ............... ....#.......... ##.##.#########" << 2;
+        QTest::newRow("four") << "############### ############### ############### ###############"
+                              << "............... ............... ............... ..............."
+                              << 4;
         QTest::newRow("fourteen cells")
-            << QStringList{empty, empty, empty, empty, "##############."}
-            << QStringList{empty, empty, empty, empty, "##############."} << 0;
+            << "............... ............... ............... ##############."
+            << "............... ............... ............... ##############." << 0;
     }
     void fullRowsAreRemoved() {
-        QFETCH(QStringList, before);
-        QFETCH(QStringList, after);
+        QFETCH(QString, before);
+        QFETCH(QString, after);
         QFETCH(int, rows);
         Playfield f;
-        paint(f, before);
-        f.Well[8][0] = true;  // the top row comes down too
+        const QStringList paint = before.split(u' ');
+        for (int r = 0; r < 4; ++r)
+            for (int c = 0; c < 15; ++c) f.Well[c + 4][27 + r] = paint[r][c] == u'#';
+        f.Well[8][0] = true;
         Integer n = 0;
         int bookkeeping = 0;
         f.Remove_Full_Lines(n, [&] { ++bookkeeping; });
-        QCOMPARE(picture(f), after);
-        QCOMPARE(int(n), rows);
-        QCOMPARE(bookkeeping, rows);
-        for (int r = 0; r < 26; ++r)
+        QStringList picture;
+        for (int r = 27; r <= 30; ++r) {
+            picture << QString();
+            for (int c = 4; c <= 18; ++c) picture.last() += f.Well[c][r] ? u'#' : u'.';
+        }
+        QCOMPARE(picture.join(u' '), after);
+        QCOMPARE(std::pair(int(n), bookkeeping), std::pair(rows, rows));
+        for (int r = 0; r < 27; ++r)
             for (int c = 0; c <= 22; ++c) QCOMPARE(f.Well[c][r], c == 8 && r == rows);
     }
 
@@ -169,19 +133,12 @@ private slots:
         for (int c = 4; c <= 18; ++c) QVERIFY(!f.Well[c][0] && !f.Well[c][1]);
     }
 
-    // The commit fills exactly the figure's cells; one overlapping cell anywhere in the box ends
-    // a game, a settled cell under an empty box cell does not.
-    void commitAndOverlap() {
-        Playfield f = fieldWith(masks::kEll, 9, 27, QStringLiteral("10,28 5,30"));
-        f.Update_Array_C();
-        QCOMPARE(picture(f), (QStringList{QString(15, u'.'), "......##.......", "......#........",
-                                          "......#........", ".#............."}));
-        for (const char* cell : {"10,1", "12,3", "9,0"}) {
-            const Playfield g = fieldWith(masks::kSuper, 9, 0, QString::fromLatin1(cell));
-            QVERIFY2(g.GameOver(), cell);
-        }
-        const Playfield g = fieldWith(masks::kSuper, 9, 0, QStringLiteral("9,1 11,2 13,0 10,4"));
-        QVERIFY(!g.GameOver());
+    // One overlapping cell anywhere in the box ends a game; a settled cell under an empty box
+    // cell does not.
+    void overlapEndsTheGame() {
+        for (const char* cell : {"10,1", "12,3", "9,0"})
+            QVERIFY2(fieldWith(masks::kSuper, 9, 0, QString::fromLatin1(cell)).GameOver(), cell);
+        QVERIFY(!fieldWith(masks::kSuper, 9, 0, QStringLiteral("9,1 11,2 13,0 10,4")).GameOver());
     }
 };
 

@@ -46,70 +46,53 @@ class TestRanking : public QObject {
     Q_OBJECT
 
 private slots:
-    // Each row: a table, the shown scores of some landings, and what the player then sees.
+    // Each row: a table (best first; "99" stands for 99 entries 10000, 9900, ... 200), the shown
+    // scores of some landings, and what the player then sees; the log's lines are joined by '|'.
     void placesFollowTheScore_data() {
-        QTest::addColumn<QList<double>>("table");
+        for (const char* c : {"table", "scores", "start", "position", "next", "log"})
+            QTest::addColumn<QString>(c);
         QTest::addColumn<int>("below");  // where the player starts, -1: below every entry
-        QTest::addColumn<QList<int>>("scores");
-        QTest::addColumn<QString>("start");
-        QTest::addColumn<QString>("position");
-        QTest::addColumn<QString>("next");
-        QTest::addColumn<QStringList>("log");
-        QList<double> full;
-        for (int i = 0; i < 99; ++i) full << 10000 - 100 * i;
-        QTest::newRow("empty table") << QList<double>{} << -1 << QList<int>{500} << "Place # 1"
-                                     << "Place # 1"
-                                     << "" << QStringList{};
-        QTest::newRow("default entry: equal, then above")
-            << QList<double>{0} << -1 << QList<int>{0, 1, 100000} << "Place # 2"
-            << "Place # 1"
-            << "Next Place : +0" << QStringList{"...VICTORY !!!"};
-        QTest::newRow("equal does not pass")
-            << QList<double>{500, 300, 100} << -1 << QList<int>{100} << "Place # 4"
-            << "Place # 4"
-            << "Next Place : +0" << QStringList{};
-        QTest::newRow("one point more does")
-            << QList<double>{500, 300, 100} << -1 << QList<int>{100, 101} << "Place # 4"
-            << "Place # 3"
-            << "Next Place : +199" << QStringList{"...Place : 3"};
-        QTest::newRow("several places, one line")
-            << QList<double>{900, 500, 300, 100} << -1 << QList<int>{600} << "Place # 5"
-            << "Place # 2"
-            << "Next Place : +300" << QStringList{"...Place : 2"};
-        QTest::newRow("seven digits compared whole")
-            << QList<double>{1234567, 250000} << -1 << QList<int>{300000, 1234567} << "Place # 3"
-            << "Place # 2"
-            << "Next Place : +0" << QStringList{"...Place : 2"};
-        QTest::newRow("98 entries") << full.mid(0, 98) << -1 << QList<int>{} << "Place # 99"
-                                    << "Place # 99"
-                                    << "" << QStringList{};
-        QTest::newRow("full table") << full << -1 << QList<int>{200, 201} << ""
-                                    << "Place # 99"
-                                    << "Next Place : +99" << QStringList{"...Place : 99"};
-        QTest::newRow("a score with tenths in the file")
-            << QList<double>{100.5} << -1 << QList<int>{50} << "Place # 2"
-            << "Place # 2"
-            << "Next Place : +50.5" << QStringList{};
-        QTest::newRow("table shorter than the place")
-            << QList<double>{500, 300} << 5 << QList<int>{400} << "Place # 6"
-            << "Place # 2"
-            << "Next Place : +100" << QStringList{"...Place : 2"};
+        auto row = [](const char* name, const char* table, const char* scores, const char* start,
+                      const char* position, const char* next, const char* log, int below = -1) {
+            QTest::newRow(name) << table << scores << start << position << next << log << below;
+        };
+        row("empty table", "", "500", "Place # 1", "Place # 1", "", "");
+        row("default entry", "0", "0 1 100000", "Place # 2", "Place # 1", "Next Place : +0",
+            "...VICTORY !!!");
+        row("equal does not pass", "500 300 100", "100", "Place # 4", "Place # 4",
+            "Next Place : +0", "");
+        row("one point more does", "500 300 100", "100 101", "Place # 4", "Place # 3",
+            "Next Place : +199", "...Place : 3");
+        row("seven digits whole", "1234567 250000", "300000 1234567", "Place # 3", "Place # 2",
+            "Next Place : +0", "...Place : 2");
+        row("tenths in the file", "100.5", "50", "Place # 2", "Place # 2", "Next Place : +50.5",
+            "");
+        row("full table", "99", "200 201", "", "Place # 99", "Next Place : +99", "...Place : 99");
+        row("table shorter than the place", "500 300", "400", "Place # 6", "Place # 2",
+            "Next Place : +100", "...Place : 2", 5);
     }
     void placesFollowTheScore() {
-        QFETCH(QList<double>, table);
-        QFETCH(int, below);
-        QFETCH(QList<int>, scores);
+        QFETCH(QString, table);
+        QFETCH(QString, scores);
         QFETCH(QString, start);
         QFETCH(QString, position);
         QFETCH(QString, next);
-        QFETCH(QStringList, log);
-        Board b(std::vector<double>(table.begin(), table.end()), below);
+        QFETCH(QString, log);
+        QFETCH(int, below);
+        std::vector<double> entries;
+        for (const QString& e : table.split(u' ', Qt::SkipEmptyParts))
+            entries.push_back(e.toDouble());
+        if (table == "99") {
+            entries.clear();
+            for (int i = 0; i < 99; ++i) entries.push_back(10000 - 100 * i);
+        }
+        Board b(entries, below);
         QCOMPARE(b.display[Ctl::lblPosition].Caption, start);
-        for (int s : scores) b.update(s);
+        for (const QString& score : scores.split(u' ')) b.update(score.toInt());
         const talomir::Display& d = b.display;
         QCOMPARE(d[Ctl::lblPosition].Caption, position);
         QCOMPARE(d[Ctl::lblNextPlace].Caption, next);
-        QCOMPARE(b.log.lines(), log);
+        QCOMPARE(b.log.lines().join(u'|'), log);
         const bool victory = log.contains(QStringLiteral("...VICTORY !!!"));
         QCOMPARE(d[Ctl::lblNextPlace].Visible, !victory);
         QCOMPARE(d[Ctl::lblPosition].ForeColor, Colour(victory ? 0xFFFF00 : 0xC0C000));
