@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <chrono>
 #include <vector>
 
 #include "game/vbtypes.h"
@@ -87,6 +88,13 @@ struct TimerState {
     int Interval = 0;  // milliseconds
 };
 
+// When coming fall ticks are due, as the view that drives the timer paces them: tick i at
+// first + i * period.
+struct TickPace {
+    std::chrono::steady_clock::time_point first;
+    std::chrono::nanoseconds period{0};
+};
+
 // What a view (the main window, the simulator, a test) hears from the model. Every method has an
 // empty default so a listener overrides only what it shows.
 class GameObserver {
@@ -101,6 +109,11 @@ public:
     virtual void timerChanged(Tmr) {}
     virtual void playClip(Clip) {}
     virtual void setBkgPan(Integer) {}
+    // The pans of coming ticks, handed over at once (Game::handOverSweep); their ticks hand
+    // over nothing more.
+    virtual void bkgPansAhead(const std::vector<Integer>&, TickPace) {}
+    // The last `count` pans handed over ahead are withdrawn: their ticks will not come then.
+    virtual void bkgPansWithdrawn(int) {}
     virtual void logCleared() {}
     virtual void logAppended(const QString&) {}
     virtual void logSelected(int) {}

@@ -23,11 +23,25 @@ void Game::play(Clip c) {
     display.notify([c](GameObserver& o) { o.playClip(c); });
 }
 
+namespace {
+// One step of the music sweep: the value is handed over before it is tested, so the pan
+// overshoots the bounds by up to one step.
+void sweepStep(Integer& sweep, Integer& dir, Integer change) {
+    if (sweep > 5000 || sweep < -5000) dir = static_cast<Integer>(-dir);
+    // SpeedChange comes from the settings file unchecked: keep the sweep inside 16 bits.
+    sweep = addClamped16(sweep, static_cast<long>(dir) * change);
+}
+}  // namespace
+
 void Game::discard(int count) {
     for (int i = 0; i < count; ++i) rng_.Rnd();
 }
 
 void Game::Form_Load() {
+    withdrawSweep();
+    // Before the fall timer starts, which hands the sweep's first pans over.
+    MusicSweep = -5000;
+    MusicSweepDir = 1;
     finishing_ = false;
     ranking.captureMenuColour();
     setCheckValue(Ctl::chkDemo, 0);
@@ -78,8 +92,6 @@ void Game::Form_Load() {
         host_->firstLoad();
         SoundReady = true;
     }
-    MusicSweep = -5000;
-    MusicSweepDir = 1;
     host_->syncSideWindowButtons();
 }
 
@@ -89,8 +101,34 @@ void Game::tick() {
 }
 
 int Game::inertTicksAhead() const {
-    if (DropMode || EnableLoop || TimeTicks < 201 || finishing_) return 0;
+    if (DropMode || TimeTicks < 201 || finishing_) return 0;
     return std::max(0, Levels::kMaxSpeed - Speed - 1 - TickCount);
+}
+
+void Game::handOverSweep(int ticks, TickPace pace) {
+    if (!EnableLoop || finishing_ || !display.timer(Tmr::tmrDown).Enabled || ticks <= 0) return;
+    std::vector<Integer> pans;
+    Integer sweep = MusicSweep, dir = MusicSweepDir;
+    for (int i = 0; i < ticks; ++i) {
+        pans.push_back(sweep);
+        sweepStep(sweep, dir, SpeedChange);
+    }
+    const std::size_t known = std::min(handedOver_.size(), pans.size());
+    if (!std::equal(handedOver_.begin(), handedOver_.begin() + known, pans.begin()))
+        withdrawSweep();
+    const std::size_t from = handedOver_.size();
+    if (from >= pans.size()) return;
+    pans.erase(pans.begin(), pans.begin() + from);
+    handedOver_.insert(handedOver_.end(), pans.begin(), pans.end());
+    const TickPace at{pace.first + std::int64_t(from) * pace.period, pace.period};
+    display.notify([&](GameObserver& o) { o.bkgPansAhead(pans, at); });
+}
+
+void Game::withdrawSweep() {
+    if (handedOver_.empty()) return;
+    const int count = static_cast<int>(handedOver_.size());
+    handedOver_.clear();
+    display.notify([count](GameObserver& o) { o.bkgPansWithdrawn(count); });
 }
 
 void Game::tmrDown_Timer() {
@@ -102,11 +140,15 @@ void Game::tmrDown_Timer() {
     }
     if (EnableLoop) {
         const Integer pan = MusicSweep;
-        display.notify([pan](GameObserver& o) { o.setBkgPan(pan); });
-        if (MusicSweep > 5000 || MusicSweep < -5000)
-            MusicSweepDir = static_cast<Integer>(-MusicSweepDir);
-        // SpeedChange comes from the settings file unchecked: keep the sweep inside 16 bits.
-        MusicSweep = addClamped16(MusicSweep, static_cast<long>(MusicSweepDir) * SpeedChange);
+        if (!handedOver_.empty() && handedOver_.front() == pan) {
+            handedOver_.pop_front();
+        } else {
+            withdrawSweep();
+            display.notify([pan](GameObserver& o) { o.setBkgPan(pan); });
+        }
+        sweepStep(MusicSweep, MusicSweepDir, SpeedChange);
+    } else {
+        withdrawSweep();
     }
     if (TickCount < Levels::kMaxSpeed - Speed && !DropMode) return;
 
@@ -167,6 +209,7 @@ void Game::land() {
 void Game::Finish_Game(Long finalScore) {
     // Neither ticks nor keys may act on the game while its dialogs are open.
     finishing_ = true;
+    withdrawSweep();
     display.setTimer(Tmr::tmrDemo, false);
     host_->unloadSettingsAndHelp();
     records_->Add_Record(finalScore, [this](QString& name) {
@@ -284,6 +327,7 @@ void Game::chkPause_Click() {
     if (display[Ctl::chkPause].Value == 1) {
         display.setVisible(Ctl::fraControl, false);
         display.setTimer(Tmr::tmrDown, false);
+        withdrawSweep();
         EnableKeys = false;
         if (EscPressed) display.notify([](GameObserver& o) { o.setMainWindowState(1); });
     } else {

@@ -1,6 +1,8 @@
 #pragma once
 // The game model: the well, the queue, the fall cycle, the controls and the scoring, driven by
 // timer ticks and input events and reporting to its views through the Display.
+#include <deque>
+
 #include "game/display.h"
 #include "game/figures.h"
 #include "game/host.h"
@@ -37,9 +39,14 @@ public:
     // One tick of the fall timer; does nothing while the timer is off or the game is ending.
     void tick();
     void tmrDown_Timer();
-    // How many of the coming ticks would only count (no countdown, no music sweep, no drop, no
-    // fall step), so that a view may deliver them in one go instead of waking for each.
+    // How many of the coming ticks would only count and step the music sweep (no countdown, no
+    // drop, no fall step), so that a view may deliver them in one go instead of waking for each.
     int inertTicksAhead() const;
+    // Hands the music sweep's pans of the coming `ticks` ticks to the observers at once
+    // (bkgPansAhead), so that the sound need not wait for each tick; those ticks then hand over
+    // nothing. A tick whose pan is not the one handed over (the sweep restarted, its step
+    // changed) withdraws the rest (bkgPansWithdrawn) and hands its own over as before.
+    void handOverSweep(int ticks, TickPace pace);
     void tmrLevel_Timer() { levels.tmrLevel_Timer(); }
     void tmrMigCountLines_Timer() { scoring.tmrMigCountLines_Timer(); }
     void tmrMigMenuControls_Timer() { ranking.tmrMigMenuControls_Timer(); }
@@ -96,6 +103,7 @@ private:
     void play(Clip c);
     void discard(int count);
     void land();
+    void withdrawSweep();
 
     RandomSource& rng_;
     const Clock& clock_;
@@ -104,6 +112,7 @@ private:
     GameHost* host_ = &nullHost_;
     Records* records_ = &nullRecords_;
     bool finishing_ = false;
+    std::deque<Integer> handedOver_;  // pans of the coming ticks, already with the observers
 };
 
 }  // namespace talomir

@@ -6,7 +6,9 @@
 // 10000 (right only). Values out of range are clamped by the back end, never rejected.
 
 #include <QString>
+#include <chrono>
 #include <memory>
+#include <span>
 
 namespace talomir {
 
@@ -45,6 +47,12 @@ public:
     virtual void rewind() = 0;
     virtual void setVolume(int volume) = 0;
     virtual void setPan(int pan) = 0;
+    // Pans that take effect later, without the caller waking for each: pans[i] at first + i *
+    // period. They follow the pans queued before.
+    virtual void queuePans(std::span<const int> pans, std::chrono::steady_clock::time_point first,
+                           std::chrono::nanoseconds period) = 0;
+    // Withdraws the last `count` queued pans (those not yet due are never applied).
+    virtual void unqueuePans(int count) = 0;
 };
 
 class AudioBackend {
@@ -54,8 +62,9 @@ public:
     AudioBackend(const AudioBackend&) = delete;
     AudioBackend& operator=(const AudioBackend&) = delete;
 
-    // Reads and decodes a wav file into a new buffer; nullptr when the file is missing or
-    // unreadable, or when there is no audio output. Never throws, never prints.
+    // Reads and decodes a wav file into a new buffer; nullptr when the file is missing,
+    // unreadable, not a regular file or too large (sound/sound_file.h), or when there is no
+    // audio output. Never throws, never prints.
     virtual std::unique_ptr<AudioBuffer> load(const QString& path) = 0;
 };
 

@@ -22,6 +22,9 @@ void DirectSound::PlayBkgMusic(const QString& path) {
     objBkgBuffer->play(true);
     objBkgBuffer->rewind();
     blnBkgPlaying_ = true;
+    forgetPastPans();
+    for (const auto& [due, pan] : queuedPans_)
+        objBkgBuffer->queuePans(std::span(&pan, 1), due, std::chrono::nanoseconds(0));
 }
 
 void DirectSound::StopBkgMusic() {
@@ -39,6 +42,25 @@ void DirectSound::SetBkgVolume(int16_t volume) {
 
 void DirectSound::SetBkgPan(int16_t pan) {
     if (blnBkgPlaying_ && objBkgBuffer) objBkgBuffer->setPan(pan);
+}
+
+void DirectSound::QueueBkgPans(std::span<const int> pans,
+                               std::chrono::steady_clock::time_point first,
+                               std::chrono::nanoseconds period) {
+    forgetPastPans();
+    for (std::size_t i = 0; i < pans.size(); ++i)
+        queuedPans_.emplace_back(first + std::int64_t(i) * period, pans[i]);
+    if (blnBkgPlaying_ && objBkgBuffer) objBkgBuffer->queuePans(pans, first, period);
+}
+
+void DirectSound::UnqueueBkgPans(int count) {
+    for (int i = 0; i < count && !queuedPans_.empty(); ++i) queuedPans_.pop_back();
+    if (blnBkgPlaying_ && objBkgBuffer) objBkgBuffer->unqueuePans(count);
+}
+
+void DirectSound::forgetPastPans() {
+    const auto now = std::chrono::steady_clock::now();
+    while (!queuedPans_.empty() && queuedPans_.front().first < now) queuedPans_.pop_front();
 }
 
 void DirectSound::ClearBkgBuffer() {

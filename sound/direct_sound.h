@@ -3,8 +3,11 @@
 // pan. Volume and pan reach the buffer only while the last start succeeded.
 
 #include <QString>
+#include <chrono>
 #include <cstdint>
+#include <deque>
 #include <memory>
+#include <span>
 
 #include "sound/audio_backend.h"
 
@@ -29,6 +32,12 @@ public:
     void SetBkgVolume(int16_t volume);
     // Applies the pan when the last start succeeded.
     void SetBkgPan(int16_t pan);
+    // Pans that take effect later, pans[i] at first + i * period, as SetBkgPan would apply them
+    // then. Those still to come also reach a music started in between.
+    void QueueBkgPans(std::span<const int> pans, std::chrono::steady_clock::time_point first,
+                      std::chrono::nanoseconds period);
+    // Withdraws the last `count` pans queued.
+    void UnqueueBkgPans(int count);
 
     int16_t intBkgVolume() const { return intBkgVolume_; }
     bool blnBkgPlaying() const { return blnBkgPlaying_; }
@@ -37,12 +46,14 @@ public:
 private:
     void ClearBkgBuffer();
     void ReleaseBkgSound();
+    void forgetPastPans();
 
     AudioBackend& audio_;
     std::unique_ptr<AudioBuffer> objBkgBuffer;
     QString strBkgPath_;
     int16_t intBkgVolume_ = 0;
     bool blnBkgPlaying_ = false;
+    std::deque<std::pair<std::chrono::steady_clock::time_point, int>> queuedPans_;
 };
 
 }  // namespace talomir

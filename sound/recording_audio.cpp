@@ -1,6 +1,7 @@
 #include "sound/recording_audio.h"
 
 #include <QFileInfo>
+#include <algorithm>
 
 namespace talomir {
 
@@ -10,7 +11,7 @@ struct RecordingAudio::Log {
     int live = 0;
 
     void add(AudioOp::Kind kind, int buffer, const QString& path, int value = 0) {
-        ops.push_back(AudioOp{kind, buffer, path, value});
+        ops.push_back(AudioOp{kind, buffer, path, value, {}});
     }
 };
 
@@ -33,6 +34,14 @@ public:
     void rewind() override { log_->add(AudioOp::Kind::Rewind, id_, path_); }
     void setVolume(int volume) override { log_->add(AudioOp::Kind::SetVolume, id_, path_, volume); }
     void setPan(int pan) override { log_->add(AudioOp::Kind::SetPan, id_, path_, pan); }
+    void queuePans(std::span<const int> pans, std::chrono::steady_clock::time_point,
+                   std::chrono::nanoseconds) override {
+        log_->add(AudioOp::Kind::QueuePans, id_, path_);
+        log_->ops.back().pans.assign(pans.begin(), pans.end());
+    }
+    void unqueuePans(int count) override {
+        log_->add(AudioOp::Kind::UnqueuePans, id_, path_, count);
+    }
 
 private:
     std::shared_ptr<RecordingAudio::Log> log_;
@@ -96,6 +105,15 @@ QStringList RecordingAudio::lines() const {
             case AudioOp::Kind::SetPan:
                 out << QStringLiteral("pan %1 %2").arg(n).arg(op.value);
                 break;
+            case AudioOp::Kind::QueuePans: {
+                QString line = QStringLiteral("pans %1").arg(n);
+                for (int pan : op.pans) line += QLatin1Char(' ') + QString::number(pan);
+                out << line;
+                break;
+            }
+            case AudioOp::Kind::UnqueuePans:
+                out << QStringLiteral("unqueue %1 %2").arg(n).arg(op.value);
+                break;
             case AudioOp::Kind::Release:
                 out << QStringLiteral("release %1").arg(n);
                 break;
@@ -128,6 +146,18 @@ QStringList RecordingAudio::playedPaths() const {
     QStringList out;
     for (const AudioOp& op : log_->ops)
         if (op.kind == AudioOp::Kind::Play) out << op.path;
+    return out;
+}
+
+std::vector<int> RecordingAudio::pans() const {
+    std::vector<int> out;
+    for (const AudioOp& op : log_->ops) {
+        if (op.kind == AudioOp::Kind::SetPan) out.push_back(op.value);
+        if (op.kind == AudioOp::Kind::QueuePans)
+            out.insert(out.end(), op.pans.begin(), op.pans.end());
+        if (op.kind == AudioOp::Kind::UnqueuePans)
+            out.resize(out.size() - std::min<std::size_t>(out.size(), std::size_t(op.value)));
+    }
     return out;
 }
 

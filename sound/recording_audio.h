@@ -13,11 +13,23 @@
 namespace talomir {
 
 struct AudioOp {
-    enum class Kind { Load, LoadFailed, Play, Stop, Rewind, SetVolume, SetPan, Release };
+    enum class Kind {
+        Load,
+        LoadFailed,
+        Play,
+        Stop,
+        Rewind,
+        SetVolume,
+        SetPan,
+        QueuePans,
+        UnqueuePans,
+        Release
+    };
     Kind kind;
-    int buffer = 0;  // 0 for a failed load
-    QString path;    // the buffer's file
-    int value = 0;   // volume or pan as passed (not clamped); 1 for a looping play
+    int buffer = 0;         // 0 for a failed load
+    QString path;           // the buffer's file
+    int value = 0;          // volume, pan or count as passed (not clamped); 1 for a looping play
+    std::vector<int> pans;  // queued pans
 };
 
 class RecordingAudio final : public AudioBackend {
@@ -36,7 +48,7 @@ public:
     const std::vector<AudioOp>& ops() const;
     // The operations as text, one per entry: "load 1 /x/a.wav", "load-failed /x/b.wav",
     // "play 1 once", "play 1 loop", "stop 1", "rewind 1", "volume 1 -500", "pan 1 300",
-    // "release 1".
+    // "pans 1 300 400", "unqueue 1 2", "release 1".
     QStringList lines() const;
     void clear();
 
@@ -46,6 +58,9 @@ public:
     int loadCount(const QString& path) const;
     // Files of the buffers played, in order of the plays.
     QStringList playedPaths() const;
+    // Every pan given to a buffer, in order, whether set at once or queued (less the queued
+    // ones withdrawn again).
+    std::vector<int> pans() const;
     // Buffers not yet released.
     int liveBuffers() const;
 

@@ -1,16 +1,19 @@
 #include "sound/sdl_audio_backend.h"
 
+#define SDL_MAIN_HANDLED
 #include <SDL.h>
-#include <SDL_mixer.h>
 
-#include <atomic>
-#include <climits>
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <set>
-#include <vector>
+#include <deque>
+#include <mutex>
+
+#include "sound/sound_file.h"
 
 #if defined(__unix__)
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <unistd.h>
 #endif
@@ -19,16 +22,67 @@ namespace talomir {
 
 namespace {
 
-constexpr int kRequestedRate = 44100;
-constexpr int kChunkFrames = 1024;  // about 23 ms of latency at 44.1 kHz
-constexpr int kInitialChannels = 16;
+constexpr int kDefaultRate = 44100;
+constexpr double kLatencySeconds = 0.023;  // one mixing period: about 23 ms, as players expect
 
-// The output is one per process in SDL_mixer.
+// SDL2, loaded on first use: its library chain (sound servers, X, Wayland, codecs) costs a
+// game that never sounds several milliseconds of start-up and memory.
+struct SdlApi {
+    decltype(&SDL_SetMainReady) SetMainReady = nullptr;
+    decltype(&SDL_SetHint) SetHint = nullptr;
+    decltype(&SDL_InitSubSystem) InitSubSystem = nullptr;
+    decltype(&SDL_QuitSubSystem) QuitSubSystem = nullptr;
+    decltype(&SDL_OpenAudioDevice) OpenAudioDevice = nullptr;
+    decltype(&SDL_CloseAudioDevice) CloseAudioDevice = nullptr;
+    decltype(&SDL_PauseAudioDevice) PauseAudioDevice = nullptr;
+    decltype(&SDL_LockAudioDevice) LockAudioDevice = nullptr;
+    decltype(&SDL_UnlockAudioDevice) UnlockAudioDevice = nullptr;
+    decltype(&SDL_RWFromConstMem) RWFromConstMem = nullptr;
+    decltype(&SDL_LoadWAV_RW) LoadWAV_RW = nullptr;
+    decltype(&SDL_FreeWAV) FreeWAV = nullptr;
+    decltype(&SDL_BuildAudioCVT) BuildAudioCVT = nullptr;
+    decltype(&SDL_ConvertAudio) ConvertAudio = nullptr;
+    bool loaded = false;
+};
+
+const SdlApi& sdl() {
+    static SdlApi api;
+    static std::once_flag once;
+    std::call_once(once, [] {
+#if defined(__unix__)
+        void* lib = ::dlopen("libSDL2-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
+        if (!lib) return;
+        bool all = true;
+        auto get = [&](auto& fn, const char* name) {
+            fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(::dlsym(lib, name));
+            all = all && fn;
+        };
+        get(api.SetMainReady, "SDL_SetMainReady");
+        get(api.SetHint, "SDL_SetHint");
+        get(api.InitSubSystem, "SDL_InitSubSystem");
+        get(api.QuitSubSystem, "SDL_QuitSubSystem");
+        get(api.OpenAudioDevice, "SDL_OpenAudioDevice");
+        get(api.CloseAudioDevice, "SDL_CloseAudioDevice");
+        get(api.PauseAudioDevice, "SDL_PauseAudioDevice");
+        get(api.LockAudioDevice, "SDL_LockAudioDevice");
+        get(api.UnlockAudioDevice, "SDL_UnlockAudioDevice");
+        get(api.RWFromConstMem, "SDL_RWFromConstMem");
+        get(api.LoadWAV_RW, "SDL_LoadWAV_RW");
+        get(api.FreeWAV, "SDL_FreeWAV");
+        get(api.BuildAudioCVT, "SDL_BuildAudioCVT");
+        get(api.ConvertAudio, "SDL_ConvertAudio");
+        api.loaded = all;
+#endif
+    });
+    return api;
+}
+
+// The output is one per process.
 bool outputTaken = false;
 
 // Audio libraries print their complaints about a missing sound card straight to the standard
 // error stream; a game without sound has nothing to say about it, so the stream is pointed
-// at the null device while the output is opened.
+// at the null device while the audio starts.
 class QuietStderr {
 public:
     QuietStderr() {
@@ -56,221 +110,310 @@ private:
     int saved_ = -1;
 };
 
-// Read by the audio thread, written by the game's thread.
-struct ChannelGain {
-    std::atomic<float> left{1.0f};
-    std::atomic<float> right{1.0f};
-};
-
-// Volume and pan as a channel effect: SDL_mixer's own volume has 128 steps and its panning
-// 256, too coarse for the -25 dB range of the settings and the slow pan sweep.
-void SDLCALL applyGain(int, void* stream, int len, void* udata) {
-    const auto* gain = static_cast<const ChannelGain*>(udata);
-    const float left = gain->left.load(std::memory_order_relaxed);
-    const float right = gain->right.load(std::memory_order_relaxed);
-    if (left == 1.0f && right == 1.0f) return;
-    auto* s = static_cast<int16_t*>(stream);
-    const int frames = len / 4;
-    for (int i = 0; i < frames; ++i) {
-        s[2 * i] = static_cast<int16_t>(s[2 * i] * left);
-        s[2 * i + 1] = static_cast<int16_t>(s[2 * i + 1] * right);
-    }
+bool startAudio() {
+    if (!sdl().loaded) return false;
+    QuietStderr quiet;
+    sdl().SetMainReady();
+    sdl().SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    sdl().SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Talomir XII Vostrun");
+    return sdl().InitSubSystem(SDL_INIT_AUDIO) == 0;
 }
+
+std::int64_t nanosOf(std::chrono::steady_clock::time_point t) {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(t.time_since_epoch()).count();
+}
+
+// One sound on the mixer. Read by the audio thread; changed only under the device's lock.
+struct Voice {
+    PcmSound sound;
+    std::size_t pos = 0;  // next frame
+    bool active = false;  // started and neither finished nor halted
+    bool paused = false;
+    bool looping = false;
+    int volume = 0;
+    int pan = 0;
+    StereoGain gain;
+    std::deque<std::pair<std::int64_t, int>> schedule;  // (due, pan), in order
+
+    void applyLevels() { gain = gainFor(volume, pan); }
+
+    void applyDuePans(std::int64_t now) {
+        bool changed = false;
+        while (!schedule.empty() && schedule.front().first <= now) {
+            pan = clampPan(schedule.front().second);
+            schedule.pop_front();
+            changed = true;
+        }
+        if (changed) applyLevels();
+    }
+
+    void mixInto(float* out, int frames) {
+        const int channels = sound.channels;
+        const std::size_t total = sound.frames();
+        const int16_t* s = sound.samples.data();
+        int n = 0;
+        while (n < frames && active) {
+            const std::size_t take = std::min<std::size_t>(total - pos, std::size_t(frames - n));
+            for (std::size_t i = 0; i < take; ++i, ++n, ++pos) {
+                const float l = s[pos * channels];
+                const float r = channels == 2 ? s[pos * channels + 1] : l;
+                out[2 * n] += l * gain.left;
+                out[2 * n + 1] += r * gain.right;
+            }
+            if (pos >= total) {
+                pos = 0;
+                if (!looping) active = false;
+            }
+        }
+    }
+};
 
 class SdlBuffer;
 
 }  // namespace
 
+std::optional<PcmSound> decodeWav(QByteArrayView bytes, int rate) {
+    const SdlApi& api = sdl();
+    if (!api.loaded || bytes.isEmpty() || bytes.size() > kMaxSoundFileBytes) return std::nullopt;
+    SDL_RWops* rw = api.RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
+    if (!rw) return std::nullopt;
+    SDL_AudioSpec spec;
+    Uint8* data = nullptr;
+    Uint32 length = 0;
+    if (!api.LoadWAV_RW(rw, 1, &spec, &data, &length)) return std::nullopt;
+    struct Free {
+        const SdlApi& api;
+        Uint8* data;
+        ~Free() { api.FreeWAV(data); }
+    } freeLater{api, data};
+    if (spec.channels < 1 || spec.freq <= 0) return std::nullopt;
+
+    PcmSound sound;
+    sound.channels = spec.channels == 1 ? 1 : 2;
+    sound.rate = rate > 0 ? rate : spec.freq;
+    SDL_AudioCVT cvt;
+    if (api.BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, AUDIO_S16SYS,
+                          static_cast<Uint8>(sound.channels), sound.rate) < 0)
+        return std::nullopt;
+    const std::size_t mult = cvt.len_mult > 0 ? std::size_t(cvt.len_mult) : 1;
+    if (length > std::size_t(INT32_MAX) / mult) return std::nullopt;
+    std::vector<Uint8> work(std::size_t(length) * mult);
+    std::memcpy(work.data(), data, length);
+    std::size_t bytesOut = length;
+    if (cvt.needed) {
+        cvt.buf = work.data();
+        cvt.len = static_cast<int>(length);
+        if (api.ConvertAudio(&cvt) != 0) return std::nullopt;
+        bytesOut = std::size_t(cvt.len_cvt);
+    }
+    const std::size_t frameBytes = sizeof(int16_t) * std::size_t(sound.channels);
+    sound.samples.resize(bytesOut / frameBytes * sound.channels);
+    if (sound.samples.empty()) return std::nullopt;
+    std::memcpy(sound.samples.data(), work.data(), sound.samples.size() * sizeof(int16_t));
+    return sound;
+}
+
 struct SdlAudioBackend::Device {
-    bool open = false;
+    SDL_AudioDeviceID id = 0;
     int rate = 0;
-    int allocated = 0;
-    std::vector<std::unique_ptr<ChannelGain>> gains;  // by channel number
-    std::vector<int> freeChannels;
-    std::set<SdlBuffer*> live;
+    bool audioStarted = false;
+    bool openTried = false;
+    std::vector<Voice*> voices;  // under the device's lock
+    std::vector<float> mix;      // the audio thread's scratch
 
     ~Device() { close(); }
-    bool openOutput();
+    bool openOutput(int wantedRate);
     void close();
-    int takeChannel();
-    void giveBack(int channel) { freeChannels.push_back(channel); }
+
+    // The device's lock: the audio thread mixes only outside it.
+    class Lock {
+    public:
+        explicit Lock(const Device& d) : id_(d.id) {
+            if (id_) sdl().LockAudioDevice(id_);
+        }
+        ~Lock() {
+            if (id_) sdl().UnlockAudioDevice(id_);
+        }
+        Lock(const Lock&) = delete;
+        Lock& operator=(const Lock&) = delete;
+
+    private:
+        SDL_AudioDeviceID id_;
+    };
+
+    static void SDLCALL callback(void* self, Uint8* stream, int len) {
+        auto* d = static_cast<Device*>(self);
+        const int frames = len / 4;
+        if (d->mix.size() < std::size_t(frames) * 2) d->mix.resize(std::size_t(frames) * 2);
+        std::fill_n(d->mix.begin(), frames * 2, 0.0f);
+        const std::int64_t now = nanosOf(std::chrono::steady_clock::now());
+        for (Voice* v : d->voices) {
+            if (!v->active || v->paused) continue;
+            v->applyDuePans(now);
+            v->mixInto(d->mix.data(), frames);
+        }
+        auto* out = reinterpret_cast<int16_t*>(stream);
+        for (int i = 0; i < frames * 2; ++i)
+            out[i] = static_cast<int16_t>(std::clamp(std::lrint(d->mix[i]), -32768L, 32767L));
+    }
 };
 
 namespace {
 
 class SdlBuffer final : public AudioBuffer {
 public:
-    SdlBuffer(std::shared_ptr<SdlAudioBackend::Device> device, int channel,
-              std::vector<uint8_t> data, Mix_Chunk* chunk)
-        : device_(std::move(device)), channel_(channel), data_(std::move(data)), chunk_(chunk) {
-        gain_ = device_->gains[channel_].get();
-        gain_->left = 1.0f;
-        gain_->right = 1.0f;
-        device_->live.insert(this);
+    SdlBuffer(std::shared_ptr<SdlAudioBackend::Device> device, PcmSound sound)
+        : device_(std::move(device)) {
+        voice_.sound = std::move(sound);
+        SdlAudioBackend::Device::Lock lock(*device_);
+        device_->voices.push_back(&voice_);
     }
 
     ~SdlBuffer() override {
-        if (!chunk_) return;
-        Mix_HaltChannel(channel_);
-        Mix_FreeChunk(chunk_);
-        device_->giveBack(channel_);
-        device_->live.erase(this);
+        SdlAudioBackend::Device::Lock lock(*device_);
+        std::erase(device_->voices, &voice_);
     }
 
     void play(bool looping) override {
-        if (!chunk_) return;
-        const bool busy = Mix_Playing(channel_) != 0;
-        if (busy && looping == looping_) {
-            if (paused_) Mix_Resume(channel_);
-            paused_ = false;
-            return;
-        }
-        // Finished, never started, or the repeat mode changes: SDL_mixer cannot change the
-        // mode of a running channel, so the sound starts again from its beginning.
-        start(looping);
+        change([&] {
+            // A finished or never started sound begins at its start; a paused one goes on.
+            if (!voice_.active) voice_.pos = 0;
+            voice_.active = true;
+            voice_.paused = false;
+            voice_.looping = looping;
+        });
     }
 
     void stop() override {
-        if (!chunk_ || paused_ || !Mix_Playing(channel_)) return;
-        Mix_Pause(channel_);
-        paused_ = true;
+        change([&] { voice_.paused = voice_.active; });
     }
 
     void rewind() override {
-        if (!chunk_) return;
-        if (!Mix_Playing(channel_)) {
-            paused_ = false;
-        } else if (paused_) {
-            // Halting forgets the position, which is what a stopped buffer at its start is.
-            Mix_HaltChannel(channel_);
-            paused_ = false;
-        } else {
-            start(looping_);
-        }
+        change([&] {
+            voice_.pos = 0;
+            // A stopped buffer waits at its start; a playing one goes on from there.
+            if (voice_.paused) voice_.active = voice_.paused = false;
+        });
     }
 
     void setVolume(int volume) override {
-        volume_ = clampVolume(volume);
-        applyLevels();
+        change([&] {
+            voice_.volume = clampVolume(volume);
+            voice_.applyLevels();
+        });
     }
 
     void setPan(int pan) override {
-        pan_ = clampPan(pan);
-        applyLevels();
+        change([&] {
+            voice_.pan = clampPan(pan);
+            voice_.applyLevels();
+        });
+    }
+
+    void queuePans(std::span<const int> pans, std::chrono::steady_clock::time_point first,
+                   std::chrono::nanoseconds period) override {
+        change([&] {
+            const std::int64_t start = nanosOf(first);
+            for (std::size_t i = 0; i < pans.size(); ++i)
+                voice_.schedule.emplace_back(start + std::int64_t(i) * period.count(), pans[i]);
+        });
+    }
+
+    void unqueuePans(int count) override {
+        change([&] {
+            for (int i = 0; i < count && !voice_.schedule.empty(); ++i) voice_.schedule.pop_back();
+        });
     }
 
     SdlAudioBackend::State state() const {
-        if (!chunk_ || !Mix_Playing(channel_)) return SdlAudioBackend::State::Stopped;
-        return paused_ ? SdlAudioBackend::State::Paused : SdlAudioBackend::State::Playing;
-    }
-
-    // The output closes before the buffer goes: the buffer stays, silent.
-    void detach() {
-        if (chunk_) Mix_FreeChunk(chunk_);
-        chunk_ = nullptr;
+        SdlAudioBackend::Device::Lock lock(*device_);
+        if (!device_->id || !voice_.active) return SdlAudioBackend::State::Stopped;
+        return voice_.paused ? SdlAudioBackend::State::Paused : SdlAudioBackend::State::Playing;
     }
 
 private:
-    void start(bool looping) {
-        // A channel's effects are dropped whenever it stops playing; registering on the
-        // halted channel before the play leaves no moment in which it sounds unattenuated.
-        Mix_HaltChannel(channel_);
-        Mix_UnregisterAllEffects(channel_);
-        Mix_RegisterEffect(channel_, applyGain, nullptr, gain_);
-        Mix_PlayChannel(channel_, chunk_, looping ? -1 : 0);
-        looping_ = looping;
-        paused_ = false;
-    }
-
-    void applyLevels() {
-        const StereoGain g = gainFor(volume_, pan_);
-        gain_->left.store(g.left, std::memory_order_relaxed);
-        gain_->right.store(g.right, std::memory_order_relaxed);
+    // Once the output is closed the buffer stays, silent.
+    template <class F>
+    void change(F&& f) {
+        SdlAudioBackend::Device::Lock lock(*device_);
+        if (device_->id) f();
     }
 
     std::shared_ptr<SdlAudioBackend::Device> device_;
-    int channel_;
-    std::vector<uint8_t> data_;  // the samples the chunk points into
-    Mix_Chunk* chunk_;
-    ChannelGain* gain_ = nullptr;
-    int volume_ = 0;
-    int pan_ = 0;
-    bool looping_ = false;
-    bool paused_ = false;
+    Voice voice_;
 };
 
 }  // namespace
 
-bool SdlAudioBackend::Device::openOutput() {
-    if (outputTaken) return false;
+bool SdlAudioBackend::Device::openOutput(int wantedRate) {
+    if (outputTaken || !audioStarted) return false;
     QuietStderr quiet;
-    SDL_SetMainReady();
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Talomir XII Vostrun");
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+    SDL_AudioSpec want{};
+    want.freq = wantedRate > 0 ? wantedRate : kDefaultRate;
+    want.format = AUDIO_S16SYS;
+    want.channels = 2;
+    int samples = 256;
+    while (samples * 2 <= want.freq * kLatencySeconds) samples *= 2;
+    want.samples = static_cast<Uint16>(samples);
+    want.callback = &Device::callback;
+    want.userdata = this;
+    SDL_AudioSpec have{};
     // Only the rate may differ from the request; SDL converts for devices that want other
-    // sample formats or channel counts, so the effect above always sees 16-bit stereo.
-    if (Mix_OpenAudioDevice(kRequestedRate, AUDIO_S16SYS, 2, kChunkFrames, nullptr,
-                            SDL_AUDIO_ALLOW_FREQUENCY_CHANGE) != 0) {
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        return false;
-    }
-    int frequency = 0;
-    Uint16 format = 0;
-    int channels = 0;
-    if (Mix_QuerySpec(&frequency, &format, &channels) == 0 || format != AUDIO_S16SYS ||
-        channels != 2 || frequency <= 0) {
-        Mix_CloseAudio();
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        return false;
-    }
-    allocated = Mix_AllocateChannels(kInitialChannels);
-    for (int c = 0; c < allocated; ++c) gains.push_back(std::make_unique<ChannelGain>());
-    for (int c = allocated - 1; c >= 0; --c) freeChannels.push_back(c);
-    Mix_Volume(-1, MIX_MAX_VOLUME);
-    rate = frequency;
-    open = true;
+    // sample formats or channel counts, so the mixer always writes 16-bit stereo.
+    id = sdl().OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
+    if (!id) return false;
+    rate = have.freq;
+    mix.resize(std::size_t(have.samples) * 2);
     outputTaken = true;
+    sdl().PauseAudioDevice(id, 0);
     return true;
 }
 
 void SdlAudioBackend::Device::close() {
-    if (!open) return;
-    Mix_HaltChannel(-1);
-    for (SdlBuffer* buffer : live) buffer->detach();
-    live.clear();
-    Mix_CloseAudio();
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    open = false;
-    outputTaken = false;
-    rate = 0;
-}
-
-int SdlAudioBackend::Device::takeChannel() {
-    if (freeChannels.empty()) {
-        const int grown = Mix_AllocateChannels(allocated * 2);
-        if (grown <= allocated) return -1;
-        for (int c = allocated; c < grown; ++c) gains.push_back(std::make_unique<ChannelGain>());
-        for (int c = grown - 1; c >= allocated; --c) freeChannels.push_back(c);
-        allocated = grown;
+    if (id) {
+        sdl().CloseAudioDevice(id);  // the audio thread ends here
+        id = 0;
+        rate = 0;
+        outputTaken = false;
+        for (Voice* v : voices) v->active = false;
     }
-    const int channel = freeChannels.back();
-    freeChannels.pop_back();
-    return channel;
+    if (audioStarted) {
+        sdl().QuitSubSystem(SDL_INIT_AUDIO);
+        audioStarted = false;
+    }
 }
 
 SdlAudioBackend::SdlAudioBackend() : device_(std::make_shared<Device>()) {}
 
 SdlAudioBackend::~SdlAudioBackend() {
+    if (preparing_.joinable()) preparing_.join();
     device_->close();
 }
 
-bool SdlAudioBackend::ready() {
+void SdlAudioBackend::prepare() {
+    if (tried_ || preparing_.joinable()) return;
+    preparing_ = std::thread([device = device_] { device->audioStarted = startAudio(); });
+}
+
+bool SdlAudioBackend::started() {
+    if (preparing_.joinable()) {
+        preparing_.join();
+        tried_ = true;
+    }
     if (!tried_) {
         tried_ = true;
-        device_->openOutput();
+        device_->audioStarted = startAudio();
     }
-    return device_->open;
+    return device_->audioStarted;
+}
+
+bool SdlAudioBackend::ready(int rate) {
+    if (!started()) return false;
+    if (!device_->id && !device_->openTried) {
+        device_->openTried = true;
+        device_->openOutput(rate);
+    }
+    return device_->id != 0;
 }
 
 int SdlAudioBackend::outputRate() const {
@@ -278,51 +421,25 @@ int SdlAudioBackend::outputRate() const {
 }
 
 std::unique_ptr<AudioBuffer> SdlAudioBackend::load(const QString& path) {
-    if (path.isEmpty() || !ready()) return nullptr;
+    if (path.isEmpty() || !started()) return nullptr;
     ++fileLoads_;
-    const std::optional<PcmSound> sound = readWavFile(path);
-    if (!sound) return nullptr;
-    return createBuffer(*sound);
+    const std::optional<QByteArray> bytes = readSoundFile(path);
+    if (!bytes) return nullptr;
+    return loadWav(*bytes);
 }
 
-std::unique_ptr<AudioBuffer> SdlAudioBackend::createBuffer(const PcmSound& sound) {
-    if (!ready() || sound.frames() == 0 || sound.channels < 1 || sound.channels > 2 ||
-        sound.sampleRate <= 0)
-        return nullptr;
-    SDL_AudioCVT cvt;
-    if (SDL_BuildAudioCVT(&cvt, AUDIO_S16SYS, static_cast<Uint8>(sound.channels), sound.sampleRate,
-                          AUDIO_S16SYS, 2, device_->rate) < 0)
-        return nullptr;
-    const std::size_t sourceBytes = sound.samples.size() * sizeof(int16_t);
-    const std::size_t mult = cvt.len_mult > 0 ? static_cast<std::size_t>(cvt.len_mult) : 1;
-    if (sourceBytes > static_cast<std::size_t>(INT_MAX) / mult) return nullptr;
-    std::vector<uint8_t> data(sourceBytes * mult);
-    std::memcpy(data.data(), sound.samples.data(), sourceBytes);
-    if (cvt.needed) {
-        cvt.buf = data.data();
-        cvt.len = static_cast<int>(sourceBytes);
-        if (SDL_ConvertAudio(&cvt) != 0) return nullptr;
-        data.resize(static_cast<std::size_t>(cvt.len_cvt));
-    } else {
-        data.resize(sourceBytes);
-    }
-    data.resize(data.size() & ~std::size_t{3});  // whole stereo frames only
-    if (data.empty()) return nullptr;
-    // The conversion needed room for its worst case; keep only the converted sound.
-    data.shrink_to_fit();
-    const int channel = device_->takeChannel();
-    if (channel < 0) return nullptr;
-    Mix_Chunk* chunk = Mix_QuickLoad_RAW(data.data(), static_cast<Uint32>(data.size()));
-    if (!chunk) {
-        device_->giveBack(channel);
-        return nullptr;
-    }
-    return std::make_unique<SdlBuffer>(device_, channel, std::move(data), chunk);
+std::unique_ptr<AudioBuffer> SdlAudioBackend::loadWav(QByteArrayView bytes) {
+    if (!started()) return nullptr;
+    std::optional<PcmSound> sound = decodeWav(bytes, device_->rate);
+    if (!sound || !ready(sound->rate)) return nullptr;
+    if (sound->rate != device_->rate) sound = decodeWav(bytes, device_->rate);
+    if (!sound) return nullptr;
+    return std::make_unique<SdlBuffer>(device_, std::move(*sound));
 }
 
 SdlAudioBackend::State SdlAudioBackend::stateOf(const AudioBuffer& buffer) {
-    const auto* sdl = dynamic_cast<const SdlBuffer*>(&buffer);
-    return sdl ? sdl->state() : State::Stopped;
+    const auto* sdlBuffer = dynamic_cast<const SdlBuffer*>(&buffer);
+    return sdlBuffer ? sdlBuffer->state() : State::Stopped;
 }
 
 }  // namespace talomir

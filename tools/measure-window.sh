@@ -1,50 +1,58 @@
 #!/usr/bin/env bash
-# Measures the real game window under a private X server: the time from start to the window
-# shown, the CPU use of an idle game at level 0 and of the X server over the same period, and
-# the game's resident memory. Prints a small table with the targets.
+# Measures the real game window under a private X server and prints one table: start-up, CPU at
+# rest and in play, memory and the longest freeze of the window, for this build, optionally side
+# by side with an earlier commit and with the other falling-figure games installed from Debian.
 #
-#   tools/measure-window.sh [GAME] [--runs N] [--seconds S] [--strict] [--shipped]
+#   tools/measure-window.sh [--previous COMMIT] [--others] [--rounds N] [--seconds S]
+#                           [--launches N] [--quick] [--strict] [GAME]
 #
-# GAME defaults to build/talomir beside this script's repository. The game keeps its files
-# beside its executable, so it runs from a copy in a temporary folder and touches no real file.
-# --shipped copies what ships beside GAME too (its settings file and sounds), so the game runs
-# with its default sound on: the music playing through SDL's dummy driver and its pan sweeping.
-# --strict makes the exit status 1 when a target is missed. Needs Xvfb and xwininfo; uses
-# openbox when it is installed, so the window has a real frame and window manager.
+#   GAME            the game to measure (default: build/talomir of this checkout; build it first)
+#   --previous C    also builds commit C of this repository (in a temporary worktree, only the
+#                   game and its sounds) and measures it the same way, in the same run
+#   --others        also measures quadrapassel, kblocks and ltris where installed
+#                   (apt-get install quadrapassel kblocks ltris) and shows the best of them
+#   --rounds N      rounds of each CPU measurement, median reported (default 3)
+#   --seconds S     length of one CPU round (default 25)
+#   --launches N    launches timed for the start-up median (default 5)
+#   --quick         one round of 10 s and 3 launches, for a first look
+#   --strict        exit status 1 when this build misses a target
+#
+# Every copy of the game runs from its own temporary folder (it keeps its files beside itself),
+# with SDL's silent "dummy" audio output. "silent" runs have no sound files; "sound" runs have the
+# shipped settings and sounds (event sounds and music on). Play is driven with xdotool: a key
+# every 250 ms and a drop every 3 s. Level 9 starts through TALOMIR_START_LEVEL, which builds
+# before that variable existed ignore ("n/a"). CPU is the game's scheduler time (all threads) in
+# % of one core. Figures depend on the machine's load, printed with them: compare columns of one
+# run, not runs. Needs Xvfb, xdotool and the build's tools/winprobe; uses openbox when installed.
 set -euo pipefail
 
 here="$(cd "$(dirname "$0")/.." && pwd)"
 game="$here/build/talomir"
-runs=5
-seconds=20
-strict=0
-shipped=0
+probe="$here/build/tools/winprobe"
+previous="" others=0 rounds=3 seconds=25 launches=5 strict=0
 while [[ $# -gt 0 ]]; do
     case "$1" in
-        --runs) runs="$2"; shift 2 ;;
+        --previous) previous="$2"; shift 2 ;;
+        --others) others=1; shift ;;
+        --rounds) rounds="$2"; shift 2 ;;
         --seconds) seconds="$2"; shift 2 ;;
+        --launches) launches="$2"; shift 2 ;;
+        --quick) rounds=1 seconds=10 launches=3; shift ;;
         --strict) strict=1; shift ;;
-        --shipped) shipped=1; shift ;;
-        -h|--help) sed -n '2,14p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+        -h|--help) sed -n '2,26p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
         -*) echo "measure-window: unknown option $1" >&2; exit 2 ;;
         *) game="$1"; shift ;;
     esac
 done
-[[ -x "$game" ]] || { echo "measure-window: $game is not an executable (build it first)" >&2; exit 2; }
-for tool in Xvfb xwininfo; do
-    command -v "$tool" >/dev/null || { echo "measure-window: $tool is missing" >&2; exit 2; }
-done
+die() { echo "measure-window: $*" >&2; exit 2; }
+[[ -x "$game" ]] || die "$game is not an executable (build it first: make)"
+[[ -x "$probe" ]] || die "$probe is missing (build it: cmake --build build --target winprobe)"
+for tool in Xvfb xdotool; do command -v "$tool" >/dev/null || die "$tool is missing"; done
 
 title='Talomir XII Vostrun'
-targetStartMs=45
-targetGameCpu=0.5
-targetXCpu=0.1
-targetRssMiB=40
-hz=$(getconf CLK_TCK)
-
 work="$(mktemp -d /tmp/measure-window.XXXXXX)"
-xpid="" wmpid="" gpid=""
-stop() {  # stop one process we started, by its id, and reap it
+xpid="" wmpid="" gpid="" tree=""
+stop() {  # one process we started, by its id
     local pid="$1"
     [[ -n "$pid" ]] || return 0
     kill "$pid" 2>/dev/null || true
@@ -53,142 +61,245 @@ stop() {  # stop one process we started, by its id, and reap it
     wait "$pid" 2>/dev/null || true
 }
 cleanup() {
-    stop "$gpid"
-    stop "$wmpid"
-    stop "$xpid"
+    stop "$gpid"; stop "$wmpid"; stop "$xpid"
+    [[ -n "$tree" ]] && git -C "$here" worktree remove --force "$tree" 2>/dev/null
     rm -rf "$work"
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
+load() { cut -d' ' -f1 /proc/loadavg; }
 
-# A display nobody uses: no socket and no lock file.
+# ---- the earlier commit, built on the side -------------------------------------------------
+prevGame=""
+if [[ -n "$previous" ]]; then
+    tree="$work/previous"
+    git -C "$here" worktree add --detach "$tree" "$previous" >/dev/null 2>&1 || die "no commit $previous"
+    echo "building $previous in $tree (game and sounds only)..." >&2
+    launcher=()
+    command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    cmake -S "$tree" -B "$tree/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" \
+        >"$work/prev-build.log" 2>&1 || { tail "$work/prev-build.log" >&2; die "cannot configure $previous"; }
+    targets=(talomir)
+    ninja -C "$tree/build" -t targets all 2>/dev/null | grep -q '^talomir-assets:' && targets+=(talomir-assets)
+    cmake --build "$tree/build" -j 2 --target "${targets[@]}" >>"$work/prev-build.log" 2>&1 ||
+        { tail "$work/prev-build.log" >&2; die "cannot build $previous"; }
+    prevGame="$tree/build/talomir"
+fi
+
+# ---- a private X server with a window manager -----------------------------------------------
 display=""
 for n in $(seq 90 199); do
     if [[ ! -e /tmp/.X11-unix/X$n && ! -e /tmp/.X$n-lock ]]; then display=":$n"; break; fi
 done
-[[ -n "$display" ]] || { echo "measure-window: no free display" >&2; exit 2; }
+[[ -n "$display" ]] || die "no free display"
 export DISPLAY="$display"
-
 Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 xpid=$!
 for _ in $(seq 100); do
-    [[ -e /tmp/.X11-unix/X${display#:} ]] && xwininfo -root >/dev/null 2>&1 && break
-    kill -0 "$xpid" 2>/dev/null || { echo "measure-window: Xvfb did not start:" >&2; cat "$work/xvfb.log" >&2; exit 2; }
+    [[ -e /tmp/.X11-unix/X${display#:} ]] && xdotool getdisplaygeometry >/dev/null 2>&1 && break
     sleep 0.05
 done
-xwininfo -root >/dev/null 2>&1 || { echo "measure-window: Xvfb does not answer" >&2; exit 2; }
-
 wm="none"
 if command -v openbox >/dev/null; then
     openbox >"$work/openbox.log" 2>&1 &
     wmpid=$!
-    # Managing once it has announced itself on the root window.
-    for _ in $(seq 100); do
-        if command -v xprop >/dev/null; then
-            [[ "$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null)" == *"window id"* ]] && break
-        fi
-        sleep 0.05
-    done
+    sleep 0.5
     wm="openbox"
-fi
-
-cp "$game" "$work/talomir"
-if [[ $shipped == 1 ]]; then
-    gamedir="$(dirname "$game")"
-    [[ -f "$gamedir/TaloVostrun.ini" ]] && cp "$gamedir/TaloVostrun.ini" "$work/"
-    [[ -d "$gamedir/sound" ]] && cp -r "$gamedir/sound" "$work/"
 fi
 export SDL_AUDIODRIVER=dummy
 unset QT_QPA_PLATFORM
 # A copy without its shipped files counts as installed: its player's folder goes here too.
 export XDG_DATA_HOME="$work/data"
 
-viewable() {
-    # Not a pipe into grep -q: under pipefail, xwininfo cut short by grep would count as a miss.
-    local info
-    info="$(xwininfo -name "$title" 2>/dev/null)" || return 1
-    [[ "$info" == *"Map State: IsViewable"* ]]
+# ---- one subject: a folder to run from, a command and a window title ------------------------
+# prepare DIR GAME silent|sound: a copy of our game in DIR, with or without what ships beside it.
+prepare() {
+    rm -rf "$1"; mkdir -p "$1"
+    cp "$2" "$1/talomir"
+    local from; from="$(dirname "$2")"
+    if [[ "$3" == sound ]]; then
+        [[ -f "$from/TaloVostrun.ini" ]] && cp "$from/TaloVostrun.ini" "$1/"
+        [[ -d "$from/sound" ]] && cp -r "$from/sound" "$1/"
+    fi
+    return 0
 }
 
-# Starts the game; sets gpid, and shownMs to the milliseconds until its window is viewable.
+# launch TITLE DIR [PING] -- CMD...: starts CMD in DIR; sets gpid, shown (ms) and frozen (ms).
 launch() {
-    local t0 t1
-    t0=$EPOCHREALTIME
-    (cd "$work" && exec ./talomir) >>"$work/game.log" 2>&1 &
-    gpid=$!
-    local deadline=$((SECONDS + 20))
-    until viewable; do
-        if ! kill -0 "$gpid" 2>/dev/null; then
-            echo "measure-window: the game exited:" >&2; cat "$work/game.log" >&2; exit 2
-        fi
-        ((SECONDS < deadline)) || { echo "measure-window: no window within 20 s" >&2; exit 2; }
-    done
-    t1=$EPOCHREALTIME
-    shownMs=$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.1f", (b - a) * 1000 }')
+    local t="$1" dir="$2" ping=() out
+    shift 2
+    if [[ "$1" != -- ]]; then ping=(--ping "$1"); shift; fi
+    shift
+    out="$(cd "$dir" && "$probe" "$t" "${ping[@]}" -- "$@" 2>>"$work/game.log")" ||
+        die "no window '$t' from $* (see $work/game.log)"
+    gpid=$(awk '/^shown/ { print $4 }' <<<"$out")
+    shown=$(awk '/^shown/ { print $2 }' <<<"$out")
+    frozen=$(awk '/^frozen/ { print $2 }' <<<"$out")
 }
+end() { stop "$gpid"; gpid=""; sleep 0.3; }
 
-cpuTicks() {  # utime + stime of a process and its threads, in clock ticks
-    local stat
-    stat="$(cat "/proc/$1/stat")"
-    stat="${stat##*) }"  # the fields after the command name
-    awk '{ print $12 + $13 }' <<<"$stat"
-}
-
-cpuNs() {  # the same from the scheduler, in nanoseconds (finer than clock ticks)
-    local sum=0 t
+cpuNs() {  # scheduler run time of a process and all its threads, in ns
+    local sum=0 t ns
     for t in /proc/"$1"/task/*/schedstat; do
-        read -r ns _ <"$t" || continue
+        read -r ns _ <"$t" 2>/dev/null || continue
         sum=$((sum + ns))
     done
     echo "$sum"
 }
+median() { sort -n | awk '{ v[NR] = $1 } END { if (!NR) print "-"; else if (NR % 2) print v[(NR + 1) / 2];
+    else printf "%.2f", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
-# 1. Start to window shown, median of the runs. The first run is a first start, which creates
-# the hall-of-fame file; the others find it, as every later start of the game does.
-times=()
-for _ in $(seq "$runs"); do
-    launch
-    times+=("$shownMs")
-    stop "$gpid"
-    gpid=""
-    # The next run must not see this run's window while the server tears it down.
-    for _ in $(seq 200); do xwininfo -name "$title" >/dev/null 2>&1 || break; sleep 0.01; done
-done
-startMs="$(printf '%s\n' "${times[@]}" | sort -n | awk '{ v[NR] = $1 } END {
-    if (NR % 2) print v[(NR + 1) / 2]; else printf "%.1f", (v[NR / 2] + v[NR / 2 + 1]) / 2 }')"
-
-# 2. An idle game: level 0, no key pressed. The count starts a second after the window shows,
-# once the start-up painting is over.
-launch
-sleep 1
-g0=$(cpuTicks "$gpid") x0=$(cpuTicks "$xpid") gn0=$(cpuNs "$gpid") xn0=$(cpuNs "$xpid")
-sleep "$seconds"
-g1=$(cpuTicks "$gpid") x1=$(cpuTicks "$xpid") gn1=$(cpuNs "$gpid") xn1=$(cpuNs "$xpid")
-rssKiB=$(awk '/^VmRSS:/ { print $2 }' "/proc/$gpid/status")
-
-pct() { awk -v d="$1" -v hz="$2" -v s="$seconds" 'BEGIN { printf "%.2f", d / hz / s * 100 }'; }
-gameCpu=$(pct $((g1 - g0)) "$hz")
-xCpu=$(pct $((x1 - x0)) "$hz")
-gameCpuNs=$(pct $((gn1 - gn0)) 1000000000)
-xCpuNs=$(pct $((xn1 - xn0)) 1000000000)
-rssMiB=$(awk -v k="$rssKiB" 'BEGIN { printf "%.1f", k / 1024 }')
-
-missed=0
-row() {  # name, value, unit, target, comparison of value against target
-    local ok
-    ok=$(awk -v v="$2" -v t="$4" 'BEGIN { print (v <= t) ? "yes" : "MISSED" }')
-    [[ "$ok" == yes ]] || missed=1
-    printf '%-34s %10s %-6s %8s %-6s %s\n' "$1" "$2" "$3" "<= $4" "$3" "$ok"
+# Keys as a player presses them: figures go to the left wall, the right wall and the middle in
+# turn (so that a 25 s round never fills the well), turned a few times, dropped every 3 s.
+play() {
+    local until=$((SECONDS + $1)) k=0
+    local patterns=("Left Left Left Left Left Left Up Up Up Up Up"
+                    "Right Right Right Right Right Right Up Up Up Up Up"
+                    "Up Up Up Left Right Up Up Left Right Up Up")
+    xdotool search --name "$title" windowactivate --sync >/dev/null 2>&1 || true
+    while ((SECONDS < until)); do
+        # shellcheck disable=SC2086
+        xdotool key --delay 250 ${patterns[k % 3]} Down 2>/dev/null || true
+        k=$((k + 1))
+    done
 }
-echo "Talomir window measurement: $game"
-echo "display $display, window manager: $wm, $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
-echo "start-up runs (ms): ${times[*]}"
-printf '%-34s %10s %-6s %8s %-6s %s\n' "measure" "value" "" "target" "" "met"
-row "start to window shown (median)" "$startMs" "ms" "$targetStartMs"
-row "game CPU, idle level 0, ${seconds} s" "$gameCpu" "%" "$targetGameCpu"
-row "X server CPU, same period" "$xCpu" "%" "$targetXCpu"
-row "game resident memory (VmRSS)" "$rssMiB" "MiB" "$targetRssMiB"
-echo "CPU in % of one core from utime+stime (clock ticks of 1/$hz s);"
-echo "from the scheduler's run time: game $gameCpuNs %, X server $xCpuNs %."
+
+# cpu MODE TITLE DIR [ENV...] -- CMD: median CPU % over the rounds; MODE idle or play. Sets rss and
+# peak (MiB) from the last round.
+cpu() {
+    local mode="$1" t="$2" dir="$3" values=() a b
+    shift 3
+    local envs=()
+    while [[ "$1" != -- ]]; do envs+=("$1"); shift; done
+    shift
+    for _ in $(seq "$rounds"); do
+        launch "$t" "$dir" -- env "${envs[@]}" "$@"
+        sleep 1
+        a=$(cpuNs "$gpid")
+        if [[ $mode == play ]]; then play "$seconds"; else sleep "$seconds"; fi
+        b=$(cpuNs "$gpid")
+        values+=("$(awk -v d=$((b - a)) -v s="$seconds" 'BEGIN { printf "%.2f", d / 1e9 / s * 100 }')")
+        rss=$(awk '/^VmRSS:/ { printf "%.1f", $2 / 1024 }' "/proc/$gpid/status")
+        peak=$(awk '/^VmHWM:/ { printf "%.1f", $2 / 1024 }' "/proc/$gpid/status")
+        end
+    done
+    printf '%s\n' "${values[@]}" | median
+}
+
+startup() {  # TITLE DIR -- CMD: median ms to the window shown
+    local t="$1" dir="$2" values=()
+    shift 3
+    for _ in $(seq "$launches"); do
+        launch "$t" "$dir" -- "$@"
+        values+=("$shown")
+        end
+    done
+    printf '%s\n' "${values[@]}" | median
+}
+
+declare -A R  # R[column,row]
+measureOurs() {  # COLUMN GAME
+    local col="$1" bin="$2" level=() d
+    echo "measuring $col: $bin (load $(load))..." >&2
+    prepare "$work/silent" "$bin" silent
+    prepare "$work/sound" "$bin" sound
+    R[$col,load0]=$(load)
+    R[$col,start_silent]=$(startup "$title" "$work/silent" -- ./talomir)
+    R[$col,start_sound]=$(startup "$title" "$work/sound" -- ./talomir)
+    R[$col,idle_silent]=$(cpu idle "$title" "$work/silent" X=1 -- ./talomir)
+    R[$col,idle_sound]=$(cpu idle "$title" "$work/sound" X=1 -- ./talomir)
+    R[$col,rss]=$rss R[$col,peak]=$peak
+    R[$col,play_sound]=$(cpu play "$title" "$work/sound" X=1 -- ./talomir)
+    if grep -q TALOMIR_START_LEVEL "$bin"; then
+        R[$col,idle9_sound]=$(cpu idle "$title" "$work/sound" TALOMIR_START_LEVEL=9 -- ./talomir)
+    else
+        R[$col,idle9_sound]="n/a"
+    fi
+    local worst=0
+    for _ in $(seq "$launches"); do
+        prepare "$work/sound" "$bin" sound
+        launch "$title" "$work/sound" 1.5 -- ./talomir
+        worst=$(awk -v a="$worst" -v b="$frozen" 'BEGIN { print (b > a) ? b : a }')
+        end
+    done
+    R[$col,freeze]=$worst
+    R[$col,load1]=$(load)
+}
+
+measureOthers() {  # the best of the installed games, row by row
+    local name t bin found=()
+    for spec in "quadrapassel|Quadrapassel" "kblocks|KBlocks" "ltris|LTris"; do
+        name="${spec%%|*}" t="${spec#*|}"
+        bin="$(command -v "$name" || ls "/usr/games/$name" 2>/dev/null || true)"
+        [[ -n "$bin" ]] || continue
+        echo "measuring $name (load $(load))..." >&2
+        mkdir -p "$work/$name"
+        R[$name,start_sound]=$(startup "$t" "$work/$name" -- "$bin")
+        R[$name,idle_sound]=$(cpu idle "$t" "$work/$name" X=1 -- "$bin")
+        R[$name,rss]=$rss R[$name,peak]=$peak
+        found+=("$name")
+    done
+    ((${#found[@]})) || { echo "no other game installed" >&2; return; }
+    R[others,load0]=$(load)
+    for row in start_sound idle_sound rss peak; do
+        local best="" who=""
+        for name in "${found[@]}"; do
+            local v="${R[$name,$row]}"
+            if [[ -z "$best" ]] || awk -v a="$v" -v b="$best" 'BEGIN { exit !(a < b) }'; then
+                best="$v" who="$name"
+            fi
+        done
+        R[others,$row]="$best ($who)"
+    done
+    R[others,start_silent]="${R[others,start_sound]}"
+    R[others,load1]=$(load)
+}
+
+measureOurs current "$game"
+[[ -n "$prevGame" ]] && measureOurs previous "$prevGame"
+((others)) && measureOthers
+
+# ---- the table ---------------------------------------------------------------------------------
+cols=(current)
+[[ -n "$prevGame" ]] && cols+=(previous)
+((others)) && [[ -n "${R[others,load0]:-}" ]] && cols+=(others)
+declare -A head=([current]="this build" [previous]="$previous" [others]="best other game")
+rows=(start_silent start_sound idle_silent idle_sound play_sound idle9_sound rss peak freeze)
+declare -A label=(
+    [start_silent]="start-up to window shown, silent (ms)"
+    [start_sound]="start-up to window shown, sound (ms)"
+    [idle_silent]="CPU idle at level 0, silent (%)"
+    [idle_sound]="CPU idle at level 0, sound (%)"
+    [play_sound]="CPU in play at level 0, sound (%)"
+    [idle9_sound]="CPU idle at level 9, sound (%)"
+    [rss]="resident memory, sound (MiB)"
+    [peak]="peak resident memory, sound (MiB)"
+    [freeze]="longest freeze, first 1.5 s, sound (ms)")
+declare -A target=([idle_sound]=0.3 [play_sound]=1.0 [idle9_sound]=0.6 [rss]=38 [peak]=45 [freeze]=5)
+if [[ -n "${R[others,start_sound]:-}" ]]; then
+    target[start_silent]="${R[others,start_sound]%% *}" target[start_sound]="${R[others,start_sound]%% *}"
+fi
+
+echo
+echo "Talomir window measurement, $(date '+%Y-%m-%d %H:%M'), $(nproc) cores, window manager: $wm"
+echo "rounds: $rounds x ${seconds} s of CPU, $launches launches; median of each"
+printf '%-42s' "figure"
+for c in "${cols[@]}"; do printf ' %-24s' "${head[$c]}"; done
+printf ' %-8s %s\n' "target" "met"
+missed=0
+for r in "${rows[@]}"; do
+    printf '%-42s' "${label[$r]}"
+    for c in "${cols[@]}"; do printf ' %-24s' "${R[$c,$r]:--}"; done
+    if [[ -n "${target[$r]:-}" ]]; then
+        ok=$(awk -v v="${R[current,$r]}" -v t="${target[$r]}" 'BEGIN { print (v + 0 <= t + 0) ? "yes" : "MISSED" }')
+        [[ "$ok" == yes ]] || missed=1
+        printf ' %-8s %s\n' "<= ${target[$r]}" "$ok"
+    else
+        echo
+    fi
+done
+printf '%-42s' "load average (1 min) before / after"
+for c in "${cols[@]}"; do printf ' %-24s' "${R[$c,load0]} / ${R[$c,load1]}"; done
+echo
 if ((strict && missed)); then exit 1; fi
 exit 0

@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
+#include <algorithm>
 
 #include "ui/toolkit/units.h"
 
@@ -11,6 +12,8 @@ namespace talomir::ui {
 namespace {
 // Long enough for the window system to have put the window on screen.
 constexpr int kMusicDelayMs = 250;
+// After the window's first picture, well before the music.
+constexpr int kPrepareAudioDelayMs = 100;
 // Long enough for the window manager to have framed a window just shown.
 constexpr int kFramedDelayMs = 150;
 
@@ -112,9 +115,16 @@ Application::~Application() {
 }
 
 void Application::start() {
+    // For measurements (tools/measure-window.sh): the first game falls at the speed of a level.
+    const int level = std::clamp(qEnvironmentVariableIntValue("TALOMIR_START_LEVEL"), 0, 10);
+    main_->game().Speed = static_cast<Integer>(level * Levels::kSpeedStep);
     main_->Form_Load();
     main_->show();
     main_->focusWell();
+    // The audio libraries load off the window's thread once the window is up, so that neither
+    // the window's start nor the first sound waits for them.
+    if (sdl_ && (engine_->EnableSoundControl() || engine_->EnableLoop()))
+        QTimer::singleShot(kPrepareAudioDelayMs, main_.get(), [this] { sdl_->prepare(); });
 }
 
 }  // namespace talomir::ui

@@ -40,6 +40,11 @@ public:
     explicit SoundBridge(SoundEngine& engine) : engine_(engine) {}
     void playClip(Clip c) override { engine_.play(c); }
     void setBkgPan(Integer pan) override { engine_.SetBkgPan(pan); }
+    void bkgPansAhead(const std::vector<Integer>& pans, TickPace pace) override {
+        const std::vector<int> values(pans.begin(), pans.end());
+        engine_.music().QueueBkgPans(values, pace.first, pace.period);
+    }
+    void bkgPansWithdrawn(int count) override { engine_.music().UnqueueBkgPans(count); }
 
 private:
     SoundEngine& engine_;

@@ -288,8 +288,16 @@ void FrmMain::startFallWait() {
     fallWait_ = game_.inertTicksAhead() + 1;
     fallDelivered_ = 0;
     fallClock_.start();
+    fallStart_ = std::chrono::steady_clock::now();
     tmrDown.setInterval(static_cast<int>(
         std::min<qint64>(qint64(fallWait_) * fallTickMs_, std::numeric_limits<int>::max())));
+    handOverSweep();
+}
+
+void FrmMain::handOverSweep() {
+    const std::chrono::milliseconds tick(fallTickMs_);
+    game_.handOverSweep(fallWait_ - fallDelivered_,
+                        {fallStart_ + (fallDelivered_ + 1) * tick, tick});
 }
 
 void FrmMain::fallTimerTick() {
@@ -311,6 +319,7 @@ void FrmMain::catchUpFall() {
 
 void FrmMain::scheduleFall() {
     if (!tmrDown.isEnabled()) return;
+    handOverSweep();  // the input may have changed the sweep
     const int inert = game_.inertTicksAhead();
     if (fallWait_ - fallDelivered_ - 1 <= inert) return;  // the rest of the wait stays inert
     // The input made a tick count (a drop): the wait ends at the next tick that is not inert.

@@ -126,13 +126,16 @@ private:
     void paintNextFigure();
     void showSide(QWidget* window, bool visible);
 
-    // The fall timer. A run of ticks that change nothing but the model's tick counter is slept
-    // through in one wait of tmrDown and counted when it ends, so that an idle game does not wake
-    // the process 62 times a second; every other tick comes at its own time, as before.
+    // The fall timer. A run of ticks that change nothing but the model's tick counter and the
+    // music's pan is slept through in one wait of tmrDown and counted when it ends, so that an
+    // idle game does not wake the process 62 times a second; the pans of those ticks go to the
+    // sound ahead, each to take effect at its tick's time. Every other tick comes at its own
+    // time, as before.
     void startFallWait();
     void fallTimerTick();
     void catchUpFall();
     void scheduleFall();
+    void handOverSweep();
 
     Game game_;
     Records* records_;
@@ -149,6 +152,7 @@ private:
     int fallWait_ = 1;         // ticks the current wait of tmrDown stands for
     int fallDelivered_ = 0;    // of those, already given to the model by catchUpFall
     QElapsedTimer fallClock_;  // since the current wait began
+    std::chrono::steady_clock::time_point fallStart_;  // when the current wait began
 };
 
 }  // namespace talomir::ui

@@ -143,6 +143,16 @@ private slots:
                  qPrintable(QString::number(l.left / centre.left)));
         QVERIFY(std::abs(l.right / centre.right - 0.1) < 0.005);
 
+        // Queued pans take effect at their time, not before; withdrawn ones never.
+        const auto now = std::chrono::steady_clock::now();
+        const int right[] = {10000}, left[] = {-10000};
+        music.QueueBkgPans(right, now, std::chrono::milliseconds(0));
+        music.QueueBkgPans(left, now + std::chrono::seconds(60), std::chrono::milliseconds(0));
+        music.UnqueueBkgPans(1);
+        QVERIFY(measure(0.1).left < 1);
+        music.QueueBkgPans(left, now, std::chrono::milliseconds(0));
+        QVERIFY(measure(0.1).right < 1);
+
         music.StopBkgMusic();
         l = measure(0.1);
         QCOMPARE(l.left, 0.0);

@@ -28,8 +28,8 @@ inline QByteArray chunk(const char* id, const QByteArray& body, int64_t declared
     return b;
 }
 
-inline QByteArray fmtBody(uint16_t tag, int channels, int rate, int bits, int blockAlign = -1) {
-    const int align = blockAlign >= 0 ? blockAlign : channels * (bits / 8);
+inline QByteArray fmtBody(uint16_t tag, int channels, int rate, int bits) {
+    const int align = channels * (bits / 8);
     QByteArray b;
     put16(b, tag);
     put16(b, uint16_t(channels));
@@ -37,19 +37,6 @@ inline QByteArray fmtBody(uint16_t tag, int channels, int rate, int bits, int bl
     put32(b, uint32_t(rate * align));
     put16(b, uint16_t(align));
     put16(b, uint16_t(bits));
-    return b;
-}
-
-// WAVE_FORMAT_EXTENSIBLE around a plain tag (1 PCM, 3 float).
-inline QByteArray extensibleBody(uint16_t subTag, int channels, int rate, int bits) {
-    QByteArray b = fmtBody(0xFFFE, channels, rate, bits);
-    put16(b, 22);
-    put16(b, uint16_t(bits));
-    put32(b, channels == 1 ? 0x4 : 0x3);
-    put16(b, subTag);
-    const unsigned char tail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
-                                    0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
-    b.append(reinterpret_cast<const char*>(tail), 14);
     return b;
 }
 
@@ -75,19 +62,6 @@ inline QByteArray pcm(const std::vector<double>& samples, int bits) {
             b.append(char(uint8_t(v + 128)));
         } else {
             for (int k = 0; k < bits / 8; ++k) b.append(char((uint64_t(v) >> (8 * k)) & 0xFF));
-        }
-    }
-    return b;
-}
-
-inline QByteArray pcmFloat(const std::vector<double>& samples, int bits) {
-    QByteArray b;
-    for (double s : samples) {
-        if (bits == 32) {
-            const float f = float(s);
-            b.append(reinterpret_cast<const char*>(&f), 4);
-        } else {
-            b.append(reinterpret_cast<const char*>(&s), 8);
         }
     }
     return b;
