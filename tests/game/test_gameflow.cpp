@@ -47,19 +47,22 @@ private slots:
         g.display.setVisible(Ctl::lblNextPlace, false);
         g.display.setForeColor(Ctl::lblScore, 0);
         g.display.setForeColor(Ctl::lblLevel, 0);
-        g.display.setCaption(Ctl::lblSumBonus, QStringLiteral("old"));
-        g.display.setCaption(Ctl::lblCountLines1, QStringLiteral("old"));
+        for (Ctl c : {Ctl::lblSumBonus, Ctl::lblCountLines1, Ctl::lblNextPlace})
+            g.display.setCaption(c, QStringLiteral("old"));
+        g.display.setBackColor(Ctl::chkPause, 0x123456);  // the menu's colour for this game
         g.log.append(QStringLiteral("old line"));
         r.records.table = {900, 800};
         g.Form_Load();
         QCOMPARE(r.rng.draws(), std::size_t(3));  // second 0: one discard, two colours
-        QCOMPARE(std::tuple(g.DropMode, g.EnableKeys, g.scoring.ColorFigura, g.log.lines().size()),
-                 std::tuple(false, true, Colour(0xFFFF00), qsizetype(0)));
+        QCOMPARE(std::tuple(g.DropMode, g.EnableKeys, g.scoring.ColorFigura, g.log.lines().size(),
+                            g.ranking.MenuBackColor),
+                 std::tuple(false, true, Colour(0xFFFF00), qsizetype(0), Colour(0x123456)));
         QCOMPARE(std::tuple(d[Ctl::lblScore].ForeColor, d[Ctl::lblLevel].ForeColor,
                             d[Ctl::frmMain].BackColor, d[Ctl::lblSumBonus].Caption,
-                            d[Ctl::lblCountLines1].Caption, d[Ctl::lblPosition].Caption),
+                            d[Ctl::lblCountLines1].Caption, d[Ctl::lblNextPlace].Caption,
+                            d[Ctl::lblPosition].Caption),
                  std::tuple(Colour(0x00FFFF), Colour(0x800000), Colour(0), QString(), QString(),
-                            QStringLiteral("Place # 3")));
+                            QString(), QStringLiteral("Place # 3")));
         QCOMPARE(std::tuple(d[Ctl::lblNextPlace].Visible, d[Ctl::fraControl].Visible,
                             d[Ctl::cmdDown].Enabled, d[Ctl::chkDemo].Value,
                             d.timer(Tmr::tmrDemo).Enabled, d.timer(Tmr::tmrDown).Enabled),

@@ -14,10 +14,9 @@
 namespace talomir::testing {
 
 namespace masks {
-inline constexpr const char* kBar = "0000111100000000";     // box column 1, rows 0..3
-inline constexpr const char* kSquare = "0000011001100000";  // box (1..2, 1..2)
-inline constexpr const char* kEll = "0000111010000000";     // (1,0) (1,1) (1,2) (2,0)
-inline constexpr const char* kDot = "1000000000000000";     // box (0,0) only
+inline constexpr const char* kBar = "0000111100000000";  // box column 1, rows 0..3
+inline constexpr const char* kEll = "0000111010000000";  // (1,0) (1,1) (1,2) (2,0)
+inline constexpr const char* kDot = "1000000000000000";  // box (0,0) only
 inline constexpr const char* kSuper = "1001111110011111";
 }  // namespace masks
 
@@ -92,7 +91,6 @@ public:
     void setMainWindowState(int s) override { events << QStringLiteral("windowState:%1").arg(s); }
 
     QStringList clips() const { return filtered(QStringLiteral("clip:")); }
-    QStringList logLines() const { return filtered(QStringLiteral("log:")); }
     QStringList filtered(const QString& prefix) const {
         QStringList r;
         for (const QString& e : events)
