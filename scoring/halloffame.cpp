@@ -2,8 +2,9 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QLockFile>
+#include <QFileInfo>
 #include <QThread>
+#include <QUuid>
 #include <algorithm>
 #include <utility>
 
@@ -14,33 +15,6 @@ namespace {
 const QStringList& defaultFileLines() {
     static const QStringList lines{QStringLiteral("Zarno"), QStringLiteral("0")};
     return lines;
-}
-
-// Takes the table's lock within timeoutMs. QLockFile's own wait doubles its pause between tries
-// (up to seconds), so copies that queue up together keep missing each other; short tries with a
-// little jitter serve them one after another.
-bool acquire(QLockFile& lock, int timeoutMs) {
-    QElapsedTimer waited;
-    waited.start();
-    quint32 jitter = static_cast<quint32>(QCoreApplication::applicationPid()) * 2654435761u;
-    while (!lock.tryLock(0)) {
-        if (lock.error() != QLockFile::LockFailedError || waited.elapsed() >= timeoutMs)
-            return false;
-        jitter = jitter * 1664525u + 1013904223u;
-        QThread::msleep(10 + (jitter >> 24) % 30);
-    }
-    return true;
-}
-
-QString lockFailure(const QLockFile& lock) {
-    switch (lock.error()) {
-        case QLockFile::LockFailedError:
-            return QStringLiteral("the hall of fame is locked by another copy of the game");
-        case QLockFile::PermissionError:
-            return QStringLiteral("no permission to lock the hall of fame");
-        default:
-            return QStringLiteral("the hall of fame cannot be locked");
-    }
 }
 
 // What the file would hold of the name: characters outside the code page become "?", and a line
@@ -59,12 +33,40 @@ void parseTable(const QStringList& lines, QStringList& names, std::vector<double
     }
 }
 
+filestore::SaveOptions tableSaving() {
+    filestore::SaveOptions options;
+    options.ownKind = [](const QByteArray& bytes) {
+        return HallOfFame::isTable(textfile::splitLines(textfile::decode(bytes)));
+    };
+    options.inPlaceFallback = true;  // every writer holds the table's lock
+    return options;
+}
+
+QString busyReason(const QString& lockPath) {
+    return QStringLiteral("таблица занята другой копией игры (блокировка ") + lockPath + u')';
+}
+
 }  // namespace
 
-HallOfFame::HallOfFame(QString path) : path_(std::move(path)) {}
+HallOfFame::HallOfFame(QString path) : path_(std::move(path)) {
+    pause_ = [](int ms) {
+        QThread::msleep(static_cast<unsigned long>(ms));
+        return true;
+    };
+}
 
-QString HallOfFame::lockPath() const {
-    return path_.isEmpty() ? QString() : path_ + QStringLiteral(".lock");
+bool HallOfFame::isTable(const QStringList& lines) {
+    if (lines.size() % 2 != 0) return false;
+    for (qsizetype i = 1; i < lines.size(); i += 2)
+        if (!textfile::strictNumber(lines[i])) return false;
+    return true;
+}
+
+void HallOfFame::setJournal(RecordJournal* journal) {
+    journal_ = journal;
+    if (!journal_ || path_.isEmpty()) return;
+    for (PendingEntry& entry : journal_->adopt(QFileInfo(path_).absoluteFilePath()))
+        unsaved_.push_back(std::move(entry));
 }
 
 void HallOfFame::Clear_Records() {
@@ -81,6 +83,7 @@ void HallOfFame::Load_Records() {
     }
     loadStatus_ = readTable(names_, scores_);
     mergeUnsavedIntoLists();
+    if (!unsaved_.empty()) writeUnsaved(false);
 }
 
 textfile::ReadStatus HallOfFame::readTable(QStringList& names, std::vector<double>& scores) {
@@ -106,21 +109,39 @@ textfile::ReadStatus HallOfFame::readTable(QStringList& names, std::vector<doubl
     return status;
 }
 
+bool HallOfFame::acquire(filestore::Lock& lock, bool wait) {
+    QElapsedTimer waited;
+    waited.start();
+    // Short tries with a little jitter serve copies that queue up together one after another.
+    quint32 jitter = static_cast<quint32>(QCoreApplication::applicationPid()) * 2654435761u;
+    for (;;) {
+        switch (lock.tryLock()) {
+            case filestore::Lock::Attempt::Taken:
+                return true;
+            case filestore::Lock::Attempt::Broken:
+                lastError_ = lock.error();
+                return false;
+            case filestore::Lock::Attempt::Busy:
+                break;
+        }
+        jitter = jitter * 1664525u + 1013904223u;
+        if (!wait || waited.elapsed() >= lockTimeoutMs_ ||
+            !pause_(10 + static_cast<int>((jitter >> 24) % 30))) {
+            lastError_ = busyReason(lock.path());
+            return false;
+        }
+    }
+}
+
 bool HallOfFame::createDefaultFile() {
-    QLockFile lock(lockPath());
-    lock.setStaleLockTime(kStaleLockMs);
-    if (!acquire(lock, lockTimeoutMs_)) {
-        lastError_ = lockFailure(lock);
-        return false;
-    }
-    // Another copy may have created it while this one waited for the lock.
-    if (textfile::readLines(path_).status != textfile::ReadStatus::Missing) return true;
-    QString error;
-    if (!textfile::writeLines(path_, defaultFileLines(), &error)) {
-        lastError_ = error;
-        return false;
-    }
-    return true;
+    const QString target = filestore::resolve(path_, &lastError_);
+    if (target.isEmpty()) return false;
+    // Not worth a wait at the start: a copy holding the lock is creating the file itself.
+    filestore::Lock lock(target + QStringLiteral(".lock"), staleLockMs_);
+    if (!acquire(lock, false)) return false;
+    // Another copy may have created it before this one took the lock.
+    if (textfile::readLines(target).status != textfile::ReadStatus::Missing) return true;
+    return textfile::writeLines(target, defaultFileLines(), &lastError_, tableSaving());
 }
 
 bool HallOfFame::hasPlace(const std::vector<double>& scores, double score) {
@@ -130,7 +151,8 @@ bool HallOfFame::hasPlace(const std::vector<double>& scores, double score) {
     return scores.size() < static_cast<std::size_t>(kMaxEntries);
 }
 
-bool HallOfFame::insertEntry(QStringList& names, std::vector<double>& scores, const Entry& entry) {
+bool HallOfFame::insertEntry(QStringList& names, std::vector<double>& scores,
+                             const PendingEntry& entry) {
     const auto below =
         std::find_if(scores.begin(), scores.end(), [&entry](double s) { return entry.score > s; });
     if (below == scores.end()) {
@@ -151,7 +173,7 @@ bool HallOfFame::insertEntry(QStringList& names, std::vector<double>& scores, co
 }
 
 void HallOfFame::mergeUnsavedIntoLists() {
-    for (const Entry& entry : unsaved_) insertEntry(names_, scores_, entry);
+    for (const PendingEntry& entry : unsaved_) insertEntry(names_, scores_, entry);
 }
 
 QStringList HallOfFame::fileLines(const QStringList& names, const std::vector<double>& scores) {
@@ -164,17 +186,14 @@ QStringList HallOfFame::fileLines(const QStringList& names, const std::vector<do
     return lines;
 }
 
-bool HallOfFame::writeUnsaved(bool* lastPlaced) {
-    if (lastPlaced) *lastPlaced = true;
+bool HallOfFame::writeUnsaved(bool wait) {
     if (unsaved_.empty()) return true;
-    QLockFile lock(lockPath());
-    lock.setStaleLockTime(kStaleLockMs);
-    if (!acquire(lock, lockTimeoutMs_)) {
-        lastError_ = lockFailure(lock);
-        return false;
-    }
+    const QString target = filestore::resolve(path_, &lastError_);
+    if (target.isEmpty()) return false;
+    filestore::Lock lock(target + QStringLiteral(".lock"), staleLockMs_);
+    if (!acquire(lock, wait) || !filestore::recoverInPlaceWrite(target, &lastError_)) return false;
     // The re-read under the lock is what gets written back, so nothing another copy wrote is lost.
-    const textfile::ReadResult file = textfile::readLines(path_);
+    const textfile::ReadResult file = textfile::readLines(target);
     if (file.status == textfile::ReadStatus::Unreadable) {
         lastError_ = file.error;
         return false;
@@ -182,25 +201,36 @@ bool HallOfFame::writeUnsaved(bool* lastPlaced) {
     QStringList names;
     std::vector<double> scores;
     parseTable(file.lines, names, scores);
-    bool placed = true;
-    for (const Entry& entry : unsaved_) placed = insertEntry(names, scores, entry);
-    QString error;
-    if (!textfile::writeLines(path_, fileLines(names, scores), &error)) {
-        lastError_ = error;
+    std::vector<PendingEntry> pushedOut;
+    for (const PendingEntry& entry : unsaved_)
+        if (!insertEntry(names, scores, entry)) pushedOut.push_back(entry);
+    if (!textfile::writeLines(target, fileLines(names, scores), &lastError_, tableSaving()))
         return false;
-    }
+    QStringList stored;
+    for (const PendingEntry& entry : unsaved_)
+        if (entry.kept) stored << entry.id;
+    // Forgotten once stored; should that fail, the journal's copy is at worst stored again.
+    if (journal_ && !stored.isEmpty()) journal_->remove(stored);
     unsaved_.clear();
+    displaced_.insert(displaced_.end(), pushedOut.begin(), pushedOut.end());
     names_ = std::move(names);
     scores_ = std::move(scores);
     loadStatus_ = textfile::ReadStatus::Read;
     lastError_.clear();
-    if (lastPlaced) *lastPlaced = placed;
     return true;
+}
+
+void HallOfFame::keepInJournal() {
+    if (!journal_) return;
+    const QString table = QFileInfo(path_).absoluteFilePath();
+    for (PendingEntry& entry : unsaved_)
+        if (!entry.kept) entry.kept = journal_->add(table, entry);
 }
 
 HallOfFame::AddOutcome HallOfFame::Add_Record(std::int32_t FinalScore,
                                               const std::function<bool(QString& name)>& askName) {
     bCancelRecord = false;
+    justFailed_ = false;
     const double score = FinalScore;
     if (count() > 0 && !path_.isEmpty()) {
         // Choose the place against the file as it is now; a file that cannot be read at the
@@ -219,21 +249,41 @@ HallOfFame::AddOutcome HallOfFame::Add_Record(std::int32_t FinalScore,
         bCancelRecord = true;
         return AddOutcome::Cancelled;
     }
-    Entry entry{path_.isEmpty() ? name : storableName(name), score};
+    PendingEntry entry{QUuid::createUuid().toString(QUuid::WithoutBraces),
+                       path_.isEmpty() ? name : storableName(name), score};
     if (path_.isEmpty()) {
         insertEntry(names_, scores_, entry);
         return AddOutcome::Saved;
     }
     unsaved_.push_back(entry);
-    bool placed = true;
-    if (writeUnsaved(&placed)) return placed ? AddOutcome::Saved : AddOutcome::Displaced;
+    if (writeUnsaved(true)) {
+        const bool pushedOut =
+            std::any_of(displaced_.begin(), displaced_.end(),
+                        [&entry](const PendingEntry& e) { return e.id == entry.id; });
+        return pushedOut ? AddOutcome::Displaced : AddOutcome::Saved;
+    }
+    justFailed_ = true;
     insertEntry(names_, scores_, entry);
+    keepInJournal();
     return AddOutcome::NotSaved;
 }
 
 bool HallOfFame::Save_Records() {
     if (path_.isEmpty()) return true;
-    return writeUnsaved(nullptr);
+    if (justFailed_) {
+        justFailed_ = false;
+        return unsaved_.empty();
+    }
+    const bool saved = writeUnsaved(true);
+    if (!saved) keepInJournal();
+    return saved;
+}
+
+bool HallOfFame::retryUnsaved() {
+    if (path_.isEmpty()) return true;
+    const bool saved = writeUnsaved(false);
+    if (!saved) keepInJournal();
+    return saved;
 }
 
 QString HallOfFame::tableLine(int place, const QString& name, double score) {

@@ -9,19 +9,23 @@
 // after a name line keeps that entry with score 0; a score line without a number reads as 0.
 //
 // Writing. Add_Record does all the writing of a game's end: once the name has been entered it
-// takes the lock (TalomirFathers.txt.lock beside the table, bounded wait), re-reads the file,
-// inserts the new entry into what it found, writes the result atomically and releases the lock.
-// Entries written by other copies while the name dialog was open therefore survive. When that
-// fails (the lock stays taken, the folder is read-only, the disk is full, the file has become
-// unreadable) the entry is kept in memory as unsaved: the lists show it, every later
-// Load_Records shows it too, and Save_Records (and the next Add_Record) tries again to merge it
-// into the file. Save_Records writes nothing when the file already holds everything: a rewrite
-// of an unchanged table could only lose entries written meanwhile by others.
+// takes the lock (TalomirFathers.txt.lock beside the table, the table's links followed so that
+// every copy locks the one file it writes), re-reads the file, inserts the new entry into what it
+// found and replaces the file (see filestore::save). Entries written by other copies while the
+// name dialog was open therefore survive. The wait for the lock outlasts the age at which a lock
+// counts as abandoned, and what it does between tries is the caller's (a window keeps its events
+// flowing). When the write fails (the lock stays taken, the folder is read-only, the disk is
+// full, the file has become unreadable or is not a table) the entry is kept as unsaved: the lists
+// show it, every later Load_Records shows it too, the next game end and the next game start try
+// again to merge it into the file, and a journal in the player's own folder keeps it across
+// quitting (see RecordJournal). Save_Records writes nothing when the file already holds
+// everything: a rewrite of an unchanged table could only lose entries written meanwhile by others.
 //
 // Reading. A missing file is created with the default entry "Zarno" / "0" (under the lock, and
 // only if still missing once the lock is held). A file that exists but cannot be read is left
-// alone: the game plays on with an empty table, and nothing ever replaces that file unless a
-// later locked re-read succeeds.
+// alone: the game plays on with an empty table. Only a file that reads as a table (whole pairs of
+// lines, every score line a number) is ever replaced; anything else at the table's path is read
+// leniently for the lists but left as it is.
 //
 // An empty path makes a table that lives in memory only: no file is read or written, ever.
 #include <QString>
@@ -30,6 +34,7 @@
 #include <functional>
 #include <vector>
 
+#include "scoring/journal.h"
 #include "scoring/textfile.h"
 
 namespace talomir {
@@ -38,10 +43,9 @@ class HallOfFame {
 public:
     static constexpr int kMaxEntries = 99;
     static constexpr int kNameWidth = 15;  // names are padded to this width in the table lines
-    static constexpr int kDefaultLockTimeoutMs = 4000;
-    // The lock is held only for a re-read and a write of a few kilobytes; a lock file older than
-    // this belongs to a copy that died while holding it.
-    static constexpr int kStaleLockMs = 10000;
+    // Longer than a lock takes to count as abandoned, so a lock left by a copy that died (on this
+    // computer or another) never costs an entry.
+    static constexpr int kDefaultLockTimeoutMs = filestore::Lock::kStaleMs + 2000;
 
     enum class AddOutcome {
         NoPlace,    // the score has no place in the table; no name was asked, nothing stored
@@ -56,7 +60,8 @@ public:
     explicit HallOfFame(QString path = QString());
 
     // Empties the lists and reads the file (creating the default file when none exists). Unsaved
-    // entries of earlier games are merged into what is read.
+    // entries of earlier games are merged into what is read, and one try (without waiting for
+    // the lock) is made to store them.
     void Load_Records();
 
     // Empties both lists. Unsaved entries stay pending for the next Load_Records/Save_Records.
@@ -68,9 +73,13 @@ public:
     QStringList Fill_Table_List() const;
 
     // Makes sure the file holds every entry of this table: writes the unsaved entries, if any,
-    // with the same locked re-read and merge as Add_Record; writes nothing otherwise. Returns
+    // with the same locked re-read and merge as Add_Record; writes nothing otherwise. Right after
+    // an Add_Record that could not write, it does not wait for the lock a second time. Returns
     // false when unsaved entries remain (see lastError).
     bool Save_Records();
+
+    // One try to store the unsaved entries, without waiting for the lock: the end of the run.
+    bool retryUnsaved();
 
     // Offers a game's final score in whole points. askName shows the name dialog; it returns
     // false when the player cancelled it, else the name (stored as given; the caller replaces an
@@ -95,40 +104,57 @@ public:
 
     // Entries that are in the lists but not yet in the file.
     int unsavedCount() const { return static_cast<int>(unsaved_.size()); }
+    const std::vector<PendingEntry>& unsaved() const { return unsaved_; }
+    // Entries of this run whose name was entered but that others' entries pushed out of the
+    // table before they could be stored.
+    const std::vector<PendingEntry>& displaced() const { return displaced_; }
 
-    // The reason of the last failure to read, lock or write; empty after a success.
+    // The reason (in Russian) of the last failure to read, lock or write; empty after a success.
     QString lastError() const { return lastError_; }
 
     QString path() const { return path_; }
-    QString lockPath() const;
 
     // How long Add_Record and Save_Records wait for another copy's lock before giving up.
     void setLockTimeout(int milliseconds) { lockTimeoutMs_ = milliseconds; }
+    // The age at which a lock of another computer counts as abandoned (tests shorten it).
+    void setStaleLockAge(int milliseconds) { staleLockMs_ = milliseconds; }
+    // What waiting for the lock does between two tries, for ms milliseconds; false stops the wait.
+    // Sleeps by default.
+    void setPause(std::function<bool(int ms)> pause) { pause_ = std::move(pause); }
+    // Keeps unsaved entries in journal, and takes over the entries it holds for this table from
+    // runs that have ended (they join the unsaved entries). Not for a memory-only table.
+    void setJournal(RecordJournal* journal);
+    RecordJournal* journal() const { return journal_; }
 
     // One table line (see Fill_Table_List); place counts from 1.
     static QString tableLine(int place, const QString& name, double score);
+    // True when lines may be replaced by a table: whole pairs, every score line a number.
+    static bool isTable(const QStringList& lines);
 
 private:
-    struct Entry {
-        QString name;
-        double score = 0.0;
-    };
-
     textfile::ReadStatus readTable(QStringList& names, std::vector<double>& scores);
     bool createDefaultFile();
-    bool writeUnsaved(bool* lastPlaced);
+    bool acquire(filestore::Lock& lock, bool wait);
+    bool writeUnsaved(bool wait);
+    void keepInJournal();
     void mergeUnsavedIntoLists();
-    static bool insertEntry(QStringList& names, std::vector<double>& scores, const Entry& entry);
+    static bool insertEntry(QStringList& names, std::vector<double>& scores,
+                            const PendingEntry& entry);
     static bool hasPlace(const std::vector<double>& scores, double score);
     static QStringList fileLines(const QStringList& names, const std::vector<double>& scores);
 
     QString path_;
     QStringList names_;
     std::vector<double> scores_;
-    std::vector<Entry> unsaved_;
+    std::vector<PendingEntry> unsaved_;
+    std::vector<PendingEntry> displaced_;
     textfile::ReadStatus loadStatus_ = textfile::ReadStatus::Read;
     QString lastError_;
     int lockTimeoutMs_ = kDefaultLockTimeoutMs;
+    int staleLockMs_ = filestore::Lock::kStaleMs;
+    bool justFailed_ = false;
+    std::function<bool(int)> pause_;
+    RecordJournal* journal_ = nullptr;
 };
 
 }  // namespace talomir

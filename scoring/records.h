@@ -13,7 +13,7 @@ public:
     void Load_Records() override { table_.Load_Records(); }
     QStringList Fill_Table_List() const override { return table_.Fill_Table_List(); }
     void Add_Record(Long FinalScore, const std::function<bool(QString&)>& askName) override {
-        table_.Add_Record(FinalScore, askName);
+        lastOutcome = table_.Add_Record(FinalScore, askName);
     }
     void Save_Records() override { table_.Save_Records(); }
     void Clear_Records() override { table_.Clear_Records(); }
@@ -21,6 +21,8 @@ public:
     const std::vector<double>& scores() const override { return table_.scores(); }
 
     HallOfFame& table() { return table_; }
+    // What the last game's score came to.
+    HallOfFame::AddOutcome lastOutcome = HallOfFame::AddOutcome::NoPlace;
 
 private:
     HallOfFame table_;

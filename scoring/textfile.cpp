@@ -1,9 +1,6 @@
 #include "scoring/textfile.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <array>
 #include <charconv>
@@ -17,6 +14,8 @@ namespace talomir::textfile {
 namespace {
 
 constexpr char kCodePage[] = "windows-1251";
+
+bool missingCodecSimulated = false;
 
 // Reverse table of the code page, built once from the decoder itself so that encoding is the
 // exact inverse of decoding (every one of the 256 bytes has its own character).
@@ -34,6 +33,18 @@ const QHash<char16_t, char>& encodingTable() {
     }();
     return table;
 }
+
+}  // namespace
+
+bool codecAvailable() {
+    return !missingCodecSimulated && encodingTable().size() == 256;
+}
+
+void simulateMissingCodec(bool missing) {
+    missingCodecSimulated = missing;
+}
+
+namespace {
 
 bool isDigit(QChar c) {
     return c >= u'0' && c <= u'9';
@@ -198,45 +209,35 @@ QByteArray encodeLines(const QStringList& lines) {
 
 ReadResult readLines(const QString& path) {
     ReadResult result;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        const QFileInfo info(path);
-        // A dangling link counts as something that is there: creating a file through it would
-        // write somewhere unexpected.
-        result.status =
-            info.exists() || info.isSymLink() ? ReadStatus::Unreadable : ReadStatus::Missing;
-        result.error = file.errorString();
-        return result;
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
+    if (!codecAvailable()) {
         result.status = ReadStatus::Unreadable;
-        result.error = file.errorString();
+        result.error = QStringLiteral("нет кодировки Windows-1251");
         return result;
     }
-    result.status = ReadStatus::Read;
-    result.lines = splitLines(decode(bytes));
+    filestore::Contents file = filestore::read(path);
+    switch (file.found) {
+        case filestore::Found::Nothing:
+            result.status = ReadStatus::Missing;
+            break;
+        case filestore::Found::Refused:
+            result.status = ReadStatus::Unreadable;
+            result.error = file.error;
+            break;
+        case filestore::Found::File:
+            result.status = ReadStatus::Read;
+            result.lines = splitLines(decode(file.bytes));
+            break;
+    }
     return result;
 }
 
-bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error) {
-    QSaveFile file(path);
-    auto fail = [&](const QString& reason) {
-        if (error) *error = reason;
+bool writeLines(const QString& path, const QStringList& lines, QString* error,
+                const filestore::SaveOptions& options) {
+    if (!codecAvailable()) {
+        if (error) *error = QStringLiteral("нет кодировки Windows-1251");
         return false;
-    };
-    if (!file.open(QIODevice::WriteOnly)) return fail(file.errorString());
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();  // the temporary file goes, the old file stays
-        return fail(reason);
     }
-    if (!file.commit()) return fail(file.errorString());
-    return true;
-}
-
-bool writeLines(const QString& path, const QStringList& lines, QString* error) {
-    return writeFileAtomically(path, encodeLines(lines), error);
+    return filestore::save(path, encodeLines(lines), error, options);
 }
 
 // ---- Printing --------------------------------------------------------------------------------

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "scoring/filestore.h"
+
 namespace talomir::textfile {
 
 // ---- Bytes and lines -------------------------------------------------------------------------
@@ -31,25 +33,30 @@ QByteArray encodeLines(const QStringList& lines);
 enum class ReadStatus {
     Read,        // the file was read whole
     Missing,     // no file (nor anything else) at the path
-    Unreadable,  // something is there but cannot be read: permissions, a folder, an I/O error
+    Unreadable,  // something is there but cannot or may not be read: permissions, a folder, a
+                 // FIFO, a file far larger than the game's own, an I/O error, no code page
 };
 
 struct ReadResult {
     ReadStatus status = ReadStatus::Missing;
     QStringList lines;  // empty unless status is Read
-    QString error;      // the system's reason when status is not Read
+    QString error;      // the reason (in Russian) when status is not Read
 };
 
-// Reads a whole Windows-1251 file as lines (see splitLines).
+// False when the platform lacks the Windows-1251 codec. Neither file is then read or written:
+// read as nothing, the table would be replaced by the next entry alone.
+bool codecAvailable();
+// Tests make the codec unavailable (true) and available again (false).
+void simulateMissingCodec(bool missing);
+
+// Reads a whole Windows-1251 file as lines (see splitLines); see filestore::read for what is
+// refused.
 ReadResult readLines(const QString& path);
 
-// Replaces the file at path by bytes atomically: the new content is written beside it and renamed
-// over it only when complete, so a read-only folder, a full disk or a crash mid-write leaves the
-// old file as it was. Returns false (with the reason in *error when given) on any failure.
-bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error = nullptr);
-
-// writeFileAtomically of encodeLines(lines).
-bool writeLines(const QString& path, const QStringList& lines, QString* error = nullptr);
+// Replaces (or creates) the file at path by encodeLines(lines), safely: see filestore::save.
+// Returns false, with the reason in *error when given, on any failure or refusal.
+bool writeLines(const QString& path, const QStringList& lines, QString* error = nullptr,
+                const filestore::SaveOptions& options = {});
 
 // ---- Printing --------------------------------------------------------------------------------
 

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <optional>
 
+#include "scoring/filestore.h"
 #include "scoring/textfile.h"
 #include "sound/sound_engine.h"
 
@@ -78,9 +79,23 @@ QStringList SettingsFile::lines() const {
     return out;
 }
 
+bool SettingsFile::readsAsSettings(const QStringList& lines) {
+    // Every file the game writes carries the marker; a file prepared by hand may hold another
+    // one and is the game's when it reads whole, or, with a line that fails to read, when it
+    // starts as the game writes one: two numbers and a Boolean.
+    using namespace textfile;
+    return lines.isEmpty() || lines.contains(QLatin1String(kMarker)) || walk(lines, false) ||
+           (lines.size() >= 3 && strictNumber(lines[0]) && strictNumber(lines[1]) &&
+            readBoolean(lines[2]));
+}
+
 bool SettingsFile::Save_Settings() {
     lastError_.clear();
-    return textfile::writeLines(path(), lines(), &lastError_);
+    filestore::SaveOptions options;
+    options.ownKind = [this](const QByteArray& bytes) {
+        return readsAsSettings(textfile::splitLines(textfile::decode(bytes)));
+    };
+    return textfile::writeLines(path(), lines(), &lastError_, options);
 }
 
 void SettingsFile::Load_Settings() {
@@ -92,15 +107,18 @@ void SettingsFile::Load_Settings() {
         file = readLines(path());
     }
     if (file.status != ReadStatus::Read) {
-        // Unreadable for now (permissions, a share that is down): play with what memory holds
-        // and leave the file alone.
+        // Unreadable for now (permissions, a share that is down, not a file): play with what
+        // memory holds and leave the file alone.
         lastError_ = file.error;
         return;
     }
+    // At an unreadable line the file is rewritten from memory, with what was read so far.
+    if (!walk(file.lines, true)) Save_Settings();
+}
 
-    LineReader in(file.lines);
-    const auto fail = [this] { Save_Settings(); };
-
+bool SettingsFile::walk(const QStringList& lines, bool apply) {
+    using namespace textfile;
+    LineReader in(lines);
     const auto lenient = [&](double& out) {
         auto l = in.next();
         if (!l) return false;
@@ -133,67 +151,76 @@ void SettingsFile::Load_Settings() {
     };
 
     double left = 0, top = 0;
-    if (!lenient(left) || !lenient(top)) return fail();
-    windows_.setMainPosition({left, top});
+    if (!lenient(left) || !lenient(top)) return false;
+    if (apply) windows_.setMainPosition({left, top});
 
     for (SideWindow w : kSides) {
         bool visible = false;
-        if (!boolean(visible)) return fail();
-        windows_.setSideVisible(w, visible);
-        if (!windows_.sideVisible(w)) continue;
+        if (!boolean(visible)) return false;
+        if (apply) {
+            windows_.setSideVisible(w, visible);
+            visible = windows_.sideVisible(w);
+        }
+        if (!visible) continue;
         // The first side window's position reads leniently, the others strictly.
         const bool ok = w == SideWindow::TalomirFathers ? lenient(left) && lenient(top)
                                                         : strict(left) && strict(top);
-        if (!ok) return fail();
-        windows_.setSidePosition(w, {left, top});
+        if (!ok) return false;
+        if (apply) windows_.setSidePosition(w, {left, top});
     }
 
     bool soundOn = false;
-    if (!boolean(soundOn)) return fail();
-    sound_.setEnableSoundControl(soundOn);
-    if (!in.next()) return fail();  // the marker, never checked
+    if (!boolean(soundOn)) return false;
+    if (apply) sound_.setEnableSoundControl(soundOn);
+    if (!in.next()) return false;  // the marker, never checked
 
     auto music = in.next();
-    if (!music) return fail();
-    PathToBkgMusic = *music == QLatin1String(kDefaultPath) ? defaultMusicPath() : *music;
-
+    if (!music) return false;
+    if (apply) PathToBkgMusic = *music == QLatin1String(kDefaultPath) ? defaultMusicPath() : *music;
     bool loop = false;
-    if (!boolean(loop)) return fail();
-    enableLoop_ = loop;
-    sound_.setEnableLoop(loop);
-    const auto musicStep = [this](std::function<void()> step) {
-        if (deferMusic)
-            deferMusic(std::move(step));
-        else
-            step();
-    };
-    musicStep([this, path = PathToBkgMusic, loop] {
-        sound_.music().PlayBkgMusic(path);
-        if (!loop) sound_.music().StopBkgMusic();
-    });
+    if (!boolean(loop)) return false;
+    if (apply) {
+        enableLoop_ = loop;
+        sound_.setEnableLoop(loop);
+        musicStep([this, path = PathToBkgMusic, loop] {
+            sound_.music().PlayBkgMusic(path);
+            if (!loop) sound_.music().StopBkgMusic();
+        });
+    }
 
     Integer volume = 0;
-    if (!integer(volume)) return fail();
-    musicStep([this, volume] { sound_.music().SetBkgVolume(volume); });
-    VolumeBkgMusic = volume;
+    if (!integer(volume)) return false;
+    if (apply) {
+        musicStep([this, volume] { sound_.music().SetBkgVolume(volume); });
+        VolumeBkgMusic = volume;
+    }
 
     for (std::size_t i = 0; i < kSettingsClipOrder.size(); ++i) {
         clsDMCtrl& clip = sound_.clip(kSettingsClipOrder[i]);
         auto p = in.next();
-        if (!p) return fail();
-        clip.setDMCtrlPath(*p == QLatin1String(kDefaultPath) ? defaultClipPath(static_cast<int>(i))
-                                                             : *p);
+        if (!p) return false;
+        if (apply)
+            clip.setDMCtrlPath(
+                *p == QLatin1String(kDefaultPath) ? defaultClipPath(static_cast<int>(i)) : *p);
         bool enabled = false;
-        if (!boolean(enabled)) return fail();
-        clip.setDMCtrlEnabled(enabled);
+        if (!boolean(enabled)) return false;
+        if (apply) clip.setDMCtrlEnabled(enabled);
         Integer clipVolume = 0;
-        if (!integer(clipVolume)) return fail();
-        clip.setDMCtrlVolume(clipVolume);
+        if (!integer(clipVolume)) return false;
+        if (apply) clip.setDMCtrlVolume(clipVolume);
     }
 
     Integer speed = 0;
-    if (!integer(speed)) return fail();
-    speedChange_ = speed;
+    if (!integer(speed)) return false;
+    if (apply) speedChange_ = speed;
+    return true;
+}
+
+void SettingsFile::musicStep(std::function<void()> step) {
+    if (deferMusic)
+        deferMusic(std::move(step));
+    else
+        step();
 }
 
 }  // namespace talomir

@@ -44,10 +44,17 @@ public:
     // written from memory first and read back; at an unreadable line the file is rewritten from
     // memory (with what was read so far) and reading ends there.
     void Load_Settings();
-    // Writes the settings atomically; false (with lastError()) when the file cannot be written.
-    // Never throws, never leaves half a file.
+    // Writes the settings safely (see filestore::save): only over a file that reads as a settings
+    // file, never more than one megabyte read. False (with lastError()) when the file cannot be
+    // written or is left alone. Never throws, never leaves half a file.
     bool Save_Settings();
     QStringList lines() const;  // the file's content as Save_Settings writes it
+    // Reads lines in the file's order, applying each value as it is read (apply) or only checking
+    // them; false at the first unreadable line or an early end.
+    bool walk(const QStringList& lines, bool apply);
+    // True when a file of these lines may be replaced: empty, carrying the marker, read whole, or
+    // starting as a settings file.
+    bool readsAsSettings(const QStringList& lines);
 
     QString defaultMusicPath() const;
     QString defaultClipPath(int clipIndex) const;
@@ -61,6 +68,8 @@ public:
     std::function<void(std::function<void()>)> deferMusic;
 
 private:
+    void musicStep(std::function<void()> step);
+
     QString folder_;
     QString soundFolder_;
     WindowPlaces& windows_;

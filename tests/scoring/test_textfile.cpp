@@ -1,5 +1,3 @@
-#include <unistd.h>
-
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -10,6 +8,7 @@
 
 #include "scoring/textfile.h"
 #include "tests/support/files.h"
+#include "tests/support/users.h"
 
 using namespace talomir;
 
@@ -17,10 +16,6 @@ namespace {
 
 using testing::readBytes;
 using testing::writeBytes;
-
-bool runningAsRoot() {
-    return geteuid() == 0;
-}
 
 }  // namespace
 
@@ -203,59 +198,55 @@ private slots:
                  textfile::ReadStatus::Unreadable);
     }
 
-    void unreadableFileAsNonRoot() {
-        if (runningAsRoot()) QSKIP("permissions do not stop root from reading");
-        QTemporaryDir dir;
-        const QString path = dir.filePath("t.txt");
-        writeBytes(path, "a\r\n");
-        QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions()));
-        QCOMPARE(textfile::readLines(path).status, textfile::ReadStatus::Unreadable);
-        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    }
-
-    void atomicWriting() {
+    void writingFiles() {
         QTemporaryDir dir;
         const QString path = dir.filePath("t.txt");
         QString error;
         QVERIFY(textfile::writeLines(path, {"a", " 1 "}, &error));
         QCOMPARE(readBytes(path), QByteArray("a\r\n 1 \r\n"));
-        QVERIFY(textfile::writeFileAtomically(path, "new", &error));
-        QCOMPARE(readBytes(path), QByteArray("new"));
-        // Nothing is left beside the file.
+        QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions(0x6640)));
+        QVERIFY(textfile::writeLines(path, {"new"}, &error));
+        QCOMPARE(readBytes(path), QByteArray("new\r\n"));
+        QCOMPARE(int(QFileInfo(path).permissions() & 0x0777), 0x0640);  // kept
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"t.txt"});
 
-        // A folder that does not exist: a clean failure with a reason.
-        error.clear();
-        QVERIFY(!textfile::writeFileAtomically(dir.filePath("no/such/t.txt"), "x", &error));
-        QVERIFY(!error.isEmpty());
+        // A new file in a folder that others may write is theirs to write too.
+        QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7777)));
+        QVERIFY(textfile::writeLines(dir.filePath("shared.txt"), {"x"}, &error));
+        QVERIFY(QFileInfo(dir.filePath("shared.txt"))
+                    .permissions()
+                    .testFlags(QFileDevice::WriteGroup | QFileDevice::WriteOther |
+                               QFileDevice::ReadOther));
 
-        // A folder standing where the file should go is not replaced.
+        // A missing folder, or a folder where the file should be: a clean failure with a reason.
         QVERIFY(QDir(dir.path()).mkdir("folder.txt"));
-        QVERIFY(!textfile::writeFileAtomically(dir.filePath("folder.txt"), "x", &error));
+        for (const char* name : {"no/such/t.txt", "folder.txt"}) {
+            error.clear();
+            QVERIFY(!textfile::writeLines(dir.filePath(name), {"x"}, &error));
+            QVERIFY(!error.isEmpty());
+        }
         QVERIFY(QFileInfo(dir.filePath("folder.txt")).isDir());
-        QVERIFY(!textfile::writeFileAtomically(dir.filePath("folder.txt"), "x"));  // no error text
     }
 
-    void atomicWriteIntoReadOnlyFolder() {
-        if (runningAsRoot()) QSKIP("permissions do not stop root from writing");
+    void permissionsAsAPlayerMeetsThem() {
         QTemporaryDir dir;
-        const QString sub = dir.filePath("ro");
+        QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7777)));
+        testing::AsUser player;
+        if (!player.ok()) QSKIP("needs to play an unprivileged user");
+        const QString sub = dir.filePath("ro"), path = sub + "/t.txt";
         QVERIFY(QDir().mkdir(sub));
-        const QString path = sub + "/t.txt";
         writeBytes(path, "old\r\n");
-        QVERIFY(QFile::setPermissions(sub, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
-        QString error;
-        QVERIFY(!textfile::writeFileAtomically(path, "new\r\n", &error));
-        QVERIFY(!error.isEmpty());
-        QCOMPARE(readBytes(path), QByteArray("old\r\n"));
-        QFile::setPermissions(
-            sub, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-
-        // A file made read-only in a writable folder is not replaced either.
+        QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions()));
+        QCOMPARE(textfile::readLines(path).status, textfile::ReadStatus::Unreadable);
+        // Neither a read-only file in a writable folder nor a file in a read-only folder is
+        // replaced.
         QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner));
-        QVERIFY(!textfile::writeFileAtomically(path, "new\r\n", &error));
+        QVERIFY(!textfile::writeLines(path, {"new"}));
+        QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions(0x6600)));
+        QVERIFY(QFile::setPermissions(sub, QFileDevice::Permissions(0x5500)));
+        QVERIFY(!textfile::writeLines(path, {"new"}));
         QCOMPARE(readBytes(path), QByteArray("old\r\n"));
-        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QVERIFY(QFile::setPermissions(sub, QFileDevice::Permissions(0x7700)));
     }
 };
 

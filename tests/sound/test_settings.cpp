@@ -1,4 +1,5 @@
 // The settings file: its fixed line order, the readings of each line and the rewrites.
+#include <sys/stat.h>
 
 #include <QDir>
 #include <QFile>
@@ -9,45 +10,29 @@
 #include "sound/recording_audio.h"
 #include "sound/settings.h"
 #include "sound/sound_engine.h"
+#include "tests/support/fake_places.h"
+#include "tests/support/files.h"
 
 using namespace talomir;
 
 namespace {
 
-struct FakePlaces : WindowPlaces {
-    QPointF main{1500, 1200};
-    bool visible[3] = {false, false, false};
-    QPointF side[3];
-    QPointF mainPosition() const override { return main; }
-    void setMainPosition(QPointF p) override { main = p; }
-    bool sideVisible(SideWindow w) const override { return visible[int(w)]; }
-    void setSideVisible(SideWindow w, bool v) override { visible[int(w)] = v; }
-    QPointF sidePosition(SideWindow w) const override { return side[int(w)]; }
-    void setSidePosition(SideWindow w, QPointF p) override { side[int(w)] = p; }
-};
-
 struct Rig {
     QTemporaryDir dir;
     RecordingAudio audio;
     SoundEngine engine{audio};
-    FakePlaces places;
+    testing::FakePlaces places;
     bool enableLoop = false;
     Integer speedChange = 0;
     SettingsFile settings{dir.path(), places, engine, enableLoop, speedChange};
 
     void write(const QStringList& lines) {
-        QFile f(settings.path());
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(textfile::encodeLines(lines));
-    }
-    QByteArray bytes() const {
-        QFile f(settings.path());
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        testing::writeBytes(settings.path(), textfile::encodeLines(lines));
     }
     QStringList fileLines() const { return textfile::readLines(settings.path()).lines; }
 };
 
-// A complete file: the given side-window lines, then sound lines with the given music path.
+// A complete file: the given side-window lines, then sound lines with the given clip path.
 QStringList fileWith(const QStringList& sides, const QString& clipPath = QStringLiteral("..."),
                      const QString& volume = QStringLiteral("-2500 "),
                      const QString& loop = QStringLiteral("True")) {
@@ -59,6 +44,8 @@ QStringList fileWith(const QStringList& sides, const QString& clipPath = QString
     l << " 250 ";
     return l;
 }
+
+const QStringList kNoSides{"False", "False", "False"};
 
 }  // namespace
 
@@ -74,129 +61,136 @@ private slots:
             "talomir-music...\r\n\r\nFalse\r\n 0 \r\n";
         for (int i = 0; i < 9; ++i) expected += "\r\nFalse\r\n 0 \r\n";
         expected += " 0 \r\n";
-        QCOMPARE(rig.bytes(), expected);
-        QCOMPARE(rig.fileLines().size(), 38);
-        QCOMPARE(rig.engine.EnableSoundControl(), false);
-        QCOMPARE(rig.speedChange, Integer(0));
+        QCOMPARE(testing::readBytes(rig.settings.path()), expected);
     }
 
     void placeholdersPointIntoTheOneSoundFolder() {
         Rig rig;
-        rig.write(fileWith({"False", "False", "False"}));
+        rig.write(fileWith(kNoSides));
         rig.settings.Load_Settings();
         const QString sound = QDir(rig.dir.path()).filePath("sound/");
         QCOMPARE(rig.settings.PathToBkgMusic, sound + "bkgmusic.WAV");
         QCOMPARE(rig.engine.clip(Clip::mLeft1).DMCtrlPath(), sound + "left1.WAV");
         QCOMPARE(rig.engine.clip(Clip::mTalomir1).DMCtrlPath(), sound + "talomir1.WAV");
         QCOMPARE(rig.engine.clip(Clip::mDown2).DMCtrlVolume(), Integer(-600));  // 7th record
-        QCOMPARE(rig.engine.clip(Clip::mDown2).DMCtrlEnabled(), true);
-        QCOMPARE(rig.settings.VolumeBkgMusic, Integer(-2500));
         QCOMPARE(rig.engine.music().intBkgVolume(), int16_t(-2500));
         QCOMPARE(rig.speedChange, Integer(250));
-        QCOMPARE(rig.enableLoop, true);
-        // The next save stores the full paths, never the placeholder.
-        QVERIFY(rig.settings.Save_Settings());
+        QVERIFY(rig.settings.Save_Settings());  // full paths, never the placeholder
         const QStringList saved = rig.fileLines();
         QCOMPARE(saved.size(), 38);
         QCOMPARE(saved[7], sound + "bkgmusic.WAV");
-        QCOMPARE(saved[10], sound + "left1.WAV");
         QVERIFY(!saved.contains("..."));
-    }
-
-    void pathsOtherThanThePlaceholderAreLiteral() {
+        // Other paths are literal.
         for (const QString& path :
              {QString(), QString("...."), QString(" ..."), QString("/x/Ёж.wav")}) {
-            Rig rig;
-            rig.write(fileWith({"False", "False", "False"}, path));
-            rig.settings.Load_Settings();
-            QCOMPARE(rig.engine.clip(Clip::mRight1).DMCtrlPath(), path);
+            Rig other;
+            other.write(fileWith(kNoSides, path));
+            other.settings.Load_Settings();
+            QCOMPARE(other.engine.clip(Clip::mRight1).DMCtrlPath(), path);
         }
     }
 
-    void bracketedLinesFollowAShownWindow() {
+    void bracketedLinesAndLenientStrictBooleanIntegerReadings() {
         Rig rig;
-        rig.write(fileWith({"False", "True", " 9090 ", " 900.5 ", "True", " 7000 ", " 100 "}));
-        rig.settings.Load_Settings();
-        QCOMPARE(rig.places.visible[int(SideWindow::Statistic)], true);
-        QCOMPARE(rig.places.side[int(SideWindow::Statistic)], QPointF(9090, 900.5));
-        QCOMPARE(rig.places.side[int(SideWindow::Future)], QPointF(7000, 100));
-        QCOMPARE(rig.speedChange, Integer(250));  // every later line moved down by four
-        QVERIFY(rig.settings.Save_Settings());
-        const QStringList saved = rig.fileLines();
-        QCOMPARE(saved.size(), 42);
-        QCOMPARE(saved.mid(2, 7),
-                 QStringList({"False", "True", " 9090 ", " 900.5 ", "True", " 7000 ", " 100 "}));
-    }
-
-    void lenientStrictBooleanAndIntegerReadings() {
-        Rig rig;
-        // "true" shows the hall of fame, which takes two lenient lines; "#FALSE#" and 0 are
-        // False for the other two windows.
-        QStringList lines = fileWith({"true", " 7 ", "letters", "#FALSE#", " 0 "}, "...", " 2.5 ");
-        lines[0] = "12abc";    // lenient: the leading number
-        lines[1] = "letters";  // lenient: no number reads as 0
+        // "true" shows the hall of fame, which takes two lenient lines; the statistics window's
+        // lines read strictly; "#FALSE#" is False.
+        QStringList lines = fileWith(
+            {"true", " 7 ", "letters", "True", " 9090 ", " 900.5 ", "#FALSE#"}, "...", " 2.5 ");
+        lines[0] = "12abc";  // lenient: the leading number
         rig.write(lines);
         rig.settings.Load_Settings();
-        QCOMPARE(rig.places.main, QPointF(12, 0));
-        QCOMPARE(rig.places.visible[int(SideWindow::TalomirFathers)], true);
+        QCOMPARE(rig.places.main, QPointF(12, 2000));
         QCOMPARE(rig.places.side[int(SideWindow::TalomirFathers)], QPointF(7, 0));
+        QCOMPARE(rig.places.side[int(SideWindow::Statistic)], QPointF(9090, 900.5));
         QCOMPARE(rig.places.visible[int(SideWindow::Future)], false);
         QCOMPARE(rig.settings.VolumeBkgMusic, Integer(2));  // half way: the even neighbour
+        QCOMPARE(rig.speedChange, Integer(250));            // every later line moved down by four
+        QVERIFY(rig.settings.Save_Settings());
+        QCOMPARE(rig.fileLines().mid(2, 7),
+                 QStringList({"True", " 7 ", " 0 ", "True", " 9090 ", " 900.5 ", "False"}));
     }
 
     // An unreadable line rewrites the file from memory, with what was read so far, and the
     // reading ends there.
+    void badLineRewritesAndEndsTheReading_data() {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<int>("savedLines");
+        QTest::newRow("strict position")
+            << fileWith({"False", "True", "12abc", " 5 ", "False"}) << 40;
+        QTest::newRow("Boolean") << fileWith({"False", "yes", "False"}) << 38;
+        QTest::newRow("ends early") << fileWith(kNoSides).mid(0, 8) << 38;
+        QTest::newRow("beyond 16 bits") << fileWith(kNoSides, "...", " 40000 ") << 38;
+    }
     void badLineRewritesAndEndsTheReading() {
+        QFETCH(QStringList, lines);
+        QFETCH(int, savedLines);
         Rig rig;
-        QStringList lines = fileWith({"False", "True", "12abc", " 5 ", "False"});
         rig.write(lines);
         rig.settings.Load_Settings();
-        QCOMPARE(rig.places.main, QPointF(3000, 2000));
-        QCOMPARE(rig.places.visible[int(SideWindow::Statistic)], true);
-        QCOMPARE(rig.engine.EnableSoundControl(), false);  // never reached
-        QVERIFY(rig.audio.ops().empty());                  // the music was not started
         const QStringList saved = rig.fileLines();
-        QCOMPARE(saved.size(), 40);
-        QCOMPARE(saved.mid(0, 5), QStringList({" 3000 ", " 2000 ", "False", "True", " 0 "}));
-
-        Rig boolRig;
-        boolRig.write(fileWith({"yes", "False", "False"}));
-        boolRig.settings.Load_Settings();
-        QCOMPARE(boolRig.fileLines().size(), 38);
-        QCOMPARE(boolRig.fileLines()[0], QString(" 3000 "));
-
-        Rig shortRig;
-        shortRig.write(fileWith({"False", "False", "False"}).mid(0, 20));
-        shortRig.settings.Load_Settings();
-        QCOMPARE(shortRig.fileLines().size(), 38);  // a file that ends early is completed
-
-        Rig bigRig;
-        bigRig.write(fileWith({"False", "False", "False"}, "...", " 40000 "));
-        bigRig.settings.Load_Settings();
-        QCOMPARE(bigRig.settings.VolumeBkgMusic, Integer(0));  // out of 16 bits: unreadable
-        QCOMPARE(bigRig.fileLines()[9], QString(" 0 "));
+        QCOMPARE(saved.size(), savedLines);
+        QCOMPARE(saved[0], QString(" 3000 "));
+        QCOMPARE(saved[9 + savedLines - 38], QString(" 0 "));  // the music volume, never read
     }
 
     void musicOffIsStartedAndStoppedAtOnce() {
         Rig rig;
         rig.audio.setAcceptAnyPath(true);
-        rig.write(fileWith({"False", "False", "False"}, "...", "-300 ", "False"));
+        rig.write(fileWith(kNoSides, "...", "-300 ", "False"));
         rig.settings.Load_Settings();
-        QStringList kinds;
-        for (const AudioOp& op : rig.audio.ops()) kinds << QString::number(int(op.kind));
-        const auto k = [](AudioOp::Kind kind) { return QString::number(int(kind)); };
-        QVERIFY(kinds.contains(k(AudioOp::Kind::Play)));
-        QCOMPARE(kinds.indexOf(k(AudioOp::Kind::Stop), kinds.indexOf(k(AudioOp::Kind::Play))) >
-                     kinds.indexOf(k(AudioOp::Kind::Play)),
-                 true);
-        QCOMPARE(rig.enableLoop, false);
+        QCOMPARE(rig.audio.lines().filter(QRegularExpression("^(play|stop)")),
+                 QStringList({"play 1 loop", "stop 1"}));
         QCOMPARE(rig.engine.music().intBkgVolume(), int16_t(-300));
+    }
+
+    // The saver replaces nothing but a settings file: not a file of the player's that the
+    // settings path links to, not junk, nothing too large to be one, no FIFO. A link to a settings
+    // file is written through, and the link stays.
+    void onlyASettingsFileIsReplaced_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("link to a settings file") << "settings" << true;
+        QTest::newRow("hand-made without the marker") << "handmade" << true;
+        QTest::newRow("link to a player's file") << "player" << false;
+        QTest::newRow("junk") << "junk" << false;
+        QTest::newRow("too large") << "large" << false;
+        QTest::newRow("FIFO") << "fifo" << false;
+        QTest::newRow("no codec") << "codec" << false;
+    }
+    void onlyASettingsFileIsReplaced() {
+        QFETCH(QString, kind);
+        QFETCH(bool, saved);
+        Rig rig;
+        const QString path = rig.settings.path(), other = rig.dir.filePath("elsewhere");
+        QStringList handmade = fileWith(kNoSides);
+        handmade[6] = "notes";
+        const QByteArray before = kind == "settings" || kind == "codec"
+                                      ? textfile::encodeLines(fileWith(kNoSides))
+                                  : kind == "handmade" ? textfile::encodeLines(handmade)
+                                  : kind == "large"    ? QByteArray(2 << 20, ' ')
+                                                       : QByteArray("[General]\r\nkey=value\r\n");
+        const bool linked = kind == "settings" || kind == "player";
+        if (kind == "fifo")
+            QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else
+            testing::writeBytes(linked ? other : path, before);
+        if (linked) QVERIFY(QFile::link(other, path));
+        textfile::simulateMissingCodec(kind == "codec");
+        rig.settings.Load_Settings();
+        QCOMPARE(rig.settings.Save_Settings(), saved);
+        textfile::simulateMissingCodec(false);
+        QCOMPARE(rig.settings.lastError().isEmpty(), saved);
+        if (kind == "fifo") return;
+        const QByteArray after = testing::readBytes(linked ? other : path);
+        QCOMPARE(after == before, !saved);
+        if (saved) QCOMPARE(after, textfile::encodeLines(rig.settings.lines()));
+        QCOMPARE(QFileInfo(path).isSymLink(), linked);
     }
 
     void anUnwritableFolderFailsCleanly() {
         RecordingAudio audio;
         SoundEngine engine(audio);
-        FakePlaces places;
+        testing::FakePlaces places;
         bool loop = false;
         Integer speed = 0;
         QTemporaryDir dir;

@@ -36,7 +36,9 @@ QString usage() {
         "  --games N       play N games: the new-game question is answered yes N-1 times\n"
         "  --table FILE    rank against this hall-of-fame file, read at the game start\n"
         "  --record NAME   at game over, offer the score to the --table file with NAME as\n"
-        "                  the player's answer (an empty NAME is a confirmed empty name)\n"
+        "                  the player's answer (an empty NAME is a confirmed empty name);\n"
+        "                  the outcome goes to standard error, and the exit status is 1\n"
+        "                  when the entry could not be stored\n"
         "  Without --table the game ranks against an empty table and touches no file.\n");
 }
 
@@ -281,7 +283,29 @@ int Simulator::run(QTextStream& in) {
         out_.flush();
     }
     out_.flush();
-    return 0;
+    return over_ && options_.record ? reportRecord() : 0;
+}
+
+int Simulator::reportRecord() {
+    using Outcome = HallOfFame::AddOutcome;
+    const HallOfFame& table = records_->table();
+    switch (records_->lastOutcome) {
+        case Outcome::Saved:
+            err_ << "talomir-sim: entry stored\n";
+            return 0;
+        case Outcome::NoPlace:
+            err_ << "talomir-sim: no place in the table\n";
+            return 0;
+        case Outcome::Cancelled:
+            return 0;
+        case Outcome::Displaced:
+            err_ << "talomir-sim: entry not stored: pushed out by others' entries\n";
+            return 1;
+        case Outcome::NotSaved:
+            err_ << "talomir-sim: entry not stored: " << table.lastError() << "\n";
+            return 1;
+    }
+    return 1;
 }
 
 }  // namespace talomir::sim

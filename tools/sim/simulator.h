@@ -60,6 +60,8 @@ public:
 
 private:
     bool execute(const QString& line, int lineNo);
+    // The outcome of --record on standard error; the exit status, 1 when the entry was not stored.
+    int reportRecord();
 
     Options options_;
     QTextStream& out_;

@@ -1,0 +1,19 @@
+#pragma once
+// The windows as the settings file sees them, without windows.
+#include "sound/settings.h"
+
+namespace talomir::testing {
+
+struct FakePlaces : WindowPlaces {
+    QPointF main{1500, 1200};
+    bool visible[3] = {false, false, false};
+    QPointF side[3];
+    QPointF mainPosition() const override { return main; }
+    void setMainPosition(QPointF p) override { main = p; }
+    bool sideVisible(SideWindow w) const override { return visible[int(w)]; }
+    void setSideVisible(SideWindow w, bool v) override { visible[int(w)] = v; }
+    QPointF sidePosition(SideWindow w) const override { return side[int(w)]; }
+    void setSidePosition(SideWindow w, QPointF p) override { side[int(w)] = p; }
+};
+
+}  // namespace talomir::testing
