@@ -74,5 +74,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "talomir: %s\n", qPrintable(folders.problem()));
     talomir::ui::Application game(folders);
     game.start();
-    return app.exec();
+    const int status = app.exec();
+    game.finish();
+    return status;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The program as a whole: the model's random generator and clock, the hall of fame, the sound
 // engine and the settings file, wired to the main window.
+#include <functional>
 #include <memory>
 
 #include "game/random.h"
@@ -52,19 +53,34 @@ private:
 
 class Application {
 public:
-    // Makes `folders` the folders of this run.
-    explicit Application(const GameFolders& folders, AudioBackend* audio = nullptr);
+    // Makes `folders` the folders of this run. journalFolder: the player's own data folder, which
+    // keeps the journal of hall-of-fame entries not yet stored (none when empty).
+    explicit Application(const GameFolders& folders, AudioBackend* audio = nullptr,
+                         const QString& journalFolder = QString());
     ~Application();
 
     FrmMain& main() { return *main_; }
     SoundEngine& sound() { return *engine_; }
     SettingsFile& settings() { return *settings_; }
+    HallOfFame& table() { return records_.table(); }
     void start();  // the first game, the window shown
+
+    // The end of the run, once the window has closed: one last try to store the entries still
+    // unsaved, then, once, a message to the player about every entry or setting that could not be
+    // stored, with the file and the reason. The message goes to report (a message box unless
+    // set).
+    void finish();
+    std::function<void(const QString& text)> report;
+    // The message finish() would give now; empty when everything was stored.
+    QString closingReport() const;
 
 private:
     DefaultRandom rng_;
     SystemClock clock_;
     HallOfFameRecords records_;
+    std::unique_ptr<RecordJournal> journal_;
+    QString settingsError_;  // why the settings could not be saved at close
+    bool finished_ = false;
     std::unique_ptr<SdlAudioBackend> sdl_;
     std::unique_ptr<SoundEngine> engine_;
     std::unique_ptr<FrmMain> main_;

@@ -648,6 +648,7 @@ bool FrmMain::askPlayerName(QString& name) {
 }
 
 bool FrmMain::askNewGame() {
+    if (closing_) return false;  // closed while the game's end was being stored
     if (hooks_.askNewGame) return hooks_.askNewGame();
     FrmGameOver dialog(this);
     dialog.exec();

@@ -40,6 +40,7 @@ public:
     ~FrmMain() override;
 
     void setHooks(MainWindowHooks hooks) { hooks_ = std::move(hooks); }
+    MainWindowHooks& hooks() { return hooks_; }
     // The length of one fall tick, kFallTickMs unless set (tests stretch it to stop time).
     void setFallTickMs(int ms);
     int fallTickMs() const { return fallTickMs_; }
@@ -109,6 +110,7 @@ public:
 
     // The closing handler: saves the settings and unloads the side windows; runs once.
     void Form_QueryUnload();
+    bool isClosing() const { return closing_; }
 
     // Docks the three side windows beside the main window.
     void dock();

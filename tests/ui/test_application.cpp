@@ -10,10 +10,35 @@
 
 #include "scoring/textfile.h"
 #include "sound/recording_audio.h"
+#include "tests/support/files.h"
+#include "tests/support/users.h"
 #include "ui/application.h"
 
 using namespace talomir;
 using namespace talomir::ui;
+
+namespace {
+
+// The program over folder, its end-of-game dialogs answered: the name "Tester", and a new game
+// as long as newGames lasts; its closing message kept in reports.
+struct Run {
+    Run(const QString& folder, const QString& journal)
+        : app(GameFolders::beside(folder), &audio, journal) {
+        app.report = [this](const QString& text) { reports << text; };
+        app.main().hooks().askPlayerName = [](QString& name) {
+            name = QStringLiteral("Tester");
+            return true;
+        };
+        app.main().hooks().askNewGame = [this] { return newGames-- > 0; };
+        app.start();
+    }
+    RecordingAudio audio;
+    Application app;
+    QStringList reports;
+    int newGames = 0;
+};
+
+}  // namespace
 
 class TestApplication : public QObject {
     Q_OBJECT
@@ -71,6 +96,7 @@ private slots:
                 << "True"
                 << " 0 ";
         ini << " 0 ";
+        ini[0] = " 32212254720 ";  // a window position of 2^31 pixels, far off every screen
         QVERIFY(textfile::writeLines(QDir(dir.path()).filePath("TaloVostrun.ini"), ini));
         RecordingAudio audio;
         audio.setAcceptAnyPath(true);
@@ -81,6 +107,8 @@ private slots:
         app.main().game().Form_KeyUp(38);
         QCOMPARE(audio.playedPaths(),
                  QStringList{QDir(dir.path()).filePath(QStringLiteral("sound/rotate1.WAV"))});
+        QVERIFY(QGuiApplication::primaryScreen()->availableGeometry().intersects(
+            app.main().frameGeometry()));
         app.main().close();
     }
 
@@ -94,8 +122,54 @@ private slots:
         const QPoint far(area.right() + 5000, area.bottom() + 5000);
         const QPoint back = MainWindowPlaces::reachable(far, frame);
         QVERIFY(area.contains(back));
-        const QPoint negative = MainWindowPlaces::reachable(QPoint(-9000, -9000), frame);
-        QVERIFY(area.contains(negative));
+        for (const QPoint p :
+             {QPoint(-9000, -9000), QPoint(INT_MAX - 5, INT_MAX - 5), QPoint(INT_MIN, INT_MIN)})
+            QVERIFY(area.contains(MainWindowPlaces::reachable(p, frame)));
+    }
+
+    // A read-only data folder: the game runs and closes, and the player is told once, at the
+    // end, which entries were not stored, where, and why.
+    void readOnlyFolderReportsTheUnsavedEntriesOnce() {
+        QTemporaryDir dir;
+        QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7777)));
+        testing::AsUser player;
+        if (!player.ok()) QSKIP("needs to play an unprivileged user");
+        const QString data = dir.filePath("data");
+        QVERIFY(QDir().mkdir(data) &&
+                QFile::setPermissions(data, QFileDevice::Permissions(0x5555)));
+        Run run(data, data);
+        run.newGames = 1;
+        run.app.main().game().Finish_Game(1234);
+        run.app.main().game().Finish_Game(50);
+        QVERIFY(!run.app.main().isVisible());
+        QVERIFY(run.reports.isEmpty());
+        run.app.finish();
+        run.app.finish();
+        QCOMPARE(run.reports.size(), 1);
+        for (const QString& part :
+             {QStringLiteral("«Tester» — 1234, «Tester» — 50"), data + "/TalomirFathers.txt",
+              QStringLiteral("нет прав доступа"), data + "/TaloVostrun.ini"})
+            QVERIFY2(run.reports[0].contains(part), qPrintable(run.reports[0]));
+        QVERIFY(QDir(data).isEmpty());
+    }
+
+    // While the game end waits for another copy's lock, the window's events flow and its close
+    // box ends the wait; the entry waits in the journal for the next run.
+    void closingEndsTheWaitForTheLock() {
+        QTemporaryDir dir;
+        testing::writeBytes(dir.filePath("TalomirFathers.txt"), "A\r\n 100 \r\n");
+        Run run(dir.path(), dir.filePath("data"));
+        testing::writeBytes(dir.filePath("TalomirFathers.txt.lock"), "42\ntalomir\nelsewhere\n");
+        run.newGames = 1;  // never asked: the window is closing
+        QTimer::singleShot(300, &run.app.main(), [&run] { run.app.main().close(); });
+        QElapsedTimer waited;
+        waited.start();
+        run.app.main().game().Finish_Game(500);
+        QVERIFY2(waited.elapsed() < 3000, qPrintable(QString::number(waited.elapsed())));
+        QCOMPARE(run.newGames, 1);
+        run.app.finish();
+        QCOMPARE(run.reports.size(), 1);
+        QVERIFY2(run.reports[0].contains("TalomirFathers.journal"), qPrintable(run.reports[0]));
     }
 };
 
