@@ -5,14 +5,14 @@ JOBS     ?= $(shell nproc 2>/dev/null || echo 2)
 # What the game needs to build and run; the tests add theirs, the package its tools.
 RUN_PACKAGES = g++ cmake make pkg-config qt6-base-dev libsdl2-dev \
                fonts-liberation fonts-wine fonts-dejavu-core
-PACKAGES     = $(RUN_PACKAGES) libbenchmark-dev desktop-file-utils appstream
+PACKAGES     = $(RUN_PACKAGES) libbenchmark-dev desktop-file-utils appstream strace
 PACKAGE_PACKAGES = $(RUN_PACKAGES) dpkg-dev file
 SUDO     = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 CONFIGURE = cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 # The player's files in a build folder (hall of fame, settings, and what goes with them).
 PLAYER_FILES = Talo*
 
-.PHONY: all deps deps-run deps-package configure build run test bench package clean format
+.PHONY: all deps deps-run deps-package configure build run test bench package test-asan fuzz clean format
 
 all: build
 
@@ -52,6 +52,37 @@ test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy \
 	  ctest --output-on-failure -j $(JOBS)
 
+# The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer; any finding fails it.
+ASAN_BUILD ?= build-asan
+SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 \
+                UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+# Ninja and ccache when present: the sanitizer build is the slowest one.
+FAST_CONFIGURE = $(if $(shell command -v ninja),-G Ninja) \
+                 $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+test-asan: deps
+	@[ -f $(ASAN_BUILD)/CMakeCache.txt ] || cmake -S . -B $(ASAN_BUILD) $(FAST_CONFIGURE) \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTALOMIR_SANITIZE=ON
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy $(SANITIZER_ENV) \
+	  ctest --output-on-failure -j $(JOBS)
+
+# Each libFuzzer target of tests/fuzz for FUZZ_SECONDS, starting from its seed corpus (found
+# inputs collect in $(FUZZ_BUILD)/corpus/<name>). Needs clang; without it says so and stops.
+FUZZ_BUILD   ?= build-fuzz
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	@command -v clang++ >/dev/null || { echo "make fuzz needs clang (apt-get install clang)"; exit 1; }
+	@[ -f $(FUZZ_BUILD)/CMakeCache.txt ] || CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(FAST_CONFIGURE) \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTALOMIR_FUZZ=ON
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz-targets
+	@set -e; for src in tests/fuzz/fuzz_*.cpp; do \
+	  name=$$(basename $$src .cpp | sed 's/^fuzz_//'); \
+	  mkdir -p $(FUZZ_BUILD)/corpus/$$name; \
+	  echo "== $$name: $(FUZZ_SECONDS) s"; \
+	  $(SANITIZER_ENV) $(FUZZ_BUILD)/tests/fuzz/talomir-fuzz-$$name -max_total_time=$(FUZZ_SECONDS) \
+	    -print_final_stats=1 $(FUZZ_BUILD)/corpus/$$name tests/fuzz/corpus/$$name; \
+	done
+
 bench: build
 	$(BUILD)/bench/talomir-bench
 
@@ -70,4 +101,4 @@ format:
 clean:
 	@for f in $(BUILD)/$(PLAYER_FILES); do [ ! -e "$$f" ] || echo "Keeping $$f (a player's file)"; done
 	@[ ! -d $(BUILD) ] || find $(BUILD) -mindepth 1 -maxdepth 1 ! -name '$(PLAYER_FILES)' -exec rm -rf {} +
-	rm -rf $(PACKAGE_BUILD)
+	rm -rf $(PACKAGE_BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
