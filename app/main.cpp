@@ -68,11 +68,13 @@ int main(int argc, char** argv) {
     }
 
     using talomir::GameFolders;
-    const GameFolders folders =
-        GameFolders::choose(GameFolders::systemPlaces(parser.value(options.dataDir)));
+    const GameFolders::Places places = GameFolders::systemPlaces(parser.value(options.dataDir));
+    const GameFolders folders = GameFolders::choose(places);
     if (!folders.problem().isEmpty())
         std::fprintf(stderr, "talomir: %s\n", qPrintable(folders.problem()));
-    talomir::ui::Application game(folders);
+    // The entries a shared table could not take wait in the player's own folder, never the
+    // shared one.
+    talomir::ui::Application game(folders, nullptr, places.user);
     game.start();
     const int status = app.exec();
     game.finish();
