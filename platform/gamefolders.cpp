@@ -10,7 +10,7 @@
 #include <optional>
 
 #ifndef TALOMIR_INSTALLED_DATA
-#define TALOMIR_INSTALLED_DATA "../share/talomir"
+#define TALOMIR_INSTALLED_DATA "../share/games/talomir"
 #endif
 
 namespace talomir {

@@ -19,8 +19,8 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" >/dev/null
-for f in bin/talomir bin/talomir-sim share/talomir/TaloVostrun.ini \
-         share/talomir/sound/bkgmusic.WAV share/talomir/sound/left1.WAV \
+for f in bin/talomir bin/talomir-sim share/games/talomir/TaloVostrun.ini \
+         share/games/talomir/sound/bkgmusic.WAV share/games/talomir/sound/left1.WAV \
          share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
          share/icons/hicolor/scalable/apps/$id.svg share/icons/hicolor/48x48/apps/$id.png \
          share/man/man6/talomir.6.gz share/doc/talomir/LICENSE; do
@@ -48,7 +48,7 @@ HOME=$work/home XDG_DATA_HOME= QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy \
     "$prefix/bin/talomir" >"$work/game.log" 2>&1 &
 game=$!
 for _ in $(seq 200); do [[ -s $data/TalomirFathers.txt ]] && break; sleep 0.1; done
-cmp -s "$data/TaloVostrun.ini" "$prefix/share/talomir/TaloVostrun.ini" ||
+cmp -s "$data/TaloVostrun.ini" "$prefix/share/games/talomir/TaloVostrun.ini" ||
     fail "the settings were not seeded into $data ($(cat "$work/game.log"))"
 [[ -s $data/TalomirFathers.txt ]] || fail "no table in $data ($(cat "$work/game.log"))"
 [[ ! -e $prefix/bin/TalomirFathers.txt && ! -e $prefix/bin/TaloVostrun.ini ]] ||
