@@ -82,7 +82,6 @@ GameFolders GameFolders::choose(const Places& places) {
     // ships them itself; otherwise the install's data folder does.
     const QString shipped = QDir::cleanPath(shipsHere ? places.program : places.installed);
     GameFolders f;
-    f.kind_ = places.chosen.isEmpty() ? Kind::Installed : Kind::Chosen;
     f.data_ = QDir::cleanPath(places.chosen.isEmpty() ? places.user : places.chosen);
     f.sound_ = join(shipped, QLatin1String(kSoundFolder));
     if (f.data_.isEmpty() || !QDir().mkpath(f.data_)) {

@@ -17,8 +17,6 @@ namespace talomir {
 
 class GameFolders {
 public:
-    enum class Kind { Portable, Installed, Chosen };
-
     // What the choice looks at.
     struct Places {
         QString program;               // the executable's folder
@@ -42,7 +40,6 @@ public:
     // A portable copy in `folder`, nothing created (tests, and the default before choose()).
     static GameFolders beside(const QString& folder);
 
-    Kind kind() const { return kind_; }
     // The player's own data folder: the hall of fame, the settings, anything else the game
     // writes.
     QString dataFolder() const { return data_; }
@@ -62,7 +59,6 @@ public:
     static void setCurrent(const GameFolders& folders);
 
 private:
-    Kind kind_ = Kind::Portable;
     QString data_;
     QString sound_;
     QString problem_;
