@@ -31,7 +31,7 @@ inline constexpr char kBkgMusicFileName[] = "bkgmusic.WAV";
 QString clipName(Clip clip);         // "mDown1", ...
 QString defaultFileName(Clip clip);  // "down1.WAV", ... inside kSoundFolder
 
-// The seven game events, in the order the settings window lists them.
+// The seven game events.
 enum class SoundEvent : uint8_t { Drop, Landing, Left, Right, Rotate, DeleteLines, TalomirFigure };
 inline constexpr int kSoundEventCount = 7;
 
