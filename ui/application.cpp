@@ -8,6 +8,8 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "sound/sound_choices.h"
+#include "ui/frmsettings.h"
 #include "ui/toolkit/units.h"
 
 namespace talomir::ui {
@@ -160,6 +162,15 @@ Application::Application(const GameFolders& folders, AudioBackend* audio,
     hooks.firstLoad = [this] { settings_->Load_Settings(); };
     hooks.saveSettings = [this] {
         settingsError_ = settings_->Save_Settings() ? QString() : settings_->lastError();
+    };
+    hooks.showSettings = [this, sounds = folders.soundFolder()] {
+        Game& g = main_->game();
+        SoundChoices choices({*engine_, g.EnableLoop, g.SpeedChange, settings_->PathToBkgMusic,
+                              settings_->VolumeBkgMusic},
+                             sounds);
+        // The music's sweep is a fall-tick step: the fall timer's pace follows the switch.
+        choices.loopChanged = [this] { main_->input([] {}); };
+        FrmSettings::showModal(main_.get(), choices);
     };
     main_->setHooks(std::move(hooks));
     // While a game end waits for another copy's lock on the table, the window repaints and

@@ -539,9 +539,16 @@ void FrmMain::checkClicked(Ctl c) {
         case Ctl::chkAuto:
             if (value == 1) dock();
             break;
+        case Ctl::chkSet:
+            // The game goes on behind the window; the button stays pressed while it is open.
+            if (value == 1) {
+                if (hooks_.showSettings) hooks_.showSettings();
+                game_.setCheckValue(c, 0);
+            }
+            focusWell();
+            break;
         case Ctl::chkHelp:
         case Ctl::chkDemo:
-        case Ctl::chkSet:
             // These menu entries open windows of their own, which this build does not have yet:
             // the button springs back rather than stay pressed with nothing behind it.
             if (value == 1) game_.setCheckValue(c, 0);
@@ -635,6 +642,8 @@ void FrmMain::firstLoad() {
 }
 
 void FrmMain::unloadSettingsAndHelp() {
+    // The file chooser first: it may be open over the settings window.
+    vb::Forms::unload(QStringLiteral("frmOpen"));
     vb::Forms::unload(QStringLiteral("frmSettings"));
     vb::Forms::unload(QStringLiteral("frmHelp"));
 }

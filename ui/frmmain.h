@@ -30,6 +30,7 @@ struct MainWindowHooks {
     std::function<bool()> askNewGame;
     std::function<void()> firstLoad;     // clips and settings, once per process
     std::function<void()> saveSettings;  // at close
+    std::function<void()> showSettings;  // the sound settings window, modal; returns when closed
 };
 
 class FrmMain : public vb::FormSurface, public GameObserver, public GameHost {

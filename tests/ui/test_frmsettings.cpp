@@ -1,0 +1,139 @@
+// The sound settings window and the wav chooser as a player meets them: opened from "Set" while
+// the game runs, files chosen through the chooser, values changed by keyboard and kept across a
+// restart.
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QSlider>
+#include <QtTest>
+
+#include "scoring/textfile.h"
+#include "sound/recording_audio.h"
+#include "ui/application.h"
+#include "ui/frmopen.h"
+#include "ui/frmsettings.h"
+#include "ui/toolkit/process.h"
+
+using namespace talomir;
+using namespace talomir::ui;
+
+namespace {
+
+void pick(const QString& name) {
+    QListWidget* files = FrmOpen::instance()->filOpen;
+    const auto found = files->findItems(name, Qt::MatchExactly);
+    QVERIFY(!found.isEmpty());
+    QTest::mouseClick(files->viewport(), Qt::LeftButton, {},
+                      files->visualItemRect(found[0]).center());
+}
+
+// Opens "Set" in a running game and runs `act` in the window once it is up; OK closes it.
+void inSettings(Application& app, std::function<void(FrmSettings&)> act) {
+    QTimer::singleShot(0, [&app, act] {
+        auto* w = qobject_cast<FrmSettings*>(vb::Forms::find(QStringLiteral("frmSettings")));
+        QVERIFY(w && w->isModal() && w->isVisible());
+        act(*w);
+        QTest::mouseClick(w->cmdOk, Qt::LeftButton);
+    });
+    auto* set = qobject_cast<vb::CheckButton*>(app.main().control(QStringLiteral("chkSet")));
+    QTest::mouseClick(set, Qt::LeftButton);
+    QCOMPARE(set->value(), 0);
+    QTRY_COMPARE(QApplication::focusWidget(), app.main().picTalomir);
+}
+
+}  // namespace
+
+class TestFrmSettings : public QObject {
+    Q_OBJECT
+
+private slots:
+    void choicesMadeInTheWindowSurviveARestart() {
+        QTemporaryDir dir;
+        const QDir sounds(dir.filePath(QStringLiteral("sound")));
+        QVERIFY(sounds.mkpath(QStringLiteral(".")));
+        for (const char* f : {"a.WAV", "b.wav", "c.txt"})
+            QFile(sounds.filePath(f)).open(QIODevice::WriteOnly);
+        RecordingAudio audio;
+        {
+            Application app(GameFolders::beside(dir.path()), &audio);
+            app.start();
+            inSettings(app, [&](FrmSettings& w) {
+                // The game runs behind the window.
+                const Integer ticks = app.main().game().TickCount;
+                QTRY_VERIFY(app.main().game().TickCount != ticks);
+                QCOMPARE(w.lblFirstVar->caption(), QStringLiteral("Empty"));
+                w.cmbListEvents->setCurrentText(QStringLiteral("Бросить"));
+                QVERIFY(w.fraSecondVar->isVisible());
+                // A file without a folder: the chooser opens among the game's sounds.
+                QTimer::singleShot(0, [&] {
+                    QCOMPARE(FrmOpen::instance()->folder(), sounds.path());
+                    QCOMPARE(FrmOpen::instance()->filOpen->count(), 2);  // a.WAV and b.wav
+                    pick(QStringLiteral("b.wav"));
+                });
+                QTest::mouseClick(w.cmdOpenSecond, Qt::LeftButton);
+                QCOMPARE(w.lblSecondVar->caption(), QStringLiteral("b.wav"));
+                w.sldVolBut1->setFocus();
+                QTest::keyClick(w.sldVolBut1, Qt::Key_PageDown);
+                w.txtChange->selectAll();
+                QTest::keyClicks(w.txtChange, QStringLiteral("1500"));
+                QCOMPARE(w.txtChange->selectedText(), QStringLiteral("1000"));
+                QCOMPARE(w.sldChange->value(), 1000);
+            });
+            app.main().close();
+        }
+        // Values outside the sliders' ranges, as a hand-edited file may hold: the music volume,
+        // the first listed event's volume and the sweep speed.
+        const QString ini = QDir(dir.path()).filePath(QStringLiteral("TaloVostrun.ini"));
+        QStringList lines = textfile::readLines(ini).lines;
+        lines[9] = lines[36] = QStringLiteral("-5000 ");
+        lines[37] = QStringLiteral(" 5000 ");
+        QVERIFY(textfile::writeLines(ini, lines));
+        Application app(GameFolders::beside(dir.path()), &audio);
+        app.start();
+        QTRY_COMPARE(app.sound().music().intBkgVolume(), -5000);  // set once the window is up
+        inSettings(app, [&](FrmSettings& w) {
+            // Shown at the slider's end, and stored as they are until a slider is moved.
+            QCOMPARE(w.sldVolBackgrnd->value(), -2500);
+            QCOMPARE(w.txtChange->text(), QStringLiteral("1000"));
+            QCOMPARE(w.sldVolBut1->value(), -2500);
+            w.sldVolBut1->setFocus();
+            QTest::keyClick(w.sldVolBut1, Qt::Key_Right);
+            w.cmbListEvents->setCurrentText(QStringLiteral("Бросить"));
+            QCOMPARE(w.lblSecondVar->caption(), QStringLiteral("b.wav"));
+            QCOMPARE(w.sldVolBut1->value(), -1000);
+        });
+        QCOMPARE(app.sound().clip(Clip::mTalomir1).DMCtrlVolume(), -2499);
+        QCOMPARE(app.settings().VolumeBkgMusic, -5000);
+        QCOMPARE(app.main().game().SpeedChange, 5000);
+        app.main().close();
+    }
+
+    // The chooser starts at SetPath's folder (the program's when that is no folder), opens where
+    // the player last picked a file, and starts afresh once closed without a pick.
+    void chooserStartsWhereItShould() {
+        QTemporaryDir dir;
+        GameFolders::setCurrent(GameFolders::beside(dir.path()));
+        const QString two = dir.filePath(QStringLiteral("one/two"));
+        QVERIFY(QDir().mkpath(two));
+        QFile(two + QStringLiteral("/x.wav")).open(QIODevice::WriteOnly);
+        QWidget owner;
+        vb::Forms::unload(QStringLiteral("frmOpen"));  // a chooser never shown in this run
+        FrmOpen* open = FrmOpen::instance();
+        const auto choose = [&](const QString& path, const QString& startsIn, bool pickX) {
+            open->SetPath(path);
+            QTimer::singleShot(0, [=] {
+                QCOMPARE(open->folder(), startsIn);
+                open->setFolder(two);
+                pickX ? pick(QStringLiteral("x.wav")) : QTest::keyClick(open, Qt::Key_Escape);
+            });
+            return open->choose(&owner) && open->PathToFile == two + QStringLiteral("/x.wav");
+        };
+        QVERIFY(choose(dir.filePath("missing/"), dir.path(), true));
+        QVERIFY(!choose(dir.path(), two, false));
+        QVERIFY(!choose(dir.filePath("one"), dir.filePath("one"), false));
+    }
+};
+
+QTEST_MAIN(TestFrmSettings)
+#include "test_frmsettings.moc"
