@@ -138,9 +138,19 @@ void SoundChoices::setMusicOff(bool off) {
         v_.sound.music().StopBkgMusic();
     else
         v_.sound.music().ResumeBkgMusic();
-    v_.EnableLoop = !off;
-    v_.sound.setEnableLoop(!off);
-    if (loopChanged) loopChanged();
+    setSweep(!off, v_.SpeedChange);
+}
+
+void SoundChoices::setSweep(bool on, Integer speed) {
+    const auto change = [&] {
+        v_.EnableLoop = on;
+        v_.sound.setEnableLoop(on);
+        v_.SpeedChange = speed;
+    };
+    if (steer)
+        steer(change);
+    else
+        change();
 }
 
 void SoundChoices::setMusicVolume(int volume) {
@@ -160,12 +170,12 @@ void SoundChoices::chooseMusic(const QString& path) {
 }
 
 void SoundChoices::setSpeed(int speed) {
-    v_.SpeedChange = toInteger(speed);
+    setSweep(v_.EnableLoop, toInteger(speed));
 }
 
 SpeedText SoundChoices::typeSpeed(const QString& text) {
     const SpeedText t = readSpeedText(text);
-    v_.SpeedChange = t.value;
+    setSweep(v_.EnableLoop, t.value);
     return t;
 }
 

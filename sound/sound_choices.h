@@ -101,11 +101,14 @@ public:
     // txtChange: takes the typed speed; see readSpeedText.
     SpeedText typeSpeed(const QString& text);
 
-    // Called after EnableLoop changed, so the fall tick's pacing can follow.
-    std::function<void()> loopChanged;
+    // Runs a change of EnableLoop or SpeedChange; the owner runs it as the player's other input,
+    // so that the sweep's pans already handed over for the coming ticks are replaced. Unset, the
+    // change runs directly.
+    std::function<void(const std::function<void()>&)> steer;
 
 private:
     clsDMCtrl* clipFor(int n) const;
+    void setSweep(bool on, Integer speed);
 
     SoundValues v_;
     QString soundFolder_;

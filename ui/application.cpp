@@ -168,8 +168,9 @@ Application::Application(const GameFolders& folders, AudioBackend* audio,
         SoundChoices choices({*engine_, g.EnableLoop, g.SpeedChange, settings_->PathToBkgMusic,
                               settings_->VolumeBkgMusic},
                              sounds);
-        // The music's sweep is a fall-tick step: the fall timer's pace follows the switch.
-        choices.loopChanged = [this] { main_->input([] {}); };
+        // Like the player's other input: the ticks due run first with the old sweep, and the
+        // changed one is handed over afresh.
+        choices.steer = [this](const std::function<void()>& change) { main_->input(change); };
         FrmSettings::showModal(main_.get(), choices);
     };
     main_->setHooks(std::move(hooks));
