@@ -44,59 +44,38 @@ class TestApplication : public QObject {
     Q_OBJECT
 
 private slots:
-    void firstStartWritesSettingsAndCloseSavesThem() {
+    // The settings are written at the first start and saved by a quit from outside, which the
+    // side windows' close guard does not refuse; the next run opens the same side window again.
+    void settingsLiveAcrossRuns() {
         QTemporaryDir dir;
-        RecordingAudio audio;
         {
-            Application app(GameFolders::beside(dir.path()), &audio);
-            app.start();
-            const QStringList first = textfile::readLines(app.settings().path()).lines;
-            QCOMPARE(first.size(), 38);
-            // A side window opened during play is remembered at close, with its place.
-            app.main().game().setCheckValue(Ctl::chkStat, 1);
-            QVERIFY(app.main().frmStatistic()->isVisible());
-            app.main().close();
-            const QStringList saved = textfile::readLines(app.settings().path()).lines;
+            Run run(dir.path(), {});
+            QCOMPARE(textfile::readLines(run.app.settings().path()).lines.size(), 38);
+            run.app.main().game().setCheckValue(Ctl::chkStat, 1);
+            QEvent quit(QEvent::Quit);
+            QCoreApplication::sendEvent(qApp, &quit);
+            QVERIFY(!run.app.main().isVisible());
+            const QStringList saved = textfile::readLines(run.app.settings().path()).lines;
             QCOMPARE(saved.size(), 40);
             QCOMPARE(saved[3], QStringLiteral("True"));
         }
-        // The next run reads it back: the statistics window opens again.
-        {
-            Application app(GameFolders::beside(dir.path()), &audio);
-            app.start();
-            QVERIFY(app.main().frmStatistic()->isVisible());
-            QCOMPARE(app.main().game().display[Ctl::chkStat].Value, 1);
-            app.main().close();
-        }
-    }
-
-    // A quit from outside (the session ends) saves the settings first and is not refused by
-    // the side windows' close guard.
-    void quitSavesAndIsNotRefused() {
-        QTemporaryDir dir;
-        RecordingAudio audio;
-        Application app(GameFolders::beside(dir.path()), &audio);
-        app.start();
-        app.main().game().setCheckValue(Ctl::chkStat, 1);
-        QEvent quit(QEvent::Quit);
-        QCoreApplication::sendEvent(qApp, &quit);
-        QVERIFY(!app.main().isVisible());
-        const QStringList saved = textfile::readLines(app.settings().path()).lines;
-        QCOMPARE(saved.size(), 40);
-        QCOMPARE(saved[3], QStringLiteral("True"));
+        Run next(dir.path(), {});
+        QVERIFY(next.app.main().frmStatistic()->isVisible());
+        QCOMPARE(next.app.main().game().display[Ctl::chkStat].Value, 1);
+        next.app.main().close();
     }
 
     void modelSoundsReachTheEngine() {
         QTemporaryDir dir;
         QDir(dir.path()).mkpath(QStringLiteral("sound"));
-        QStringList ini{" 0 ", " 0 ",   "False", "False", "False", "True", "talomir-music...",
-                        "...", "False", " 0 "};
+        // The window 2^31 pixels away, far off every screen and at the edge of the int range.
+        QStringList ini{" 32212254720 ",    " 0 ", "False", "False", "False", "True",
+                        "talomir-music...", "...", "False", " 0 "};
         for (int i = 0; i < 9; ++i)
             ini << "..."
                 << "True"
                 << " 0 ";
         ini << " 0 ";
-        ini[0] = " 32212254720 ";  // a window position of 2^31 pixels, far off every screen
         QVERIFY(textfile::writeLines(QDir(dir.path()).filePath("TaloVostrun.ini"), ini));
         RecordingAudio audio;
         audio.setAcceptAnyPath(true);
@@ -113,18 +92,12 @@ private slots:
     }
 
     void positionsOffEveryScreenComeBack() {
-        const QScreen* screen = QGuiApplication::primaryScreen();
-        QVERIFY(screen);
-        const QRect area = screen->availableGeometry();
-        const QSize frame(400, 560);
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
         const QPoint inside = area.topLeft() + QPoint(10, 10);
-        QCOMPARE(MainWindowPlaces::reachable(inside, frame), inside);
-        const QPoint far(area.right() + 5000, area.bottom() + 5000);
-        const QPoint back = MainWindowPlaces::reachable(far, frame);
-        QVERIFY(area.contains(back));
-        for (const QPoint p :
-             {QPoint(-9000, -9000), QPoint(INT_MAX - 5, INT_MAX - 5), QPoint(INT_MIN, INT_MIN)})
-            QVERIFY(area.contains(MainWindowPlaces::reachable(p, frame)));
+        QCOMPARE(MainWindowPlaces::reachable(inside, {400, 560}), inside);
+        for (const QPoint p : {area.bottomRight() + QPoint(5000, 5000), QPoint(-9000, -9000),
+                               QPoint(INT_MAX - 5, INT_MAX - 5), QPoint(INT_MIN, INT_MIN)})
+            QVERIFY(area.contains(MainWindowPlaces::reachable(p, {400, 560})));
     }
 
     // A read-only data folder: the game runs and closes, and the player is told once, at the
