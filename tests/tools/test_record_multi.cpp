@@ -24,17 +24,7 @@ using talomir::testing::writeBytes;
 
 namespace {
 
-QString simulator() {
-    return QStringLiteral(TALOMIR_BIN_DIR "/talomir-sim");
-}
-
-// Upright bars in one column: the game ends at its seventh landing, every game with one score.
-QByteArray bars() {
-    return QByteArray("0000111100000000\n").repeated(40);
-}
-QByteArray script() {
-    return QByteArray("drop\ntick 40\n").repeated(60);
-}
+const QString simulator = QStringLiteral(TALOMIR_BIN_DIR "/talomir-sim");
 
 // Whole: pairs of a name and a printed number, CR LF after every line and no other break.
 bool whole(const QByteArray& bytes) {
@@ -49,17 +39,23 @@ class TestRecordMulti : public QObject {
 
     QTemporaryDir dir_;
 
-    std::unique_ptr<QProcess> start(const QString& table, const QString& name) {
+    // One game by the simulator, offered to table under name; prefix: a program it runs under.
+    std::unique_ptr<QProcess> start(const QString& table, const QString& name,
+                                    QStringList prefix = {}) {
         auto p = std::make_unique<QProcess>();
-        p->start(simulator(), {"--second", "0", "--figures", dir_.filePath("bars.txt"), "--table",
-                               table, "--record", name});
+        prefix += {simulator, "--second", "0",        "--figures", dir_.filePath("bars.txt"),
+                   "--table", table,      "--record", name};
+        p->start(prefix.takeFirst(), prefix);
+        p->write(QByteArray("drop\ntick 40\n").repeated(60));
+        p->closeWriteChannel();
         return p;
     }
 
 private slots:
     void initTestCase() {
-        QVERIFY2(QFile::exists(simulator()), qPrintable(simulator()));
-        writeBytes(dir_.filePath("bars.txt"), bars());
+        QVERIFY2(QFile::exists(simulator), qPrintable(simulator));
+        // Upright bars in one column: every game ends at its seventh landing with one score.
+        writeBytes(dir_.filePath("bars.txt"), QByteArray("0000111100000000\n").repeated(40));
     }
 
     void writersKilledAtRandomLoseNoStoredEntry() {
@@ -70,8 +66,6 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         auto alone = start(table, "W-1");
-        alone->write(script());
-        alone->closeWriteChannel();
         QVERIFY(alone->waitForFinished(60000));
         const int life = int(clock.elapsed()) * 2;
         QRandomGenerator random(QRandomGenerator::global()->generate());
@@ -81,8 +75,6 @@ private slots:
         for (int i = 0; i < writers; ++i) {
             started.push_back(clock.elapsed());
             procs.push_back(start(table, QStringLiteral("W%1").arg(i)));
-            procs.back()->write(script());
-            procs.back()->closeWriteChannel();
             killAt.push_back(random.bounded(3) == 0 ? clock.elapsed() + random.bounded(life)
                                                     : -1);  // -1: lives
         }
@@ -135,8 +127,6 @@ private slots:
         const QString junk = dir_.filePath("junk.txt");
         writeBytes(junk, "not\r\na table\r\n");
         auto p = start(junk, "Me");
-        p->write(script());
-        p->closeWriteChannel();
         QVERIFY(p->waitForFinished(60000));
         QCOMPARE(p->exitCode(), 1);
         QVERIFY(QString::fromUtf8(p->readAllStandardError()).contains("entry not stored"));
@@ -148,15 +138,11 @@ private slots:
         if (QStandardPaths::findExecutable("strace").isEmpty()) QSKIP("strace is not installed");
         const QString folder = QFileInfo(dir_.path()).canonicalFilePath();
         const QString log = dir_.filePath("strace.log");
-        QProcess p;
-        p.start("strace",
-                {"-f", "-y", "-e", "trace=rename,renameat,renameat2,fsync,fdatasync", "-o", log,
-                 simulator(), "--second", "0", "--figures", dir_.filePath("bars.txt"), "--table",
-                 folder + "/synced.txt", "--record", "Me"});
-        p.write(script());
-        p.closeWriteChannel();
-        QVERIFY(p.waitForFinished(60000));
-        if (p.exitCode() != 0) QSKIP("strace cannot trace here");
+        auto p =
+            start(folder + "/synced.txt", "Me",
+                  {"strace", "-f", "-y", "-e", "trace=rename,renameat,renameat2,fsync", "-o", log});
+        QVERIFY(p->waitForFinished(60000));
+        if (p->exitCode() != 0) QSKIP("strace cannot trace here");
         const QString trace = QString::fromUtf8(readBytes(log));
         const qsizetype renamed = trace.lastIndexOf("synced.txt\"");
         QVERIFY2(renamed > 0, qPrintable(trace));
