@@ -87,11 +87,9 @@ private slots:
                  QStringList({"True", " 7 ", " 0 ", "True", " 9090 ", " 900.5 ", "False"}));
         QCOMPARE(saved[11], sound + "bkgmusic.WAV");
         QVERIFY(!saved.contains("..."));
-        for (const QString& path : {QString(), QString("...."), QString("/x/Ёж.wav")}) {
-            Rig other;
-            other.load(fileWith(kNoSides, path));
-            QCOMPARE(other.engine.clip(Clip::mRight1).DMCtrlPath(), path);
-        }
+        Rig other;  // other paths are literal
+        other.load(fileWith(kNoSides, "...."));
+        QCOMPARE(other.engine.clip(Clip::mRight1).DMCtrlPath(), QStringLiteral("...."));
     }
 
     // An unreadable line rewrites the file from memory, with what was read so far, and the
@@ -144,13 +142,12 @@ private slots:
         QFETCH(bool, saved);
         Rig rig;
         const QString path = rig.settings.path(), other = rig.dir.filePath("elsewhere");
-        QStringList handmade = fileWith(kNoSides);
-        handmade[6] = "notes";
-        const QByteArray before = kind == "settings" || kind == "codec"
-                                      ? textfile::encodeLines(fileWith(kNoSides))
-                                  : kind == "handmade" ? textfile::encodeLines(handmade)
-                                  : kind == "large"    ? QByteArray(2 << 20, ' ')
-                                                       : QByteArray("[General]\r\nkey=value\r\n");
+        QStringList lines = fileWith(kNoSides);
+        if (kind == "handmade") lines[6] = "notes";
+        const QByteArray before = kind == "large" ? QByteArray(2 << 20, ' ')
+                                  : kind == "player" || kind == "junk"
+                                      ? QByteArray("[General]\r\nkey=value\r\n")
+                                      : textfile::encodeLines(lines);
         const bool linked = kind == "settings" || kind == "player";
         if (kind == "fifo")
             QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
