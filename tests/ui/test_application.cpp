@@ -1,5 +1,6 @@
 // The program wired together: settings read at the first game and written at close, the
-// model's sounds reaching the engine, windows kept within reach of the screens.
+// model's sounds reaching the engine, windows kept within reach of the screens, and a game end
+// that could not be stored told to the player once.
 
 #include <QDir>
 #include <QFile>
@@ -77,18 +78,15 @@ private slots:
                 << " 0 ";
         ini << " 0 ";
         QVERIFY(textfile::writeLines(QDir(dir.path()).filePath("TaloVostrun.ini"), ini));
-        RecordingAudio audio;
-        audio.setAcceptAnyPath(true);
-        Application app(GameFolders::beside(dir.path()), &audio);
-        app.start();
-        audio.clear();
-        app.main().game().Form_KeyDown(38);  // rotate: its clip always sounds
-        app.main().game().Form_KeyUp(38);
-        QCOMPARE(audio.playedPaths(),
-                 QStringList{QDir(dir.path()).filePath(QStringLiteral("sound/rotate1.WAV"))});
+        Run run(dir.path(), {});
+        run.audio.setAcceptAnyPath(true);
+        run.audio.clear();
+        run.app.main().game().Form_KeyDown(38);  // rotate: its clip always sounds
+        run.app.main().game().Form_KeyUp(38);
+        QCOMPARE(run.audio.playedPaths(), QStringList{dir.filePath("sound/rotate1.WAV")});
         QVERIFY(QGuiApplication::primaryScreen()->availableGeometry().intersects(
-            app.main().frameGeometry()));
-        app.main().close();
+            run.app.main().frameGeometry()));
+        run.app.main().close();
     }
 
     void positionsOffEveryScreenComeBack() {
