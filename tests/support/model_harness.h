@@ -54,8 +54,6 @@ class Recorder : public GameObserver {
 public:
     explicit Recorder(Display& d) : d_(d) { d_.addObserver(this); }
     ~Recorder() override { d_.removeObserver(this); }
-    Recorder(const Recorder&) = delete;
-    Recorder& operator=(const Recorder&) = delete;
 
     void Draw_Well() override { events << QStringLiteral("Draw_Well"); }
     void Draw_Grid() override { events << QStringLiteral("Draw_Grid"); }
