@@ -57,86 +57,47 @@ class TestGameFlow : public QObject {
     Q_OBJECT
 
 private slots:
-    // A key press does what its button does, and a refused move only colours the button. Each
-    // row: the key, the bar's column before and after, whether it then lies, what the views heard
-    // and the button colours.
-    void keyDown_data() {
-        QTest::addColumn<QList<int>>("keyXAfter");
-        QTest::addColumn<bool>("lying");
-        QTest::addColumn<QString>("heard");
-        QTest::addColumn<QString>("colours");
-        QTest::newRow("left") << QList{37, 9, 8} << false << "clip:mLeft1|Draw_Figure 8,10"
-                              << "ff00 n n n";
-        QTest::newRow("right") << QList{39, 9, 10} << false << "clip:mRight1|Draw_Figure 10,10"
-                               << "n ff00 n n";
-        QTest::newRow("up") << QList{38, 9, 9} << true << "clip:mRotate1|Draw_Figure 9,10"
-                            << "n n ffff n";
-        QTest::newRow("down") << QList{40, 9, 9} << false << "clip:mDrop1"
-                              << "n n n 0";
-        QTest::newRow("left at the wall") << QList{37, 3, 3} << false << ""
-                                          << "ff00 n n n";
-        QTest::newRow("right at the wall") << QList{39, 17, 17} << false << ""
-                                           << "n ff00 n n";
-        QTest::newRow("refused turn")
-            << QList{38, 3, 3} << false << "clip:mRotate1|Draw_Figure 3,10"
-            << "n n ffff n";
-        for (int other : {13, 32, 36, 41, 65})
-            QTest::addRow("key %d", other) << QList{other, 9, 9} << false << ""
-                                           << "n n n n";
-    }
-    void keyDown() {
-        QFETCH(QList<int>, keyXAfter);
-        QFETCH(bool, lying);
-        QFETCH(QString, heard);
-        QFETCH(QString, colours);
+    // Each key does what its button does: a refused move only colours the button, a turn sounds
+    // and redraws even when refused, other keys do nothing. Key up gives back the colours, both
+    // sideways buttons at once, and hands the focus back to the well, also during a pause; Down
+    // has none. One drop per figure: Down and its button do nothing more until the landing gives
+    // the button back.
+    void keysAndButtons() {
         Rig r;
         r.start();
-        Playfield& f = r.game.field;
-        f.FigX = static_cast<Byte>(keyXAfter[1]);
-        f.FigY = 10;
-        r.rng.push(0.75f);  // a drop sounds the first clip above 0.5
-        r.game.Form_KeyDown(keyXAfter[0]);
-        QCOMPARE(std::pair(int(f.FigX), f.Fig),
-                 std::pair(keyXAfter[2], cellsOf(lying ? "0100010001000100" : masks::kBar)));
-        QCOMPARE(r.rec.events.join(u'|'), heard);
-        QCOMPARE(buttons(r.game), colours);
-        const bool drop = keyXAfter[0] == 40;
-        QCOMPARE(std::pair(r.game.DropMode, r.game.display[Ctl::cmdDown].Enabled),
-                 std::pair(drop, !drop));
-    }
-
-    // Key up gives back the colours, both sideways buttons at once, and hands the focus back to
-    // the well, also during a pause; Down has none. One drop per figure: Down and its button do
-    // nothing more until the landing gives the button back.
-    void keyUpAndOneDrop() {
-        Rig r;
-        r.start();
+        Game& g = r.game;
+        g.field.FigX = 3;  // the bar against the left wall, where it cannot turn
+        g.field.FigY = 10;
         r.rng.push(0.5f);  // not above 0.5: the second drop clip
-        for (int key : {39, 38, 37, 40}) r.game.Form_KeyDown(key);
-        QCOMPARE(buttons(r.game), QStringLiteral("ff00 ff00 ffff 0"));
+        for (int key : {13, 32, 36, 41, 65, 37, 38, 39, 38, 40}) g.Form_KeyDown(key);
+        QCOMPARE(r.rec.events.join(u'|'),
+                 "clip:mRotate1|Draw_Figure 3,10|clip:mRight1|"
+                 "Draw_Figure 4,10|clip:mRotate1|Draw_Figure 4,10|clip:mDrop2");
+        QCOMPARE(std::tuple(buttons(g), g.field.Fig, g.DropMode, g.display[Ctl::cmdDown].Enabled),
+                 std::tuple(QStringLiteral("ff00 ff00 ffff 0"), cellsOf("0100010001000100"), true,
+                            false));
         const std::size_t draws = r.rng.draws();
-        r.game.Form_KeyDown(40);
-        r.game.cmdDown_MouseDown();
+        g.Form_KeyDown(40);
+        g.cmdDown_MouseDown();
         QCOMPARE(r.rng.draws(), draws);
-        QCOMPARE(r.rec.clips(), (QStringList{"mRight1", "mRotate1", "mLeft1", "mDrop2"}));
         r.rec.clear();
-        r.game.Form_KeyUp(37);
-        QCOMPARE(buttons(r.game), QStringLiteral("n n ffff 0"));
-        r.game.Form_KeyDown(27);
-        r.game.Form_KeyUp(38);
-        r.game.Form_KeyUp(40);
-        r.game.cmdDown_MouseUp();
-        QCOMPARE(buttons(r.game), QStringLiteral("n n n 0"));
+        g.Form_KeyUp(37);
+        QCOMPARE(buttons(g), QStringLiteral("n n ffff 0"));
+        g.Form_KeyDown(27);
+        g.Form_KeyUp(38);
+        g.Form_KeyUp(40);
+        g.cmdDown_MouseUp();
+        QCOMPARE(buttons(g), QStringLiteral("n n n 0"));
         QCOMPARE(r.rec.events.count(QStringLiteral("focusWell")), 4);  // one from the pause
-        r.game.Form_KeyDown(27);
-        r.game.Form_KeyDown(39);
-        r.game.Form_KeyUp(39);
-        QCOMPARE(buttons(r.game), QStringLiteral("n n n 0"));
-        r.ticks(30);  // the lying bar falls from row 1 to row 30 and lands
-        QCOMPARE(r.game.FigureCount, Integer(1));
-        QCOMPARE(buttons(r.game), QStringLiteral("n n n n"));
-        r.game.cmdDown_MouseDown();
-        QVERIFY(r.game.DropMode);
+        g.Form_KeyDown(27);
+        g.Form_KeyDown(39);
+        g.Form_KeyUp(39);
+        QCOMPARE(buttons(g), QStringLiteral("n n n 0"));
+        r.ticks(30);  // the lying bar falls from row 11 to row 30 and lands
+        QCOMPARE(std::pair(g.FigureCount, buttons(g)),
+                 std::pair(Integer(1), QStringLiteral("n n n n")));
+        g.cmdDown_MouseDown();
+        QVERIFY(g.DropMode);
     }
 
     // ESC pauses and minimises, ESC again resumes and restores; the button pauses without
@@ -268,41 +229,27 @@ private slots:
 
     // A landing gives the drop button back, redraws what changed, sounds one landing clip by a
     // fresh draw (the first above 0.5) and the row clip only with rows, and selects its line.
-    void landingTellsTheViews_data() {
-        QTest::addColumn<float>("dropDraw");
-        QTest::addColumn<float>("landDraw");
-        QTest::addColumn<bool>("row");
-        QTest::addColumn<QStringList>("clips");
-        QTest::newRow("above half") << 0.9f << 0.6f << false << QStringList{"mDrop1", "mDown1"};
-        QTest::newRow("half, a row")
-            << 0.5f << 0.5f << true << QStringList{"mDrop2", "mDown2", "mDelLin1"};
-    }
     void landingTellsTheViews() {
-        QFETCH(float, dropDraw);
-        QFETCH(float, landDraw);
-        QFETCH(bool, row);
-        QFETCH(QStringList, clips);
         Rig r;
         r.start();
-        const Colour button = r.game.ButtonColor;
-        for (int c = 4; c <= 18; ++c) r.game.field.Well[c][30] = row && c != 10;
-        r.rng.push(dropDraw);
-        r.rng.push(landDraw);
-        r.game.log.append(QStringLiteral("an event line"));
-        r.game.Form_KeyDown(vk::Down);
+        Game& g = r.game;
+        const talomir::Display& d = g.display;
+        for (int c = 4; c <= 18; ++c) g.field.Well[c][30] = c != 10;  // the bar completes it
+        for (float draw : {0.5f, 0.5f, 0.9f, 0.6f}) r.rng.push(draw);
+        g.log.append(QStringLiteral("an event line"));
+        g.Form_KeyDown(vk::Down);
         r.ticks(27);
-        QCOMPARE(r.game.FigureCount, Integer(0));
+        QCOMPARE(g.FigureCount, Integer(0));
         r.ticks(1);
-        QCOMPARE(r.rec.clips(), clips);
-        const talomir::Display& d = r.game.display;
-        QCOMPARE(d[Ctl::cmdDown].BackColor, button);
-        QVERIFY(d[Ctl::cmdDown].Enabled);
+        QCOMPARE(std::tuple(d[Ctl::cmdDown].BackColor, d[Ctl::cmdDown].Enabled,
+                            d.timer(Tmr::tmrMigCountLines).Enabled, d[Ctl::lblCountLines1].Caption),
+                 std::tuple(g.ButtonColor, true, true, QStringLiteral("1-Lines*1 = 275")));
         QCOMPARE(r.rec.filtered("logSelected:"), QStringList{"1"});
         for (const char* view : {"Draw_Well", "Draw_Grid", "Draw_Next_Figure", "Draw_Future"})
             QVERIFY2(r.rec.events.contains(view), view);
         QCOMPARE(r.rec.filtered("Draw_Figure ").last(), QStringLiteral("9,0"));  // the new figure
-        QCOMPARE(d.timer(Tmr::tmrMigCountLines).Enabled, row);
-        QCOMPARE(d[Ctl::lblCountLines1].Caption, row ? "1-Lines*1 = 275" : "");
+        r.dropAndLand();  // on the rest of the first bar, no row
+        QCOMPARE(r.rec.clips(), (QStringList{"mDrop2", "mDown2", "mDelLin1", "mDrop1", "mDown1"}));
     }
 
     // The pan is handed on, then tested, then moved by the step: it overshoots each side by
