@@ -78,8 +78,6 @@ private slots:
             "(1,0) (1,1) (1,2) (2,0)", 0, 3);
         row("highest bonus, second 59", {59, 0, yes, kBelowOne}, "0000000000000001", "(3,3)", 50001,
             2 * 59 + 3 + 60 + 16 + 1);
-        row("a generated bar is no classic bar", {0, 0, yes, 0.25f}, "0000111100000000",
-            "(1,0) (1,1) (1,2) (1,3)", 35000, 21);
         const char* super =
             "(0,0) (0,3) (1,0) (1,1) (1,2) (1,3) (2,0) (2,3) (3,0) (3,1) (3,2) (3,3)";
         row("no cell filled gives the super figure", {7, 0, yes, 0.25f}, "0000000000000000", super,

@@ -161,9 +161,10 @@ private slots:
         row("equal does not pass", "500 300 100", "100", "Place # 4|Place # 4|Next Place : +0", "");
         row("one point more does", "500 300 100", "100 101",
             "Place # 4|Place # 3|Next Place : +199", "...Place : 3");
-        row("seven digits whole", "1234567 250000", "300000 1234567",
-            "Place # 3|Place # 2|Next Place : +0", "...Place : 2");
-        row("tenths in the file", "100.5", "50", "Place # 2|Place # 2|Next Place : +50.5", "");
+        row("seven digits whole", "1300000 250000", "250001",
+            "Place # 3|Place # 2|Next Place : +1049999", "...Place : 2");
+        row("tenths in the file", "1000100.5", "50", "Place # 2|Place # 2|Next Place : +1000050.5",
+            "");
         row("full table", "99", "200 201", "|Place # 99|Next Place : +99", "...Place : 99");
         row("table shorter than the place", "500 300", "400",
             "Place # 6|Place # 2|Next Place : +100", "...Place : 2", 5);

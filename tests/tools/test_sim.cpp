@@ -89,9 +89,7 @@ private slots:
         row("--figures /nonexistent/figures", "", "", "", "figures: cannot be read");
         row("", "0000111100000000\n000011110000000x", "", "",
             ":2: bad figure line '000011110000000x'");
-        row("", "0000111100000000 -5", "", "", ":1: bad figure line '0000111100000000 -5'");
         row("", "", "# a comment\n\n  tick zz  ", "", ": line 3: bad tick count: 'tick zz'\n");
-        row("", "", "left 3", "", ": line 1: unexpected argument: 'left 3'\n");
         row("", "", "drop\ntick 28\nfly\nshow", "1. +204\n", ": line 3: unknown command: 'fly'\n");
     }
     void badInput() {
