@@ -140,8 +140,8 @@ private slots:
         QTest::addColumn<QList<float>>("draws");
         QTest::addColumn<QList<Colour>>("colours");
         QTest::newRow("lowest") << QList{0.0f, 0.0f, 0.0f} << QList<Colour>{0x800000, 0};
-        QTest::newRow("highest") << QList{0.0f, 0.99999994f, 0.99999994f}
-                                 << QList<Colour>{0xFFFFFF, 0xFFFFFF};
+        QTest::newRow("a generator's 1 kept inside the palette")
+            << QList{0.0f, 1.0f, 1.0f} << QList<Colour>{0xFFFFFF, 0xFFFFFF};
         QTest::newRow("half to even")  // 15/6 = 2.5 goes to 2
             << QList{59.0f, 0.5f, 1.0f / 6.0f} << QList<Colour>{0x808080, 0x008000};
     }
