@@ -156,7 +156,6 @@ void FrmOpen::setFolder(const QString& folder) {
         item->setText(0, name.isEmpty() ? path : name);
         item->setIcon(0, open);
         item->setData(0, kPathRole, path);
-        item->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicator);
     }
     const QDir dir(folder_);
     for (const QString& sub :

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSlider>
+#include <QTreeWidget>
 #include <QtTest>
 
 #include "sound/recording_audio.h"
@@ -67,7 +68,6 @@ private slots:
                 });
                 QTest::mouseClick(w.cmdOpenSecond, Qt::LeftButton);
                 QTest::mouseClick(w.chkEnSecondVar, Qt::LeftButton);
-                w.txtChange->selectAll();
                 QTest::keyClicks(w.txtChange, QStringLiteral("1500"));
                 QCOMPARE(w.txtChange->selectedText(), QStringLiteral("1000"));
                 QVERIFY(w.sldChange->value() == 1000 && app.main().game().SpeedChange == 1000);
@@ -89,8 +89,8 @@ private slots:
             w.cmbListEvents->setCurrentText(QStringLiteral("Влево"));
             QVERIFY(w.fraSecondVar->isHidden());
             w.cmbListEvents->setCurrentText(QStringLiteral("Бросить"));
-            QVERIFY(!w.fraSecondVar->isHidden() && !w.chkEnSecondVar->isChecked());  // switched on
-            QCOMPARE(w.lblSecondVar->caption(), QStringLiteral("b.wav"));
+            QVERIFY(!w.fraSecondVar->isHidden() && w.lblSecondVar->caption() == u"b.wav" &&
+                    !w.chkEnSecondVar->isChecked());  // switched on
         });
         QVERIFY(app.sound().clip(Clip::mTalomir1).DMCtrlVolume() == -2499 &&
                 app.settings().VolumeBkgMusic == -5000 && app.main().game().SpeedChange == 5000);
@@ -103,13 +103,13 @@ private slots:
         QTemporaryDir dir;
         GameFolders::setCurrent(GameFolders::beside(dir.path()));
         const QString two = dir.filePath(QStringLiteral("one/two"));
-        QVERIFY(QDir().mkpath(two));
-        QFile(two + QStringLiteral("/x.wav")).open(QIODevice::WriteOnly);
+        QVERIFY(QDir().mkpath(two) && QFile(two + QStringLiteral("/x.wav")).open(QFile::WriteOnly));
         FrmOpen* open = FrmOpen::instance();
         const auto choose = [&](const QString& path, const QString& startsIn, bool pickX) {
             open->SetPath(path);
             QTimer::singleShot(0, [=] {
                 QCOMPARE(open->folder(), startsIn);
+                QVERIFY(!open->dirOpen->visualItemRect(open->dirOpen->currentItem()).isEmpty());
                 open->setFolder(two);
                 pickX ? pick(QStringLiteral("x.wav")) : QTest::keyClick(open, Qt::Key_Escape);
             });
