@@ -1,7 +1,6 @@
 #pragma once
 // One main window over a temporary data folder, with the end-of-game dialogs answered by
-// hooks and the fall ticks left to the test.
-#include <QStringList>
+// hooks (which note their calls) and the fall ticks left to the test.
 #include <QTemporaryDir>
 #include <QtTest>
 #include <functional>
@@ -22,28 +21,19 @@ struct Window {
     // A table file is used when asked for or when lines are given to write into it.
     explicit Window(bool tableFile = false, const QStringList& tableLines = {}) {
         GameFolders::setCurrent(GameFolders::beside(dir.path()));
-        QString path;
-        if (tableFile || !tableLines.isEmpty()) {
-            path = dir.filePath(QStringLiteral("TalomirFathers.txt"));
-            if (!tableLines.isEmpty()) textfile::writeLines(path, tableLines);
-        }
+        const QString path =
+            tableFile || !tableLines.isEmpty() ? dir.filePath("TalomirFathers.txt") : "";
+        if (!tableLines.isEmpty()) textfile::writeLines(path, tableLines);
         records = std::make_unique<HallOfFameRecords>(path);
         frm = std::make_unique<ui::FrmMain>(rng, clock, records.get());
         frm->setFallTickMs(3600 * 1000);  // ticks only when a test asks
-        ui::MainWindowHooks hooks;
-        hooks.askPlayerName = [this](QString& name) {
-            calls << QStringLiteral("name");
-            if (onName) return onName(name);
-            name = QStringLiteral("Tester");
-            return true;
-        };
-        hooks.askNewGame = [this] {
-            calls << QStringLiteral("newgame");
-            return onNewGame ? onNewGame() : true;
-        };
-        hooks.firstLoad = [this] { calls << QStringLiteral("firstload"); };
-        hooks.saveSettings = [this] { calls << QStringLiteral("save"); };
-        frm->setHooks(hooks);
+        frm->setHooks({[this](QString& name) {
+                           calls << "name";
+                           name = "Tester";
+                           return onName ? onName(name) : true;
+                       },
+                       [this] { return calls << "newgame", onNewGame ? onNewGame() : true; },
+                       [this] { calls << "firstload"; }, [this] { calls << "save"; }});
         frm->game().setDealer(&dealer);
     }
 
@@ -52,16 +42,11 @@ struct Window {
         frm->show();
         return QTest::qWaitForWindowExposed(frm.get());
     }
-
     Game& game() { return frm->game(); }
     vb::PictureBox* well() { return frm->picTalomir; }
-    template <class T = QWidget>
-    T* control(const char* name) {
-        return qobject_cast<T*>(frm->control(QString::fromLatin1(name)));
+    vb::CheckButton* check(const char* name) {
+        return qobject_cast<vb::CheckButton*>(frm->control(name));
     }
-    vb::CheckButton* check(const char* name) { return control<vb::CheckButton>(name); }
-    QString caption(const char* name) { return control<vb::Label>(name)->caption(); }
-
     // Drops the current figure and ticks until it has landed.
     void land() {
         const int count = game().FigureCount;

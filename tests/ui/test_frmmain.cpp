@@ -340,7 +340,7 @@ private slots:
                 QCOMPARE(w.calls, (QStringList{"name", "newgame"}));
                 QVERIFY(w.frm->isVisible() && w.frm->tmrDown.isEnabled());
                 QCOMPARE(w.frm->frmStatistic()->lstStatistic->count(), 0);
-                QCOMPARE(w.caption("lblScore"), QStringLiteral("---"));
+                QCOMPARE(qobject_cast<vb::Label*>(w.frm->control("lblScore"))->caption(), "---");
                 VERIFY_PICTURE(w, kCyan);
                 QCOMPARE(w.records->table().names(), (QStringList{"Tester", "Zarno"}));
                 continue;

@@ -9,35 +9,24 @@
 using namespace vb;
 
 namespace {
-
 // A window whose close handler may refuse and records whether the program asked.
-class Window : public QWidget {
-public:
+struct Window : QWidget {
     bool refuse = false;
     QList<bool> byProgram;
-
-protected:
     void closeEvent(QCloseEvent* event) override {
         byProgram.append(Forms::isUnloadingByProgram(this));
         if (refuse) event->ignore();
     }
 };
-
 void deleteLaterNow() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
-
 }  // namespace
 
 class TestToolkitServices : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup() {
-        Clock::clearFixedNow();
-        for (QWidget* w : Forms::all()) delete w;
-    }
-
     void timerTicksOnlyWithAnIntervalAndWhileEnabled() {
         Timer zero(0, true);  // interval 0 never ticks, even enabled again
         zero.setEnabled(false);
@@ -57,57 +46,32 @@ private slots:
         QVERIFY(!timer.isRunning());
     }
 
+    // Unloading asks the window, which may refuse; the user's close box is not the program's
+    // unload; a window may unload itself from its own handler; a destroyed one leaves.
     void formsByName() {
-        auto* settings = new Window;
-        auto* help = new Window;
-        auto* settings2 = new Window;
-        auto* fathers = new Window;
-        Forms::add("frmSettings", settings);
+        auto *a = new Window, *b = new Window, *help = new Window;
+        Forms::add("frmSettings", a);
         Forms::add("frmHelp", help);
-        Forms::add("frmSettings", settings2);
-        Forms::add("frmTalomiFathers", fathers);
-        Forms::add("frmTalomiFathers", fathers);  // once only
-        QCOMPARE(Forms::count(), 4);
-        QCOMPARE(Forms::find("frmSettings"), settings);
-        QCOMPARE(Forms::nameOf(settings2), QString("frmSettings"));
-        settings->show();
-        QPointer<QWidget> s1(settings), s2(settings2), h(help);
+        Forms::add("frmSettings", b);
+        Forms::add("frmHelp", help);  // once only
+        QCOMPARE(Forms::all(), (QList<QWidget*>{a, help, b}));
+        QCOMPARE(Forms::nameOf(b), QString("frmSettings"));
+        QPointer<QWidget> pa(a), pb(b), ph(help);
         QCOMPARE(Forms::unload("frmSettings"), 2);
-        QCOMPARE(settings->byProgram, (QList<bool>{true}));
+        QCOMPARE(a->byProgram, QList<bool>{true});
         deleteLaterNow();
-        QVERIFY(s1.isNull() && s2.isNull());
-        QCOMPARE(Forms::all(), (QList<QWidget*>{help, fathers}));
-
-        // A window that refuses to close stays loaded.
+        QVERIFY(!pa && !pb && Forms::count() == 1);
         help->refuse = true;
         QCOMPARE(Forms::unload("frmHelp"), 0);
-        deleteLaterNow();
-        QCOMPARE(Forms::find("frmHelp"), h.data());
-        // The user's close box is not the program's unload.
         help->refuse = false;
         help->close();
         QCOMPARE(help->byProgram, (QList<bool>{true, false}));
-        QVERIFY(Forms::unload(help));
-        deleteLaterNow();
-        QVERIFY(h.isNull());
-
-        // A destroyed window leaves the collection by itself.
-        delete fathers;
+        QTimer::singleShot(0, help, [help] { Forms::unload(help); });
+        QTRY_VERIFY(!ph);
+        auto* gone = new Window;
+        Forms::add("frmTalomiFathers", gone);
+        delete gone;
         QCOMPARE(Forms::count(), 0);
-        QCOMPARE(Forms::unload("frmTalomiFathers"), 0);
-    }
-
-    void windowMayUnloadItselfFromItsHandler() {
-        auto* dialog = new Window;
-        Forms::add("frmEnterName", dialog);
-        QPointer<QWidget> guard(dialog);
-        bool stillThere = false;
-        QTimer::singleShot(0, dialog, [&] {
-            Forms::unload(dialog);
-            stillThere = !guard.isNull();  // code after the unload may still use the window
-        });
-        QTRY_VERIFY(guard.isNull());
-        QVERIFY(stillThere);
     }
 
     void clockGivesSecondsAndShortDate() {
@@ -120,13 +84,9 @@ private slots:
             QCOMPARE(Clock::shortDate(), QString("03/05/24"));
         }
         qunsetenv("LC_ALL");
+        Clock::clearFixedNow();
     }
 };
 
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    TestToolkitServices test;
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_MAIN(TestToolkitServices)
 #include "test_toolkit_services.moc"
