@@ -27,13 +27,16 @@ struct Window {
         records = std::make_unique<HallOfFameRecords>(path);
         frm = std::make_unique<ui::FrmMain>(rng, clock, records.get());
         frm->setFallTickMs(3600 * 1000);  // ticks only when a test asks
-        frm->setHooks({[this](QString& name) {
-                           calls << "name";
-                           name = "Tester";
-                           return onName ? onName(name) : true;
-                       },
-                       [this] { return calls << "newgame", onNewGame ? onNewGame() : true; },
-                       [this] { calls << "firstload"; }, [this] { calls << "save"; }});
+        ui::MainWindowHooks hooks;
+        hooks.askPlayerName = [this](QString& name) {
+            calls << "name";
+            name = "Tester";
+            return onName ? onName(name) : true;
+        };
+        hooks.askNewGame = [this] { return calls << "newgame", onNewGame ? onNewGame() : true; };
+        hooks.firstLoad = [this] { calls << "firstload"; };
+        hooks.saveSettings = [this] { calls << "save"; };
+        frm->setHooks(hooks);
         frm->game().setDealer(&dealer);
     }
 
