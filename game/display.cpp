@@ -112,6 +112,13 @@ void Display::setTimer(Tmr t, bool enabled) {
     for (GameObserver* o : observers_) o->timerChanged(t);
 }
 
+void Display::setTimerInterval(Tmr t, int ms) {
+    TimerState& s = timers_[static_cast<std::size_t>(t)];
+    if (s.Interval == ms) return;
+    s.Interval = ms;
+    for (GameObserver* o : observers_) o->timerChanged(t);
+}
+
 void Display::removeObserver(GameObserver* o) {
     observers_.erase(std::remove(observers_.begin(), observers_.end(), o), observers_.end());
 }

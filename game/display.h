@@ -108,6 +108,8 @@ public:
     virtual void controlChanged(Ctl) {}
     virtual void timerChanged(Tmr) {}
     virtual void playClip(Clip) {}
+    // One of the seven game events by its number (1 to 7), each with its first clip.
+    virtual void playEventSound(Byte) {}
     virtual void setBkgPan(Integer) {}
     // The pans of coming ticks, handed over at once (Game::handOverSweep); their ticks hand
     // over nothing more.
@@ -141,6 +143,7 @@ public:
     void setEnabled(Ctl c, bool v);
     void setValueSilently(Ctl c, int v);  // value only; the caller runs the click handler
     void setTimer(Tmr t, bool enabled);
+    void setTimerInterval(Tmr t, int ms);
 
     void addObserver(GameObserver* o) { observers_.push_back(o); }
     void removeObserver(GameObserver* o);

@@ -319,6 +319,8 @@ void Game::setCheckValue(Ctl check, int value) {
     display.setValueSilently(check, value);
     if (check == Ctl::chkPause)
         chkPause_Click();
+    else if (check == Ctl::chkDemo)
+        chkDemo_Click();
     else
         display.notify([check](GameObserver& o) { o.checkClicked(check); });
 }
@@ -340,6 +342,35 @@ void Game::chkPause_Click() {
     draw(&GameObserver::Draw_Figure);
     draw(&GameObserver::Draw_Next_Figure);
     draw(&GameObserver::focusWell);
+}
+
+void Game::chkDemo_Click() {
+    display.setTimer(Tmr::tmrDemo, display[Ctl::chkDemo].Value == 1);
+    draw(&GameObserver::focusWell);
+}
+
+void Game::tmrDemo_Timer() {
+    // A paused game holds its figure still, whoever steers it.
+    if (finishing_ || isPaused() || !display.timer(Tmr::tmrDemo).Enabled) return;
+    // Undo the previous step's press; the drop button keeps its colour until the landing.
+    for (Ctl b : {Ctl::cmdLeftRight0, Ctl::cmdLeftRight2, Ctl::cmdRotate0})
+        display.setBackColor(b, ButtonColor);
+    const Long wait = CLng(rng_.Rnd() * 750.0f);
+    display.setTimerInterval(Tmr::tmrDemo, std::max<Long>(wait, kShortestInterval));
+    const Integer k = CInt(rng_.Rnd() * 21.0f);
+    if (k <= 7)
+        cmdLeftRight_MouseDown(0);
+    else if (k <= 15)
+        cmdLeftRight_MouseDown(2);
+    else if (k <= 19)
+        cmdRotate_MouseDown(0);
+    else
+        cmdDown_MouseDown();
+}
+
+void Game::playRandomEventSound() {
+    const auto n = static_cast<Byte>(std::lrint(rng_.Rnd() * 6.0f + 1.0f));
+    display.notify([n](GameObserver& o) { o.playEventSound(n); });
 }
 
 void Game::Form_Resize(bool minimized) {

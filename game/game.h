@@ -50,6 +50,11 @@ public:
     void tmrLevel_Timer() { levels.tmrLevel_Timer(); }
     void tmrMigCountLines_Timer() { scoring.tmrMigCountLines_Timer(); }
     void tmrMigMenuControls_Timer() { ranking.tmrMigMenuControls_Timer(); }
+    // One step of the demo: presses a steering button at random and sets the wait until the
+    // next step. Does nothing while the demo is off, the game paused or ending.
+    void tmrDemo_Timer();
+    // The shortest wait a timer honours; a wait of 0 would stop it for good.
+    static constexpr int kShortestInterval = 1;
 
     void Form_KeyDown(int KeyCode);
     void Form_KeyUp(int KeyCode);
@@ -63,6 +68,9 @@ public:
     // A check button's value set by a click or by the program; runs its click handler.
     void setCheckValue(Ctl check, int value);
     void chkPause_Click();
+    void chkDemo_Click();
+    // A random one of the seven event sounds (each page of the help tour plays one).
+    void playRandomEventSound();
     // The main window was minimised (true) or restored (false).
     void Form_Resize(bool minimized);
 
