@@ -40,6 +40,7 @@ class SoundBridge : public GameObserver {
 public:
     explicit SoundBridge(SoundEngine& engine) : engine_(engine) {}
     void playClip(Clip c) override { engine_.play(c); }
+    void playEventSound(Byte n) override { engine_.Play_Event_Sound(n); }
     void setBkgPan(Integer pan) override { engine_.SetBkgPan(pan); }
     void bkgPansAhead(const std::vector<Integer>& pans, TickPace pace) override {
         const std::vector<int> values(pans.begin(), pans.end());

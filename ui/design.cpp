@@ -137,6 +137,21 @@ const std::vector<ControlDesign>& mainWindowDesign() {
     return design;
 }
 
+const std::vector<const char*>& helpTourOrder() {
+    static const std::vector<const char*> order = {
+        "chkFuture",        "chkAuto",          "chkStat",          "chkRec",
+        "frmMenu",          "chkPause",         "chkHelp",          "chkDemo",
+        "chkSet",           "fraLines",         "lblCountLines(4)", "lblCountLines(3)",
+        "lblCountLines(2)", "lblCountLines(1)", "picTalomir",       "fraScore",
+        "lblScore",         "fraControl",       "cmdRotate(0)",     "cmdLeftRight(0)",
+        "cmdLeftRight(2)",  "cmdDown",          "lblTotalScore",    "lblTimeBonus",
+        "lblPause",         "shpTwo",           "lblAutors",        "lblNextPlace",
+        "lblRemain",        "lblPosition",      "lblLevel",         "lblSumBonus",
+        "lblFirma",
+    };
+    return order;
+}
+
 QString helpText(const QString& name) {
     static const QHash<QString, QString> texts = [] {
         QHash<QString, QString> h;

@@ -27,6 +27,10 @@ struct ControlDesign {
 
 // In creation order: later controls lie above earlier ones.
 const std::vector<ControlDesign>& mainWindowDesign();
+// The controls in the order the window's design lists them, which the help tour follows:
+// every control with a help page of its own (not lblTotal and lblHeightBonus, whose texts the
+// neighbouring labels already give).
+const std::vector<const char*>& helpTourOrder();
 // The help text of a control, empty when it has none.
 QString helpText(const QString& name);
 

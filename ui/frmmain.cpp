@@ -5,11 +5,13 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 #include <algorithm>
 #include <limits>
 
 #include "platform/gamefolders.h"
 #include "ui/dialogs.h"
+#include "ui/frmhelp.h"
 #include "ui/sidewindows.h"
 #include "ui/toolkit/fonts.h"
 #include "ui/toolkit/keypreview.h"
@@ -275,6 +277,7 @@ void FrmMain::wireInput() {
     connect(&tmrMigCountLines, &vb::Timer::Tick, this, [this] { game_.tmrMigCountLines_Timer(); });
     connect(&tmrMigMenuControls, &vb::Timer::Tick, this,
             [this] { game_.tmrMigMenuControls_Timer(); });
+    connect(&tmrDemo, &vb::Timer::Tick, this, [this] { input([this] { game_.tmrDemo_Timer(); }); });
     connect(this, &vb::FormSurface::Paint, this, &FrmMain::paintNextFigure);
 }
 
@@ -381,6 +384,9 @@ void FrmMain::timerChanged(Tmr t) {
             tmrMigMenuControls.setEnabled(on);
             break;
         case Tmr::tmrDemo:
+            // Each demo step sets the wait until the next one.
+            if (tmrDemo.interval() != game_.display.timer(t).Interval)
+                tmrDemo.setInterval(game_.display.timer(t).Interval);
             tmrDemo.setEnabled(on);
             break;
         case Tmr::Count:
@@ -548,11 +554,16 @@ void FrmMain::checkClicked(Ctl c) {
             focusWell();
             break;
         case Ctl::chkHelp:
-        case Ctl::chkDemo:
-            // These menu entries open windows of their own, which this build does not have yet:
-            // the button springs back rather than stay pressed with nothing behind it.
-            if (value == 1) game_.setCheckValue(c, 0);
-            focusWell();
+            // The tour starts from the event loop, once the click has been handled.
+            if (value == 1)
+                QTimer::singleShot(0, this, [this] {
+                    if (touring_ || game_.display[Ctl::chkHelp].Value != 1) return;
+                    touring_ = true;
+                    runHelpTour(*this);
+                    touring_ = false;
+                });
+            else
+                focusWell();
             break;
         default:
             break;

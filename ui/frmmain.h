@@ -151,6 +151,7 @@ private:
     QPointer<FrmStatistic> statistic_;
     QPointer<FrmFuture> future_;
     bool closing_ = false;
+    bool touring_ = false;  // the help tour is running
     int fallTickMs_ = kFallTickMs;
     int fallWait_ = 1;         // ticks the current wait of tmrDown stands for
     int fallDelivered_ = 0;    // of those, already given to the model by catchUpFall
