@@ -317,12 +317,13 @@ void Game::cmdDown_MouseUp() {
 void Game::setCheckValue(Ctl check, int value) {
     if (display[check].Value == value) return;
     display.setValueSilently(check, value);
-    if (check == Ctl::chkPause)
+    if (check == Ctl::chkPause) {
         chkPause_Click();
-    else if (check == Ctl::chkDemo)
-        chkDemo_Click();
-    else
-        display.notify([check](GameObserver& o) { o.checkClicked(check); });
+        return;
+    }
+    // The demo's switch is the model's own; the views still hear of it like the others.
+    if (check == Ctl::chkDemo) chkDemo_Click();
+    display.notify([check](GameObserver& o) { o.checkClicked(check); });
 }
 
 void Game::chkPause_Click() {
