@@ -1,10 +1,14 @@
-// The SDL2_mixer back end without a sound card: SDL's dummy output, and no output at all.
+// The SDL back end without any output, on SDL's silent output, and what it really mixes,
+// captured with SDL's disk driver (16-bit stereo in a file of this test's own); and the
+// sounds the build ships.
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <cstdio>
-#include <cstdlib>
-#include <functional>
 
 #include "sound/direct_sound.h"
 #include "sound/sdl_audio_backend.h"
@@ -12,200 +16,196 @@
 #include "sound/sound_file.h"
 #include "wav_bytes.h"
 
-#if defined(__unix__)
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
-
 using namespace talomir;
 using namespace wavbytes;
 using State = SdlAudioBackend::State;
-
-namespace {
-
-QByteArray toneWav(double seconds, int channels = 2, int rate = 44100) {
-    return wav(1, channels, rate, 16, pcm16(tone(seconds, rate, channels, 440, 0.3)));
-}
-
-#if defined(__unix__)
-// Points the standard error stream at a file for the lifetime of the object.
-class CaptureStderr {
-public:
-    explicit CaptureStderr(const QString& path) {
-        std::fflush(stderr);
-        saved_ = ::dup(2);
-        const int fd =
-            ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        ::dup2(fd, 2);
-        ::close(fd);
-    }
-    ~CaptureStderr() {
-        std::fflush(stderr);
-        ::dup2(saved_, 2);
-        ::close(saved_);
-    }
-
-private:
-    int saved_;
-};
-#endif
-
-}  // namespace
 
 class TestSdlBackend : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir_;
-    QString wavPath(const char* name, const QByteArray& bytes) {
-        const QString path = dir_.filePath(name);
-        if (!writeFile(path, bytes)) qFatal("cannot write %s", qPrintable(path));
-        return path;
+    QString output_ = dir_.filePath("output.raw");
+    std::unique_ptr<SdlAudioBackend> disk_;  // opened by the first case that listens
+
+    QString file(const char* name, const QByteArray& bytes) {
+        if (!writeFile(dir_.filePath(name), bytes)) qFatal("cannot write %s", name);
+        return dir_.filePath(name);
+    }
+    qint64 written() const { return QFileInfo(output_).size() & ~qint64(3); }
+    qint64 bytesFor(double seconds) const { return qint64(seconds * disk_->outputRate()) * 4; }
+    void waitFor(qint64 bytes) { QTRY_VERIFY_WITH_TIMEOUT(written() >= bytes, 20000); }
+
+    // The samples from `from` on, once the output holds `until` bytes.
+    std::vector<int16_t> capture(qint64 from, qint64 until) {
+        waitFor(until);
+        QFile f(output_);
+        const QByteArray bytes =
+            f.open(QIODevice::ReadOnly) && f.seek(from) ? f.read(until - from) : QByteArray();
+        return std::vector<int16_t>(reinterpret_cast<const int16_t*>(bytes.constData()),
+                                    reinterpret_cast<const int16_t*>(bytes.constEnd()));
+    }
+
+    // Left and right RMS over `seconds`, once what the buffers held has passed.
+    std::pair<double, double> measure(double seconds) {
+        const qint64 from = written() + 16384;
+        const std::vector<int16_t> s = capture(from, from + bytesFor(seconds));
+        double sum[2] = {0, 0};
+        for (std::size_t i = 0; i < s.size(); ++i) sum[i % 2] += double(s[i]) * s[i];
+        const double n = std::max<double>(1, s.size() / 2);
+        return {std::sqrt(sum[0] / n), std::sqrt(sum[1] / n)};
     }
 
 private slots:
-    // SDL's silent output for every case, unless a case chooses otherwise.
     void init() { qputenv("SDL_AUDIODRIVER", "dummy"); }
 
-    // Runs first, before any output of this process was opened.
+    // Runs first, before any output was opened. Without an output every load fails at once,
+    // reads no file and prints nothing: on a machine without a sound card the audio
+    // libraries complain on stderr, which must not reach the player.
     void withoutOutputEverythingIsSilentAndQuiet() {
-        const QString good =
-            wavPath("good.wav", wav(1, 1, 22050, 16, pcm16(tone(0.1, 22050, 1, 440, 0.5))));
-        const QString log = dir_.filePath("stderr.txt");
-        {
-#if defined(__unix__)
-            CaptureStderr capture(log);
-#endif
-            qputenv("SDL_AUDIODRIVER", "no-such-driver");
-            SdlAudioBackend audio;
-            QVERIFY(!audio.load(good));
-            QVERIFY(!audio.ready());
-            QVERIFY(!audio.load(good));
-            QCOMPARE(audio.fileLoads(), 0);  // the failure is remembered; no file is read
-            QVERIFY(!audio.loadWav(toneWav(0.1)));
-            QCOMPARE(audio.outputRate(), 0);
-
-            SoundEngine engine(audio);
-            engine.setEnableSoundControl(true);
-            engine.clip(Clip::mLeft1).setDMCtrlPath(good);
-            engine.clip(Clip::mLeft1).setDMCtrlEnabled(true);
-            engine.play(Clip::mLeft1);
-            engine.music().PlayBkgMusic(good);
-            QVERIFY(!engine.music().blnBkgPlaying());
-            engine.music().SetBkgVolume(-300);
-            QCOMPARE(engine.music().intBkgVolume(), int16_t(-300));
-
-            // The system's own choice of output: on a machine without a sound card the audio
-            // libraries complain on stderr, which must not reach the player.
-            qunsetenv("SDL_AUDIODRIVER");
-            SdlAudioBackend system;
-            system.ready();
-        }
-        QFile captured(log);
-        QVERIFY(captured.open(QIODevice::ReadOnly));
-        QCOMPARE(QString::fromLocal8Bit(captured.readAll()), QString());
-    }
-
-    // Out-of-range volumes and pans are clamped rather than refused.
-    void gainClampsOutOfRangeValues() {
-        auto same = [](StereoGain a, StereoGain b) {
-            return std::abs(a.left - b.left) < 1e-9 && std::abs(a.right - b.right) < 1e-9;
-        };
-        QVERIFY(same(gainFor(800, 0), StereoGain{1, 1}));
-        QVERIFY(same(gainFor(-30000, 0), gainFor(-10000, 0)));
-        QVERIFY(same(gainFor(0, -32768), gainFor(0, -10000)));
-        QVERIFY(same(gainFor(-1000, -1000), StereoGain{float(std::pow(10, -0.5)), 0.1f}));
+        const QString good = file("good.wav", toneWav(0.1)), err = dir_.filePath("err");
+        std::fflush(stderr);
+        const int saved = ::dup(2), log = ::creat(QFile::encodeName(err).constData(), 0600);
+        ::dup2(log, 2);
+        qputenv("SDL_AUDIODRIVER", "no-such-driver");
+        SdlAudioBackend audio;
+        const bool silent = !audio.load(good) && !audio.ready() && !audio.loadWav(toneWav(0.1)) &&
+                            audio.fileLoads() == 0;
+        qunsetenv("SDL_AUDIODRIVER");  // the system's own choice
+        SdlAudioBackend().ready();
+        std::fflush(stderr);
+        ::dup2(saved, 2);
+        QCOMPARE(QFileInfo(err).size(), 0);
+        QVERIFY(silent);
     }
 
     // What SDL decodes plays, µ-law included; what is not a regular file is refused before a
-    // byte is read: a FIFO would block the caller in open() for good (this case would hang),
-    // a device never ends, and an oversized file is not read at all.
+    // byte is read: a FIFO would block in open() for good (this case would hang), a device
+    // never ends, and an oversized file is not read at all. Volumes and pans are clamped.
     void loadsWhatSdlDecodesAndOnlyRegularFiles() {
         SdlAudioBackend audio;
-        QVERIFY(audio.load(wavPath("a.wav", wav(1, 1, 11025, 8, pcm({0, 0.5, -0.5}, 8)))));
-        QVERIFY(audio.load(wavPath("mulaw.wav", wav(7, 1, 8000, 8, QByteArray(400, 'x')))));
-        QVERIFY(audio.load(
-            wavPath("ok.wav", wav(1, 2, 48000, 16, pcm16(tone(0.05, 48000, 2, 440, 0.5))))));
-        QVERIFY(!audio.load(wavPath("broken.wav", QByteArray("RIFFxxxxWAVEfmt "))));
-        QVERIFY(!audio.load(dir_.filePath("missing.wav")));
-        QVERIFY(!audio.load(QString()));
-#if defined(__unix__)
-        const QString fifo = dir_.filePath("fifo.wav");
+        QVERIFY(audio.load(file("a.wav", wav(1, 1, 11025, 8, QByteArray("\x80\xC0\x40", 3)))));
+        QVERIFY(audio.load(file("mulaw.wav", wav(7, 1, 8000, 8, QByteArray(400, 'x')))));
+        QVERIFY(!audio.load(file("broken.wav", "RIFFxxxxWAVEfmt ")));
+        QVERIFY(!audio.load(dir_.filePath("missing.wav")) && !audio.load(QString()));
+        const QString fifo = dir_.filePath("fifo.wav"), big = file("big.wav", toneWav(0.01));
         QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-        const QString big = wavPath("big.wav", wav(1, 1, 8000, 16, pcm16({1, 2})));
         QVERIFY(QFile::resize(big, kMaxSoundFileBytes + 1));  // sparse: nothing is written
-        for (const QString& path : {fifo, QStringLiteral("/dev/urandom"), dir_.path(), big}) {
-            QVERIFY2(!readSoundFile(path), qPrintable(path));
-            QVERIFY2(!audio.load(path), qPrintable(path));
-        }
-#endif
+        for (const QString& path : {fifo, QStringLiteral("/dev/urandom"), dir_.path(), big})
+            QVERIFY2(!readSoundFile(path) && !audio.load(path), qPrintable(path));
+        const StereoGain loud = gainFor(800, -32768), quiet = gainFor(-30000, 0);
+        QVERIFY(loud.left == 1 && loud.right == gainFor(0, -10000).right &&
+                quiet.left == gainFor(-10000, 0).left);
     }
 
-    void stopPausesRewindAndStartsOver() {
-        SdlAudioBackend audio;
-        auto buffer = audio.loadWav(toneWav(5.0));
-        QVERIFY(buffer);
-        const std::pair<std::function<void()>, State> steps[] = {
-            {[&] { buffer->play(false); }, State::Playing},
-            {[&] { buffer->stop(); }, State::Paused},
-            {[&] { buffer->stop(); }, State::Paused},
-            {[&] { buffer->play(false); }, State::Playing},               // resumes
-            {[&] { buffer->rewind(); }, State::Playing},                  // goes on from the start
-            {[&] { buffer->stop(), buffer->rewind(); }, State::Stopped},  // waits at the start
-        };
-        for (const auto& [step, state] : steps) {
-            step();
-            QCOMPARE(SdlAudioBackend::stateOf(*buffer), state);
-        }
-        buffer.reset();
-        // A once-play that ran to its end plays again from the start.
-        auto blip = audio.loadWav(toneWav(0.01));
+    // A stopped sound rewound waits at its start; a once-play that ran to its end plays again;
+    // a buffer that outlives its back end stays silent; the output is one per process, free
+    // again once its holder is gone.
+    void playStatesAndLifetimes() {
+        auto audio = std::make_unique<SdlAudioBackend>();
+        auto buffer = audio->loadWav(toneWav(5.0)), blip = audio->loadWav(toneWav(0.01));
+        QVERIFY(buffer && blip);
+        buffer->play(false);
+        buffer->stop();
+        QCOMPARE(SdlAudioBackend::stateOf(*buffer), State::Paused);
+        buffer->rewind();
+        QCOMPARE(SdlAudioBackend::stateOf(*buffer), State::Stopped);
         blip->play(false);
         QTRY_COMPARE_WITH_TIMEOUT(SdlAudioBackend::stateOf(*blip), State::Stopped, 10000);
         blip->play(false);
         QCOMPARE(SdlAudioBackend::stateOf(*blip), State::Playing);
-    }
-
-    void clipDecodesItsFileOnlyWhenItChanged() {
-        SdlAudioBackend audio;
-        SoundSwitches on;
-        on.EnableSoundControl = true;
-        clsDMCtrl clip(audio, on);
-        const QString path =
-            wavPath("clip.wav", wav(1, 1, 22050, 16, pcm16(tone(0.05, 22050, 1, 880, 0.5))));
-        clip.setDMCtrlPath(path);
-        clip.setDMCtrlEnabled(true);
-        clip.DMCtrlPlay();
-        clip.DMCtrlPlay();
-        QCOMPARE(audio.fileLoads(), 1);
-        QVERIFY(writeFile(path, wav(1, 1, 22050, 16, pcm16(tone(0.08, 22050, 1, 660, 0.5)))));
-        clip.DMCtrlPlay();
-        QCOMPARE(audio.fileLoads(), 2);
-        // A broken file is read once and then left alone until it changes.
-        QVERIFY(writeFile(path, "broken"));
-        clip.DMCtrlPlay();
-        clip.DMCtrlPlay();
-        QCOMPARE(audio.fileLoads(), 3);
-    }
-
-    void buffersOutlivingTheBackEndAreHarmless() {
-        auto audio = std::make_unique<SdlAudioBackend>();
-        auto buffer = audio->loadWav(toneWav(1.0));
-        QVERIFY(buffer);
-        buffer->play(true);
         audio.reset();
-        buffer->stop();
-        buffer->setPan(100);
-        buffer->play(false);
+        buffer->play(true);
         QCOMPARE(SdlAudioBackend::stateOf(*buffer), State::Stopped);
-        buffer.reset();
-        // The output is one per process: free again once its holder is gone.
-        SdlAudioBackend again;
-        QVERIFY(again.ready());
-        SdlAudioBackend second;
-        QVERIFY(!second.ready());
-        QVERIFY(!second.loadWav(toneWav(0.1)));
+        SdlAudioBackend again, second;
+        QVERIFY(again.ready() && !second.ready() && !second.loadWav(toneWav(0.1)));
     }
+
+    // Of one rate, so the mixer never resamples them; audible and unclipped; the clips short,
+    // the music a long loop.
+    void shippedSoundsAreValid() {
+        QStringList names{kBkgMusicFileName};
+        for (int i = 0; i < kClipCount; ++i) names << defaultFileName(Clip(i));
+        for (const QString& name : names) {
+            const auto bytes = readSoundFile(TALOMIR_BIN_DIR "/assets/generated/sound/" + name);
+            const auto s = bytes ? decodeWav(*bytes) : std::nullopt;
+            QVERIFY2(s && s->rate == 22050, qPrintable(name + " is missing or not 22050 Hz"));
+            const auto [low, high] = std::minmax_element(s->samples.begin(), s->samples.end());
+            const double seconds = double(s->frames()) / s->rate;
+            QVERIFY2(
+                std::max(-*low, int(*high)) > 8000 && *low > -32000 && *high < 32000 &&
+                    (name == kBkgMusicFileName ? seconds >= 20 : seconds > 0.03 && seconds < 2),
+                qPrintable(name));
+        }
+    }
+
+    // Music of another rate and channel count than the output's, converted on the way: centred
+    // at the file's level, then shaped by pan and volume in hundredths of a decibel; queued
+    // pans take effect at their time, not before, and withdrawn ones never; a stop silences.
+    void volumeAndPanShapeTheMusic() {
+        qputenv("SDL_AUDIODRIVER", "disk");
+        qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(output_));
+        qputenv("SDL_DISKAUDIODELAY", "10");  // a little faster than real time
+        disk_ = std::make_unique<SdlAudioBackend>();
+        if (!disk_->ready()) QSKIP("SDL has no disk output here");
+        DirectSound music(*disk_);
+        music.PlayBkgMusic(file("music.wav", toneWav(1.0, 22050, 1)));
+        const auto [left, right] = measure(0.2);
+        QVERIFY2(std::abs(left - 11585) < 200 && left == right, qPrintable(QString::number(left)));
+        const struct {
+            int pan, volume;
+            double left, right;
+        } rows[] = {{10000, 0, 0, 1}, {5000, 0, 0.00316, 1}, {-2000, -1000, 0.316, 0.0316}};
+        for (const auto& r : rows) {
+            music.SetBkgPan(int16_t(r.pan));
+            music.SetBkgVolume(int16_t(r.volume));
+            const auto [l, rr] = measure(0.2);
+            QVERIFY2(std::abs(l / left - r.left) < 0.0007 + r.left / 50 &&
+                         std::abs(rr / right - r.right) < 0.0007 + r.right / 50,
+                     qPrintable(QStringLiteral("%1: %2 %3").arg(r.pan).arg(l).arg(rr)));
+        }
+        music.SetBkgVolume(0);
+        const auto now = std::chrono::steady_clock::now();
+        const int toRight[] = {10000}, toLeft[] = {-10000};
+        music.QueueBkgPans(toRight, now, std::chrono::milliseconds(0));
+        music.QueueBkgPans(toLeft, now + std::chrono::seconds(60), std::chrono::milliseconds(0));
+        music.UnqueueBkgPans(1);
+        QVERIFY(measure(0.1).first < 1);
+        music.QueueBkgPans(toLeft, now, std::chrono::milliseconds(0));
+        QVERIFY(measure(0.1).second < 1);
+        music.StopBkgMusic();
+        QCOMPARE(measure(0.1), std::make_pair(0.0, 0.0));
+    }
+
+    // A ramp whose every value tells its position in the file: after a stop the output goes
+    // on from the same value; a rewind of the playing sound starts it again from the first.
+    void stopResumeAndRewindOnTheRealMixer() {
+        if (!disk_ || !disk_->ready()) QSKIP("SDL has no disk output here");
+        std::vector<int16_t> ramp;
+        for (int i = 0; i < 120000; ++i) ramp.push_back(int16_t(1000 + i / 4));
+        auto buffer = disk_->loadWav(wav(1, 1, disk_->outputRate(), 16, pcm16(ramp)));
+        QVERIFY(buffer);
+        const qint64 from = written();
+        const auto after = [&](double seconds) { waitFor(written() + bytesFor(seconds)); };
+        buffer->play(false), after(0.3);
+        buffer->stop(), after(0.2);
+        buffer->play(false), after(0.3);
+        buffer->rewind(), after(0.3);
+        const std::vector<int16_t> s = capture(from, written());
+        std::vector<std::pair<int, int>> runs;  // first and last value of the runs of sound
+        std::vector<int> restarts;              // where the values fall back
+        for (std::size_t i = 0; i + 1 < s.size(); i += 2) {
+            const int v = s[i], before = i ? s[i - 2] : 0;
+            if (v != 0 && before == 0) runs.push_back({v, v});
+            if (v != 0 && before != 0 && v < before - 500) restarts.push_back(v);
+            if (v != 0) runs.back().second = v;
+        }
+        QCOMPARE(runs.size(), std::size_t(2));  // played, paused, resumed without a break
+        QVERIFY2(runs[0].first <= 1001 && std::abs(runs[1].first - runs[0].second) <= 1,
+                 qPrintable(QStringLiteral("%1 -> %2").arg(runs[0].second).arg(runs[1].first)));
+        QVERIFY(restarts.size() == 1 && restarts[0] <= 1001);
+    }
+
+    void cleanupTestCase() { disk_.reset(); }
 };
 
 QTEST_GUILESS_MAIN(TestSdlBackend)
