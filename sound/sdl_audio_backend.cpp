@@ -3,6 +3,7 @@
 #define SDL_MAIN_HANDLED
 #include <SDL.h>
 
+#include <QtEndian>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -170,11 +171,31 @@ struct Voice {
 
 class SdlBuffer;
 
+// SDL allocates a chunk at its declared size before reading it, so a few bytes declaring
+// gigabytes would cost gigabytes. The first chunk that claims more than follows it is cut to
+// what there is (a truncated file still plays what it holds); nothing is copied otherwise.
+QByteArray boundedChunks(QByteArrayView bytes) {
+    // SDL also takes a file that starts at "WAVE", without its RIFF header.
+    for (qsizetype at = bytes.startsWith("WAVE") ? 4 : 12; at + 8 <= bytes.size();) {
+        const quint32 declared = qFromLittleEndian<quint32>(bytes.data() + at + 4);
+        const qsizetype left = bytes.size() - at - 8;
+        if (declared > quint64(left)) {
+            QByteArray bounded = bytes.toByteArray();
+            qToLittleEndian<quint32>(quint32(left), bounded.data() + at + 4);
+            return bounded;
+        }
+        at += 8 + qsizetype(declared) + (declared & 1);
+    }
+    return {};
+}
+
 }  // namespace
 
 std::optional<PcmSound> decodeWav(QByteArrayView bytes, int rate) {
     const SdlApi& api = sdl();
     if (!api.loaded || bytes.isEmpty() || bytes.size() > kMaxSoundFileBytes) return std::nullopt;
+    const QByteArray bounded = boundedChunks(bytes);
+    if (!bounded.isEmpty()) bytes = bounded;
     SDL_RWops* rw = api.RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
     if (!rw) return std::nullopt;
     SDL_AudioSpec spec;
@@ -186,7 +207,8 @@ std::optional<PcmSound> decodeWav(QByteArrayView bytes, int rate) {
         Uint8* data;
         ~Free() { api.FreeWAV(data); }
     } freeLater{api, data};
-    if (spec.channels < 1 || spec.freq <= 0) return std::nullopt;
+    // A file without samples is no sound (and SDL hands over no buffer for it).
+    if (spec.channels < 1 || spec.freq <= 0 || !data || length == 0) return std::nullopt;
 
     PcmSound sound;
     sound.channels = spec.channels == 1 ? 1 : 2;
@@ -196,7 +218,9 @@ std::optional<PcmSound> decodeWav(QByteArrayView bytes, int rate) {
                           static_cast<Uint8>(sound.channels), sound.rate) < 0)
         return std::nullopt;
     const std::size_t mult = cvt.len_mult > 0 ? std::size_t(cvt.len_mult) : 1;
-    if (length > std::size_t(INT32_MAX) / mult) return std::nullopt;
+    // Converting a file of an absurd rate (a few hertz) to the output's would take gigabytes:
+    // its work buffer may grow to four times the largest file accepted, no further.
+    if (length > std::size_t(4 * kMaxSoundFileBytes) / mult) return std::nullopt;
     std::vector<Uint8> work(std::size_t(length) * mult);
     std::memcpy(work.data(), data, length);
     std::size_t bytesOut = length;
@@ -349,7 +373,8 @@ bool SdlAudioBackend::Device::openOutput(int wantedRate) {
     if (outputTaken || !audioStarted) return false;
     QuietStderr quiet;
     SDL_AudioSpec want{};
-    want.freq = wantedRate > 0 ? wantedRate : kDefaultRate;
+    // The first sound's rate, unless it is one no sound card plays.
+    want.freq = wantedRate >= 8000 && wantedRate <= 192000 ? wantedRate : kDefaultRate;
     want.format = AUDIO_S16SYS;
     want.channels = 2;
     int samples = 256;

@@ -86,6 +86,7 @@ private slots:
         QVERIFY(audio.load(file("a.wav", wav(1, 1, 11025, 8, QByteArray("\x80\xC0\x40", 3)))));
         QVERIFY(audio.load(file("mulaw.wav", wav(7, 1, 8000, 8, QByteArray(400, 'x')))));
         QVERIFY(!audio.load(file("broken.wav", "RIFFxxxxWAVEfmt ")));
+        QVERIFY(!audio.loadWav(wav(1, 1, 1, 16, QByteArray(40000, 'x'))));  // 1 Hz: gigabytes
         QVERIFY(!audio.load(dir_.filePath("missing.wav")) && !audio.load(QString()));
         const QString fifo = dir_.filePath("fifo.wav"), big = file("big.wav", toneWav(0.01));
         QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
@@ -98,8 +99,8 @@ private slots:
     }
 
     // A stopped sound rewound waits at its start; a once-play that ran to its end plays again;
-    // a buffer that outlives its back end stays silent; the output is one per process, free
-    // again once its holder is gone.
+    // a buffer that outlives its back end stays silent; the output, one per process and free
+    // again once its holder is gone, opens at a rate sound cards play.
     void playStatesAndLifetimes() {
         auto audio = std::make_unique<SdlAudioBackend>();
         auto buffer = audio->loadWav(toneWav(5.0)), blip = audio->loadWav(toneWav(0.01));
@@ -117,7 +118,8 @@ private slots:
         buffer->play(true);
         QCOMPARE(SdlAudioBackend::stateOf(*buffer), State::Stopped);
         SdlAudioBackend again, second;
-        QVERIFY(again.ready() && !second.ready() && !second.loadWav(toneWav(0.1)));
+        QVERIFY(again.loadWav(wav(1, 1, 4, 16, QByteArray(8, 'x'))) && again.outputRate() == 44100);
+        QVERIFY(!second.ready() && !second.loadWav(toneWav(0.1)));
     }
 
     // Of one rate, so the mixer never resamples them; audible and unclipped; the clips short,
