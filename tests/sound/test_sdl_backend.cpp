@@ -151,7 +151,7 @@ private slots:
         if (!disk_->ready()) QSKIP("SDL has no disk output here");
         DirectSound music(*disk_);
         music.PlayBkgMusic(file("music.wav", toneWav(1.0, 22050, 1)));
-        const auto [left, right] = measure(0.2);
+        const auto [left, right] = measure(0.21);  // not whole cycles: a shifted side differs
         QVERIFY2(std::abs(left - 11585) < 200 && left == right, qPrintable(QString::number(left)));
         const struct {
             int pan, volume;
@@ -159,7 +159,7 @@ private slots:
         } rows[] = {{10000, 0, 0, 1}, {5000, 0, 0.00316, 1}, {-2000, -1000, 0.316, 0.0316}};
         for (const auto& r : rows) {
             music.SetBkgPan(int16_t(r.pan));
-            music.SetBkgVolume(int16_t(r.volume));
+            if (r.volume) music.SetBkgVolume(int16_t(r.volume));  // each applies on its own
             const auto [l, rr] = measure(0.2);
             QVERIFY2(std::abs(l / left - r.left) < 0.0007 + r.left / 50 &&
                          std::abs(rr / right - r.right) < 0.0007 + r.right / 50,
