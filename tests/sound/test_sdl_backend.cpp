@@ -130,7 +130,8 @@ private slots:
         for (const QString& name : names) {
             const auto bytes = readSoundFile(TALOMIR_BIN_DIR "/assets/generated/sound/" + name);
             const auto s = bytes ? decodeWav(*bytes) : std::nullopt;
-            QVERIFY2(s && s->rate == 22050, qPrintable(name + " is missing or not 22050 Hz"));
+            QVERIFY2(s && s->rate == 22050 && s->channels == 1,
+                     qPrintable(name + " is not 22050 Hz mono"));
             const auto [low, high] = std::minmax_element(s->samples.begin(), s->samples.end());
             const double seconds = double(s->frames()) / s->rate;
             QVERIFY2(
@@ -140,9 +141,8 @@ private slots:
         }
     }
 
-    // Music of another rate and channel count than the output's, converted on the way: centred
-    // at the file's level, then shaped by pan and volume in hundredths of a decibel; queued
-    // pans take effect at their time, not before, and withdrawn ones never; a stop silences.
+    // Stereo music of another rate, converted: centred at its level, shaped by pan and volume;
+    // queued pans apply at their time, withdrawn ones never; a stop silences.
     void volumeAndPanShapeTheMusic() {
         qputenv("SDL_AUDIODRIVER", "disk");
         qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(output_));
@@ -150,7 +150,7 @@ private slots:
         disk_ = std::make_unique<SdlAudioBackend>();
         if (!disk_->ready()) QSKIP("SDL has no disk output here");
         DirectSound music(*disk_);
-        music.PlayBkgMusic(file("music.wav", toneWav(1.0, 22050, 1)));
+        music.PlayBkgMusic(file("music.wav", toneWav(1.0, 22050, 2)));
         const auto [left, right] = measure(0.21);  // not whole cycles: a shifted side differs
         QVERIFY2(std::abs(left - 11585) < 200 && left == right, qPrintable(QString::number(left)));
         const struct {
@@ -197,6 +197,7 @@ private slots:
         std::vector<int> restarts;              // where the values fall back
         for (std::size_t i = 0; i + 1 < s.size(); i += 2) {
             const int v = s[i], before = i ? s[i - 2] : 0;
+            QCOMPARE(s[i + 1], s[i]);  // mono: the same on both sides
             if (v != 0 && before == 0) runs.push_back({v, v});
             if (v != 0 && before != 0 && v < before - 500) restarts.push_back(v);
             if (v != 0) runs.back().second = v;
