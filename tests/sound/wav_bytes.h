@@ -3,7 +3,6 @@
 
 #include <QByteArray>
 #include <QFile>
-#include <QString>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -33,12 +32,13 @@ inline QByteArray pcm16(const std::vector<int16_t>& samples) {
     return b;
 }
 
-// A 440 Hz sine at half of full scale, the same on every channel.
+// A 440 Hz sine at half of full scale, inverted on the right: both sides mixed cancel out.
 inline QByteArray toneWav(double seconds, int rate = 44100, int channels = 2) {
     std::vector<int16_t> s;
-    for (int i = 0; i < int(seconds * rate); ++i)
-        s.insert(s.end(), channels,
-                 int16_t(std::lround(16383 * std::sin(2 * M_PI * 440 * i / rate))));
+    for (int i = 0; i < int(seconds * rate); ++i) {
+        const auto v = int16_t(std::lround(16383 * std::sin(2 * M_PI * 440 * i / rate)));
+        for (int c = 0; c < channels; ++c) s.push_back(c ? int16_t(-v) : v);
+    }
     return wav(1, channels, rate, 16, pcm16(s));
 }
 
