@@ -46,6 +46,8 @@ public:
     // Longer than a lock takes to count as abandoned, so a lock left by a copy that died (on this
     // computer or another) never costs an entry.
     static constexpr int kDefaultLockTimeoutMs = filestore::Lock::kStaleMs + 2000;
+    static_assert(kDefaultLockTimeoutMs > filestore::Lock::kStaleMs,
+                  "a writer must wait longer than an abandoned lock takes to go stale");
 
     enum class AddOutcome {
         NoPlace,    // the score has no place in the table; no name was asked, nothing stored

@@ -146,7 +146,7 @@ private slots:
         if (kind == "handmade") lines[6] = "notes";
         const QByteArray before = kind == "large" ? QByteArray(2 << 20, ' ')
                                   : kind == "player" || kind == "junk"
-                                      ? QByteArray("[General]\r\nkey=value\r\n")
+                                      ? QByteArray("[General]\r\nkey=value\r\nsize=3\r\n")
                                       : textfile::encodeLines(lines);
         const bool linked = kind == "settings" || kind == "player";
         if (kind == "fifo")
