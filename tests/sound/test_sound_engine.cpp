@@ -93,14 +93,14 @@ private slots:
     }
 
     // Stop keeps the position, resume goes on from it; a new start replaces the buffer and
-    // takes the pans queued for later; music that cannot start leaves nothing loaded and
+    // takes the queued pans still to come; music that cannot start leaves nothing loaded and
     // remembers only the volume.
     void musicFollowsTheGame() {
         Rig rig;
         rig.music.PlayBkgMusic(rig.file("a.wav"));
         rig.music.StopBkgMusic();
         const int pans[] = {100, 200, 300};
-        rig.music.QueueBkgPans(pans, std::chrono::steady_clock::now() + std::chrono::hours(1),
+        rig.music.QueueBkgPans(pans, std::chrono::steady_clock::now() - std::chrono::minutes(30),
                                std::chrono::hours(1));
         rig.music.UnqueueBkgPans(1);
         rig.audio.clear();
@@ -108,7 +108,7 @@ private slots:
         rig.music.SetBkgVolume(-700);
         QCOMPARE(rig.audio.lines(), (QStringList{"play 1 loop", "volume 1 -700"}));
         rig.music.PlayBkgMusic(rig.file("b.wav"));
-        QVERIFY(rig.audio.pans() == std::vector<int>({100, 200}) && rig.audio.liveBuffers() == 1);
+        QVERIFY(rig.audio.pans() == std::vector<int>({200}) && rig.audio.liveBuffers() == 1);
 
         rig.music.PlayBkgMusic(rig.file("gone.wav"));
         rig.audio.clear();
