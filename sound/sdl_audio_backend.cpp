@@ -198,23 +198,23 @@ std::optional<PcmSound> decodeWav(QByteArrayView bytes, int rate) {
     if (!bounded.isEmpty()) bytes = bounded;
     SDL_RWops* rw = api.RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
     if (!rw) return std::nullopt;
-    SDL_AudioSpec spec;
+    SDL_AudioSpec fileFormat;
     Uint8* data = nullptr;
     Uint32 length = 0;
-    if (!api.LoadWAV_RW(rw, 1, &spec, &data, &length)) return std::nullopt;
+    if (!api.LoadWAV_RW(rw, 1, &fileFormat, &data, &length)) return std::nullopt;
     struct Free {
         const SdlApi& api;
         Uint8* data;
         ~Free() { api.FreeWAV(data); }
     } freeLater{api, data};
     // A file without samples is no sound (and SDL hands over no buffer for it).
-    if (spec.channels < 1 || spec.freq <= 0 || !data || length == 0) return std::nullopt;
+    if (fileFormat.channels < 1 || fileFormat.freq <= 0 || !data || length == 0) return std::nullopt;
 
     PcmSound sound;
-    sound.channels = spec.channels == 1 ? 1 : 2;
-    sound.rate = rate > 0 ? rate : spec.freq;
+    sound.channels = fileFormat.channels == 1 ? 1 : 2;
+    sound.rate = rate > 0 ? rate : fileFormat.freq;
     SDL_AudioCVT cvt;
-    if (api.BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, AUDIO_S16SYS,
+    if (api.BuildAudioCVT(&cvt, fileFormat.format, fileFormat.channels, fileFormat.freq, AUDIO_S16SYS,
                           static_cast<Uint8>(sound.channels), sound.rate) < 0)
         return std::nullopt;
     const std::size_t mult = cvt.len_mult > 0 ? std::size_t(cvt.len_mult) : 1;

@@ -237,8 +237,8 @@ measureOurs() {  # COLUMN GAME
 
 measureOthers() {  # the best of the installed games, row by row
     local name t bin found=()
-    for spec in "quadrapassel|Quadrapassel" "kblocks|KBlocks" "ltris|LTris"; do
-        name="${spec%%|*}" t="${spec#*|}"
+    for entry in "quadrapassel|Quadrapassel" "kblocks|KBlocks" "ltris|LTris"; do
+        name="${entry%%|*}" t="${entry#*|}"
         bin="$(command -v "$name" || ls "/usr/games/$name" 2>/dev/null || true)"
         [[ -n "$bin" ]] || continue
         echo "measuring $name (load $(load))..." >&2
