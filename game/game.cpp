@@ -101,7 +101,11 @@ void Game::tick() {
 }
 
 int Game::inertTicksAhead() const {
-    if (DropMode || TimeTicks < 201 || finishing_) return 0;
+    return countdownRunning() ? 0 : quietTicksAhead();
+}
+
+int Game::quietTicksAhead() const {
+    if (DropMode || finishing_) return 0;
     return std::max(0, Levels::kMaxSpeed - Speed - 1 - TickCount);
 }
 
@@ -134,7 +138,7 @@ void Game::withdrawSweep() {
 void Game::tmrDown_Timer() {
     if (finishing_) return;
     TickCount = addClamped16(TickCount, 1);
-    if (!DropMode && TimeTicks < 201) {
+    if (countdownRunning()) {
         scoring.Show_Time_Bonus(static_cast<Integer>(200 - TimeTicks));
         ++TimeTicks;
     }

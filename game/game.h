@@ -42,6 +42,10 @@ public:
     // How many of the coming ticks would only count and step the music sweep (no countdown, no
     // drop, no fall step), so that a view may deliver them in one go instead of waking for each.
     int inertTicksAhead() const;
+    // The same, but counting the ticks of a running time-bonus countdown too: they change
+    // nothing but the countdown's number.
+    int quietTicksAhead() const;
+    bool countdownRunning() const { return !DropMode && TimeTicks < 201; }
     // Hands the music sweep's pans of the coming `ticks` ticks to the observers at once
     // (bkgPansAhead), so that the sound need not wait for each tick; those ticks then hand over
     // nothing. A tick whose pan is not the one handed over (the sweep restarted, its step

@@ -286,9 +286,17 @@ void FrmMain::setFallTickMs(int ms) {
     startFallWait();
 }
 
+int FrmMain::ticksToSleep() const {
+    // The countdown's number changes on every tick, faster than anyone reads it: the window
+    // shows every third value (about 21 a second) instead of waking for each tick.
+    constexpr int kCountdownTicksPerPaint = 3;
+    const int quiet = game_.quietTicksAhead();
+    return game_.countdownRunning() ? std::min(quiet, kCountdownTicksPerPaint - 1) : quiet;
+}
+
 void FrmMain::startFallWait() {
     // The inert ticks and the one after them, which comes at its own time.
-    fallWait_ = game_.inertTicksAhead() + 1;
+    fallWait_ = ticksToSleep() + 1;
     fallDelivered_ = 0;
     fallClock_.start();
     fallStart_ = std::chrono::steady_clock::now();
@@ -323,7 +331,7 @@ void FrmMain::catchUpFall() {
 void FrmMain::scheduleFall() {
     if (!tmrDown.isEnabled()) return;
     handOverSweep();  // the input may have changed the sweep
-    const int inert = game_.inertTicksAhead();
+    const int inert = ticksToSleep();
     if (fallWait_ - fallDelivered_ - 1 <= inert) return;  // the rest of the wait stays inert
     // The input made a tick count (a drop): the wait ends at the next tick that is not inert.
     fallWait_ = fallDelivered_ + inert + 1;

@@ -134,6 +134,9 @@ private:
     // idle game does not wake the process 62 times a second; the pans of those ticks go to the
     // sound ahead, each to take effect at its tick's time. Every other tick comes at its own
     // time, as before.
+    // Coming ticks the window may deliver late, all at once: those that change nothing, and
+    // some of a running countdown.
+    int ticksToSleep() const;
     void startFallWait();
     void fallTimerTick();
     void catchUpFall();

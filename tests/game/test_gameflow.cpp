@@ -201,8 +201,9 @@ private slots:
     void inertTicksAhead() {
         Rig r;
         r.start();
-        QCOMPARE(r.game.inertTicksAhead(), 0);  // the countdown runs
-        r.ticks(250);                           // past it and one fall step
+        QCOMPARE(r.game.inertTicksAhead(), 0);    // the countdown runs
+        QCOMPARE(r.game.quietTicksAhead(), 149);  // ... and changes nothing else until the step
+        r.ticks(250);                             // past it and one fall step
         QCOMPARE(r.game.inertTicksAhead(), 49);
         r.game.Speed = 135;  // a fall step every 15 ticks
         for (int left : {0, 14}) {
@@ -217,7 +218,7 @@ private slots:
         QCOMPARE(r.game.inertTicksAhead(), 14);
         r.game.EnableLoop = false;
         r.game.Form_KeyDown(40);
-        QCOMPARE(r.game.inertTicksAhead(), 0);
+        QCOMPARE(r.game.inertTicksAhead() + r.game.quietTicksAhead(), 0);
     }
 
     // A landing gives the drop button back, redraws what changed, sounds one landing clip by a

@@ -241,9 +241,10 @@ private slots:
         const Game& g = w.game();
         const int tick = w.frm->fallTickMs();
         auto fire = [&w] { emit w.frm->tmrDown.Tick(); };
-        // While the countdown runs every tick shows a new time bonus: one tick a wait.
-        for (int i = 0; i < 201; ++i) {
-            QCOMPARE(w.frm->tmrDown.interval(), tick);
+        // While the countdown runs the window wakes every third tick to show its number; the
+        // fall step at tick 150 ends a wait of its own.
+        for (int i = 0; i < 67; ++i) {
+            QCOMPARE(w.frm->tmrDown.interval(), 3 * tick);
             fire();
         }
         QCOMPARE(int(g.TickCount), 51);  // the step at tick 150, then 51 counted
@@ -261,8 +262,7 @@ private slots:
         fire();
         QCOMPARE(int(g.field.FigY), 3);
         // ESC pauses and minimises, the pause label showing; the resumed game counts on.
-        while (g.DropMode) fire();
-        for (int i = 0; i < 201; ++i) fire();
+        while (g.DropMode || g.countdownRunning()) fire();
         const int counted = g.TickCount;
         const QPoint pause = w.frm->lblPause->geometry().center();
         QTest::keyClick(w.frm.get(), Qt::Key_Escape);

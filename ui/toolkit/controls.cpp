@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QResizeEvent>
 #include <QTextLayout>
 
 namespace vb {
@@ -180,6 +181,7 @@ Label::Label(QWidget* parent) : CaptionedControl(parent) {
 void Label::setAlignment(Alignment alignment) {
     if (alignment == m_alignment) return;
     m_alignment = alignment;
+    m_layouts.clear();
     update();
 }
 
@@ -230,14 +232,35 @@ QRectF Label::textBounds() const {
     return layOut(layout, caption(), font(), width(), m_alignment);
 }
 
+const QTextLayout& Label::laidOut() const {
+    std::shared_ptr<QTextLayout>& layout = m_layouts[caption()];
+    if (!layout) {
+        if (m_layouts.size() > 512) {  // a caption that keeps changing: start afresh
+            m_layouts.clear();
+            return laidOut();
+        }
+        layout = std::make_shared<QTextLayout>();
+        layOut(*layout, caption(), font(), width(), m_alignment);
+    }
+    return *layout;
+}
+
 void Label::paintEvent(QPaintEvent*) {
     QPainter p(this);
     if (!m_transparent) p.fillRect(rect(), toQColor(backColor()));
     if (caption().isEmpty()) return;
-    QTextLayout layout;
-    layOut(layout, caption(), font(), width(), m_alignment);
     p.setPen(toQColor(foreColor()));
-    layout.draw(&p, QPointF(0, 0));
+    laidOut().draw(&p, QPointF(0, 0));
+}
+
+void Label::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange) m_layouts.clear();
+    CaptionedControl::changeEvent(event);
+}
+
+void Label::resizeEvent(QResizeEvent* event) {
+    if (event->size().width() != event->oldSize().width()) m_layouts.clear();
+    CaptionedControl::resizeEvent(event);
 }
 
 // ---- Frame ----------------------------------------------------------------------------

@@ -5,7 +5,11 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QHash>
 #include <QWidget>
+#include <memory>
+
+class QTextLayout;
 
 #include "ui/toolkit/units.h"
 
@@ -142,10 +146,17 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // Laid-out captions by text: a counter shows the same few hundred numbers over and over,
+    // and shaping text costs more than drawing it.
+    const QTextLayout& laidOut() const;
+
     Alignment m_alignment = Alignment::Left;
     bool m_transparent = false;
+    mutable QHash<QString, std::shared_ptr<QTextLayout>> m_layouts;
 };
 
 // Frame: a container with an etched border and its caption at the top left, in ForeColor on
