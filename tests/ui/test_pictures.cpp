@@ -1,0 +1,172 @@
+// The windows as a player sees them, compared pixel for pixel with the pictures in
+// tests/ui/pictures. Each picture was looked at before it was taken as the reference, against
+// the game's design: the well's settled cells as filled yellow squares with a black margin and
+// the falling figure as cyan outlines (all four edges), the grid on the cell borders, darker
+// while another player leads and lighter at first place; the next figure centred in the circle
+// (red for a bonus figure); every control at its place with its caption, colours and font; the
+// preview's three 4 x 4 grids; the dialogs' colours and buttons; the icon at three sizes.
+// TALOMIR_BLESS=1 rewrites the references after an intended change; look at them again then.
+#include <QApplication>
+#include <QDir>
+#include <QPainter>
+#include <QStyle>
+#include <QtTest>
+
+#include "sound/recording_audio.h"
+#include "sound/sound_choices.h"
+#include "tests/support/main_window_rig.h"
+#include "ui/dialogs.h"
+#include "ui/frmhelp.h"
+#include "ui/frmsettings.h"
+#include "ui/icon.h"
+#include "ui/sidewindows.h"
+
+using namespace talomir;
+using namespace talomir::testing;
+
+namespace {
+
+// Empty when the picture is its reference; otherwise where its copy and a map of the differing
+// pixels (red) went.
+QString mismatch(const QString& name, const QImage& picture) {
+    const QImage actual = picture.convertToFormat(QImage::Format_ARGB32);
+    const QString path = QStringLiteral(TALOMIR_SOURCE_DIR "/tests/ui/pictures/") + name + ".png";
+    if (qEnvironmentVariableIsSet("TALOMIR_BLESS"))
+        return actual.save(path) ? QString() : "cannot write " + path;
+    const QImage want = QImage(path).convertToFormat(QImage::Format_ARGB32);
+    if (want == actual) return {};
+    const QDir out(QDir::temp().filePath("talomir-pictures"));
+    out.mkpath(".");
+    QImage diff(actual.size().expandedTo(want.size()), QImage::Format_ARGB32);
+    int differing = 0;
+    for (int y = 0; y < diff.height(); ++y)
+        for (int x = 0; x < diff.width(); ++x) {
+            const bool same = actual.valid(x, y) && want.valid(x, y) &&
+                              actual.pixel(x, y) == want.pixel(x, y);
+            differing += !same;
+            const int grey = actual.valid(x, y) ? qGray(actual.pixel(x, y)) / 3 : 0;
+            diff.setPixel(x, y, same ? qRgb(grey, grey, grey) : qRgb(255, 0, 0));
+        }
+    actual.save(out.filePath(name + "-actual.png"));
+    diff.save(out.filePath(name + "-diff.png"));
+    return QStringLiteral("%1: %2 pixels differ; see %3-actual.png and -diff.png")
+        .arg(name)
+        .arg(differing)
+        .arg(out.filePath(name));
+}
+
+#define COMPARE_PICTURE(name, picture)                        \
+    do {                                                      \
+        const QString bad = mismatch(name, picture);          \
+        QVERIFY2(bad.isEmpty(), qPrintable(bad));             \
+    } while (false)
+
+QImage grabShown(QWidget* w) {
+    w->show();
+    w->activateWindow();
+    [&] { QVERIFY(QTest::qWaitForWindowActive(w)); }();
+    return w->grab().toImage();
+}
+
+}  // namespace
+
+class TestPictures : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        QApplication::setQuitOnLastWindowClosed(false);
+        QApplication::setStyle("Fusion");
+        QApplication::setPalette(QApplication::style()->standardPalette());
+        QApplication::setCursorFlashTime(0);  // the text cursor does not blink
+    }
+
+    // From the start to a two-row clear at first place, with the next figure a bonus figure,
+    // paused: the main window, its side windows and the help page over it.
+    void mainWindowThroughAGame() {
+        Window w(true, {"Ann", " 3 "});
+        w.rng.setFiller(0.6f);  // light blue circle, light green buttons
+        for (const char* m : {masks::kBar, masks::kEll})
+            w.dealer.add(classic(m));
+        w.dealer.add(bonusFigure("0000011001100000", 40000));
+        w.dealer.add(classic("1001000000001001"));
+        w.dealer.add(classic(masks::kDot));
+        w.dealer.repeat = classic(masks::kEll);
+        QVERIFY(w.start());
+        COMPARE_PICTURE("main-start", w.frm->grab().toImage());
+
+        // Two rows full but for the right-hand column, which the bar fills.
+        for (int r : {29, 30})
+            for (int c = 4; c <= 17; ++c) w.game().field.Well[c][r] = r == 30 || c % 3;
+        w.game().field.Well[10][28] = true;
+        w.frm->Draw_Well();
+        w.frm->Draw_Grid();
+        w.frm->Draw_Figure();
+        // The arrows steer from whatever control has them.
+        for (const char* to : {"picTalomir", "chkAuto", "cmdDown", "lblScore", "fraScore",
+                               "lblLevel", "chkPause", "picTalomir"})
+            QTest::keyClick(w.frm->control(to), Qt::Key_Right);
+        w.land();
+        QCOMPARE(w.game().FigureCount, Integer(1));
+        QTest::keyClick(w.frm.get(), Qt::Key_Up);
+        for (int i = 0; i < 3; ++i) QTest::keyClick(w.frm.get(), Qt::Key_Left);
+        for (int ticks = 0; w.game().field.FigY < 6; ++ticks) {
+            QVERIFY(ticks < 2000);
+            w.game().tick();
+        }
+        QTest::mouseClick(w.check("chkPause"), Qt::LeftButton);
+        COMPARE_PICTURE("main-paused", w.frm->grab().toImage());
+        for (const char* side : {"chkRec", "chkStat", "chkFuture"}) w.check(side)->setValue(1);
+        COMPARE_PICTURE("best", grabShown(w.frm->frmTalomiFathers()));
+        COMPARE_PICTURE("statistic", grabShown(w.frm->frmStatistic()));
+        COMPARE_PICTURE("future", grabShown(w.frm->frmFuture()));
+
+        ui::FrmHelp help(w.frm.get());
+        help.strText = ui::helpText("picTalomir");
+        QImage page;
+        QTimer::singleShot(0, &help, [&] {
+            if (QTest::qWaitFor([&] { return !help.tmrResize.isRunning(); }, 5000))
+                page = help.grab().toImage();
+            QTest::mouseClick(help.cmdNext, Qt::LeftButton);
+        });
+        help.showPage();
+        COMPARE_PICTURE("help", page);
+    }
+
+    void dialogsAndIcon() {
+        ui::FrmEnterName name(nullptr);
+        COMPARE_PICTURE("name", grabShown(&name));
+        ui::FrmGameOver over(nullptr);
+        COMPARE_PICTURE("gameover", grabShown(&over));
+
+        RecordingAudio audio;
+        audio.setAcceptAnyPath(true);
+        SoundEngine engine(audio);
+        bool loop = true;
+        Integer speed = 300, volume = -700;
+        QString music = "sound/bkgmusic.WAV";
+        SoundChoices choices({engine, loop, speed, music, volume}, "sound");
+        ui::FrmSettings settings(nullptr, choices);
+        COMPARE_PICTURE("settings", grabShown(&settings));
+
+        QImage icons(112, 64, QImage::Format_ARGB32);
+        icons.fill(Qt::transparent);
+        QPainter p(&icons);
+        for (int size : {16, 32, 64}) p.drawImage(size == 64 ? 48 : size - 16, 0, ui::drawIcon(size));
+        p.end();
+        COMPARE_PICTURE("icon", icons);
+    }
+};
+
+int main(int argc, char** argv) {
+    // Only the game's own fonts, drawn alike everywhere; no desktop theme or scaling.
+    qputenv("FONTCONFIG_FILE", TALOMIR_SOURCE_DIR "/tests/ui/fonts.conf");
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    for (const char* v : {"QT_QPA_PLATFORMTHEME", "QT_SCALE_FACTOR", "QT_FONT_DPI", "QT_STYLE_OVERRIDE"})
+        qunsetenv(v);
+    QApplication app(argc, argv);
+    TestPictures test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_pictures.moc"
