@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QSlider>
 #include <QTreeWidget>
 #include <QtTest>
@@ -98,26 +99,58 @@ private slots:
     }
 
     // The chooser starts at SetPath's folder (the program's when that is no folder), opens where
-    // the player last picked a file, and starts afresh once closed without a pick.
+    // the player last picked a file, and starts afresh once closed without a pick. The folder
+    // list leads down into sub-folders; the keyboard picks as a click does; a volume that cannot
+    // be read is refused with a notice, the volume list going back to the folder's.
     void chooserStartsWhereItShould() {
         QTemporaryDir dir;
         GameFolders::setCurrent(GameFolders::beside(dir.path()));
         const QString two = dir.filePath(QStringLiteral("one/two"));
         QVERIFY(QDir().mkpath(two) && QFile(two + QStringLiteral("/x.wav")).open(QFile::WriteOnly));
         FrmOpen* open = FrmOpen::instance();
-        const auto choose = [&](const QString& path, const QString& startsIn, bool pickX) {
+        QString notice;
+        const auto choose = [&](const QString& path, const QString& startsIn, int how) {
             open->SetPath(path);
-            QTimer::singleShot(0, [=] {
+            QTimer::singleShot(0, [&, startsIn, how] {
                 QCOMPARE(open->folder(), startsIn);
                 QVERIFY(!open->dirOpen->visualItemRect(open->dirOpen->currentItem()).isEmpty());
-                open->setFolder(two);
-                pickX ? pick(QStringLiteral("x.wav")) : QTest::keyClick(open, Qt::Key_Escape);
+                for (const char* sub : {"one", "two"}) {
+                    const QTreeWidgetItem* at = open->dirOpen->currentItem();
+                    for (int i = 0; i < at->childCount(); ++i)
+                        if (at->child(i)->text(0) == sub) {
+                            open->dirOpen->setCurrentItem(at->child(i));
+                            QTest::keyClick(open->dirOpen, Qt::Key_Return);  // lists anew
+                            break;
+                        }
+                }
+                QCOMPARE(open->folder(), two);
+                const int volume = open->drvOpen->currentIndex();
+                QTimer::singleShot(0, [&] {
+                    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                    notice = box ? box->text() : "";
+                    if (box) box->accept();
+                });
+                open->drvOpen->addItem(QStringLiteral("/gone"));  // unmounted since
+                open->drvOpen->setCurrentIndex(volume + 1);
+                emit open->drvOpen->activated(open->drvOpen->count() - 1);
+                QCOMPARE(open->drvOpen->currentIndex(), volume);
+                if (how == 1) pick(QStringLiteral("x.wav"));
+                if (how == 2) {
+                    open->filOpen->setFocus();
+                    QTest::keyClick(open->filOpen, Qt::Key_Down);  // reaches the first file
+                }
+                if (open->isVisible()) QTest::keyClick(open, Qt::Key_Escape);
             });
             return open->choose(nullptr) && open->PathToFile == two + QStringLiteral("/x.wav");
         };
-        QVERIFY(choose(dir.filePath("missing/"), dir.path(), true));
-        QVERIFY(!choose(dir.path(), two, false));
-        QVERIFY(!choose(dir.filePath("one"), dir.filePath("one"), false));
+        QVERIFY(choose(dir.filePath("missing/"), dir.path(), 1));
+        QCOMPARE(notice, QStringLiteral("Устройство не готово"));
+        QVERIFY(!choose(dir.path(), two, 0));
+        QVERIFY(choose(dir.filePath("one"), dir.filePath("one"), 2));
+        // The root and real disks are volumes; the system's memory and kernel mounts are not.
+        QVERIFY(FrmOpen::isPlayerVolume("/", "tmpfs") && FrmOpen::isPlayerVolume("/mnt", "vfat"));
+        QVERIFY(!FrmOpen::isPlayerVolume("/run", "tmpfs") &&
+                !FrmOpen::isPlayerVolume("/proc/fs/x", "ext4"));
     }
 };
 

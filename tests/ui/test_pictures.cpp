@@ -41,8 +41,8 @@ QString mismatch(const QString& name, const QImage& picture) {
     int differing = 0;
     for (int y = 0; y < diff.height(); ++y)
         for (int x = 0; x < diff.width(); ++x) {
-            const bool same = actual.valid(x, y) && want.valid(x, y) &&
-                              actual.pixel(x, y) == want.pixel(x, y);
+            const bool same =
+                actual.valid(x, y) && want.valid(x, y) && actual.pixel(x, y) == want.pixel(x, y);
             differing += !same;
             const int grey = actual.valid(x, y) ? qGray(actual.pixel(x, y)) / 3 : 0;
             diff.setPixel(x, y, same ? qRgb(grey, grey, grey) : qRgb(255, 0, 0));
@@ -55,10 +55,10 @@ QString mismatch(const QString& name, const QImage& picture) {
         .arg(out.filePath(name));
 }
 
-#define COMPARE_PICTURE(name, picture)                        \
-    do {                                                      \
-        const QString bad = mismatch(name, picture);          \
-        QVERIFY2(bad.isEmpty(), qPrintable(bad));             \
+#define COMPARE_PICTURE(name, picture)               \
+    do {                                             \
+        const QString bad = mismatch(name, picture); \
+        QVERIFY2(bad.isEmpty(), qPrintable(bad));    \
     } while (false)
 
 QImage grabShown(QWidget* w) {
@@ -86,8 +86,7 @@ private slots:
     void mainWindowThroughAGame() {
         Window w(true, {"Ann", " 3 "});
         w.rng.setFiller(0.6f);  // light blue circle, light green buttons
-        for (const char* m : {masks::kBar, masks::kEll})
-            w.dealer.add(classic(m));
+        for (const char* m : {masks::kBar, masks::kEll}) w.dealer.add(classic(m));
         w.dealer.add(bonusFigure("0000011001100000", 40000));
         w.dealer.add(classic("1001000000001001"));
         w.dealer.add(classic(masks::kDot));
@@ -152,7 +151,8 @@ private slots:
         QImage icons(112, 64, QImage::Format_ARGB32);
         icons.fill(Qt::transparent);
         QPainter p(&icons);
-        for (int size : {16, 32, 64}) p.drawImage(size == 64 ? 48 : size - 16, 0, ui::drawIcon(size));
+        for (int size : {16, 32, 64})
+            p.drawImage(size == 64 ? 48 : size - 16, 0, ui::drawIcon(size));
         p.end();
         COMPARE_PICTURE("icon", icons);
     }
@@ -162,7 +162,8 @@ int main(int argc, char** argv) {
     // Only the game's own fonts, drawn alike everywhere; no desktop theme or scaling.
     qputenv("FONTCONFIG_FILE", TALOMIR_SOURCE_DIR "/tests/ui/fonts.conf");
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    for (const char* v : {"QT_QPA_PLATFORMTHEME", "QT_SCALE_FACTOR", "QT_FONT_DPI", "QT_STYLE_OVERRIDE"})
+    for (const char* v :
+         {"QT_QPA_PLATFORMTHEME", "QT_SCALE_FACTOR", "QT_FONT_DPI", "QT_STYLE_OVERRIDE"})
         qunsetenv(v);
     QApplication app(argc, argv);
     TestPictures test;

@@ -1,0 +1,303 @@
+// The window toolkit below the game's windows: mouse and keys as the controls report them,
+// drawing that nonsense coordinates cannot break, timers, the open windows by name, the clock.
+// How controls and surfaces look is checked by the window pictures.
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLineEdit>
+#include <QtTest>
+#include <limits>
+
+#include "ui/toolkit/controlarray.h"
+#include "ui/toolkit/controls.h"
+#include "ui/toolkit/fonts.h"
+#include "ui/toolkit/keypreview.h"
+#include "ui/toolkit/process.h"
+#include "ui/toolkit/surface.h"
+#include "ui/toolkit/timer.h"
+
+using namespace vb;
+
+namespace {
+
+// A control that records the keys it gets.
+struct KeySink : QWidget {
+    using QWidget::QWidget;
+    QList<int> keys;
+    void keyPressEvent(QKeyEvent* e) override { keys << e->key(); }
+};
+
+// A window whose close handler may refuse and records whether the program asked.
+struct Closing : QWidget {
+    bool refuse = false;
+    QList<bool> byProgram;
+    void closeEvent(QCloseEvent* event) override {
+        byProgram.append(Forms::isUnloadingByProgram(this));
+        if (refuse) event->ignore();
+    }
+};
+
+void deleteLaterNow() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+}  // namespace
+
+class TestToolkit : public QObject {
+    Q_OBJECT
+
+private slots:
+    void buttonsReportEveryMouseButton() {
+        CommandButton cmd;
+        cmd.setGeometry(0, 0, 33, 17);
+        ControlArray<CommandButton> array;
+        array.add(2, &cmd);
+        QCOMPARE(array[1], nullptr);
+        QSignalSpy downs(&cmd, &ButtonBase::MouseDown), ups(&cmd, &ButtonBase::MouseUp),
+            clicks(&cmd, &ButtonBase::Click);
+        QTest::mouseClick(&cmd, Qt::RightButton, Qt::ShiftModifier, QPoint(10, 4));
+        QCOMPARE(downs.at(0), (QVariantList{2, kRightButton, kShiftMask, 150.0f, 60.0f}));  // twips
+        QCOMPARE(ups.at(0), downs.at(0));
+        QTest::mouseClick(&cmd, Qt::MiddleButton, Qt::ControlModifier | Qt::AltModifier);
+        QCOMPARE(downs.at(1).mid(1, 2), (QVariantList{kMiddleButton, kCtrlMask | kAltMask}));
+        // A double click comes as a press and a double-click event, which is no further press.
+        QTest::mousePress(&cmd, Qt::LeftButton);
+        QMouseEvent dbl(QEvent::MouseButtonDblClick, QPointF(5, 5), cmd.mapToGlobal(QPointF(5, 5)),
+                        Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&cmd, &dbl);
+        QTest::mouseRelease(&cmd, Qt::LeftButton);
+        QVERIFY(downs.count() == 3 && clicks.count() == 1);  // only the left button clicks
+        cmd.setEnabled(false);
+        QTest::mouseClick(&cmd, Qt::LeftButton);
+        QCOMPARE(downs.count(), 3);
+        CheckButton chk;
+        QList<int> seen;  // the handler sees the new value
+        connect(&chk, &CheckButton::Click, [&] { seen.append(chk.value()); });
+        for (int v : {1, 1, 0, 5}) chk.setValue(v);  // no change, no click; non-zero is 1
+        QTest::mouseClick(&chk, Qt::LeftButton);
+        QTest::mouseClick(&chk, Qt::RightButton);  // does not toggle
+        QCOMPARE(seen, (QList<int>{1, 0, 1, 0}));
+        // A label breaks its caption at every kind of line end.
+        Label label;
+        label.resize(129, 100);
+        for (const char* text : {"A\r\nB", "A\nB", "A\rB"}) {
+            label.setCaption(text);
+            QCOMPARE(label.textBounds().height(), 2 * QFontMetricsF(label.font()).height());
+        }
+    }
+
+    void virtualKeyCodes() {
+        const struct {
+            int key, modifiers, code;
+        } cases[] = {{Qt::Key_Escape, 0, 27},
+                     {Qt::Key_Left, 0, 37},
+                     {Qt::Key_Down, 0, 40},
+                     {Qt::Key_Enter, Qt::KeypadModifier, 13},
+                     {Qt::Key_A, 0, 'A'},
+                     {Qt::Key_7, 0, '7'},
+                     {Qt::Key_7, Qt::KeypadModifier, 103},
+                     {Qt::Key_F12, 0, 123},
+                     {Qt::Key_unknown, 0, 0}};
+        for (const auto& c : cases)
+            QCOMPARE(virtualKeyCode(c.key, Qt::KeyboardModifiers(c.modifiers)), c.code);
+    }
+
+    // Every key reaches the window once, before the focused control, also from controls added
+    // later; the arrows stay with the window, the others go on; owned windows keep theirs.
+    void keysReachTheWindowFirst() {
+        QWidget window;
+        window.resize(300, 200);
+        auto* button = new CommandButton(&window);
+        button->setGeometry(110, 0, 40, 20);
+        (new CommandButton(&window))->setGeometry(160, 0, 40, 20);
+        auto* preview = new KeyPreview(&window);
+        QList<QPair<int, int>> downs, ups;
+        QList<int> presses;
+        connect(preview, &KeyPreview::KeyDown, [&](int c, int s) { downs.append({c, s}); });
+        connect(preview, &KeyPreview::KeyUp, [&](int c, int s) { ups.append({c, s}); });
+        connect(preview, &KeyPreview::KeyPress, [&](int c) { presses.append(c); });
+        auto* sink = new KeySink(&window);
+        sink->setFocusPolicy(Qt::StrongFocus);
+        auto* edit = new QLineEdit("ab", &window);
+        edit->setGeometry(0, 120, 100, 20);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QTest::keyClick(sink, Qt::Key_Down, Qt::ShiftModifier | Qt::ControlModifier);
+        const int both = kShiftMask | kCtrlMask;
+        QCOMPARE(downs, (QList<QPair<int, int>>{{16, kShiftMask}, {17, both}, {40, both}}));
+        QCOMPARE(ups, (QList<QPair<int, int>>{{40, both}, {17, kShiftMask}, {16, 0}}));
+        for (Qt::Key arrow : {Qt::Key_Left, Qt::Key_Up, Qt::Key_Right, Qt::Key_Down}) {
+            button->setFocus();
+            QTest::keyClick(button, arrow);
+            QCOMPARE(QApplication::focusWidget(), button);  // the arrow did not move the focus
+            sink->setFocus();
+            QTest::keyClick(sink, arrow);
+        }
+        QTest::keyClick(sink, Qt::Key_Space);
+        QCOMPARE(sink->keys, (QList<int>{Qt::Key_Shift, Qt::Key_Control, Qt::Key_Space}));
+        edit->setFocus();
+        edit->setCursorPosition(1);
+        QTest::keyClicks(edit, "c");
+        QTest::keyClick(edit, Qt::Key_Escape);
+        QCOMPARE(edit->text(), QString("acb"));
+        QCOMPARE(presses, (QList<int>{' ', 'c', 27}));  // arrows have no character
+        QCOMPARE(downs.size(), 14);
+        // Auto-repeat gives further key-downs and one key-up.
+        for (auto [type, repeat] :
+             {std::pair(QEvent::KeyPress, false), std::pair(QEvent::KeyRelease, true),
+              std::pair(QEvent::KeyPress, true), std::pair(QEvent::KeyRelease, false)}) {
+            QKeyEvent e(type, Qt::Key_Down, Qt::NoModifier, QString(), repeat);
+            QApplication::sendEvent(sink, &e);
+        }
+        QCOMPARE(downs.size(), 16);
+        QCOMPARE(ups.last(), (QPair<int, int>{40, 0}));
+        QCOMPARE(ups.size(), 15);
+        QWidget dialog(&window, Qt::Dialog);
+        auto* owned = new QLineEdit(&dialog);
+        dialog.show();
+        QTest::keyClick(owned, Qt::Key_X);
+        QVERIFY(owned->text() == "x" && downs.size() == 16);
+        preview->setConsumeArrowKeys(false);
+        QTest::keyClick(sink, Qt::Key_Down);
+        QCOMPARE(sink->keys.last(), int(Qt::Key_Down));
+    }
+
+    // Out-of-range numbers stay in range; drawing outside a surface, or with no number at all,
+    // changes nothing and never writes outside its pixels; a surface keeps its drawing when
+    // resized, and a repaint copies only what changed.
+    void nonsenseIsClippedOrRefused() {
+        QCOMPARE(QBColor(-3), QBColor(0));
+        QCOMPARE(QBColor(16), QBColor(15));
+        QCOMPARE(toColor(QColor(10, 20, 30, 40)), RGB(10, 20, 30));  // alpha is dropped
+        for (auto [twips, pixels] : {std::pair(7, 0), std::pair(8, 1), std::pair(-120, -8)})
+            QCOMPARE(twipsToPixels(twips), pixels);
+        QCOMPARE(pointsToPixels(-3), 1);
+        // MS Sans Serif is never a one-size bitmap face: sizes must scale.
+        const QString face = resolveFace("MS Sans Serif");
+        QVERIFY(QFontMetrics(makeFontWithFamily(face, 20.25)).height() >
+                2 * QFontMetrics(makeFontWithFamily(face, 8.25)).height());
+
+        QWidget window;
+        window.resize(300, 500);
+        auto* pic = new PictureBox(&window);
+        pic->setGeometry(8, 8, 233, 433);
+        pic->setBackColor(0);
+        pic->setScale(3760, 7760);
+        pic->setScale(0, 100);  // refused
+        pic->setScale(std::nan(""), 100);
+        QCOMPARE(pic->scaleWidth(), 3760.0);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTRY_VERIFY(pic->pendingRect().isEmpty());
+        pic->FilledBox(222, 222, 28, 28, 0x00FFFF);  // corners in either order
+        pic->Box(278, 278, 472, 472, 0xFFFF00);
+        QCOMPARE(pic->pendingRect(), QRect(QPoint(1, 1), QPoint(29, 26)));
+        const QImage drawn = pic->image().copy();
+        const double inf = std::numeric_limits<double>::infinity();
+        pic->Line(5500, 0, 5500, 8500, 0x00FFFF);
+        pic->Line(-500, -10, 4000, -10, 0x00FFFF);
+        pic->FilledBox(4000, 100, 5000, 200, 0x00FFFF);
+        pic->Box(-1000, -1000, -1, -1, 0x00FFFF);
+        pic->Line(std::nan(""), 0, 100, 100, 0x00FFFF);
+        pic->FilledBox(0, 0, inf, 100, 0x00FFFF);
+        QCOMPARE(pic->image(), drawn);
+        pic->Box(-100, -100, 1000, 1000, 0x00FFFF);  // left and top edges are outside
+        QVERIFY(pic->pixel(61, 30) == 0x00FFFFu && pic->pixel(30, 55) == 0x00FFFFu);
+        QVERIFY(pic->pixel(0, 30) == 0 && pic->pixel(30, 0) == 0);
+        pic->FilledBox(-1e30, -1e30, 1e30, 1e30, 0xFFFF00);  // no overflow
+        QCOMPARE(pic->pixel(232, 432), 0xFFFF00u);
+        pic->Clear();
+        const double k = 7760.0 / 3760 * 233 / 433;  // 45 degrees on screen, far-away ends
+        pic->Line(-1e9, -1e9 * k, 1e9, 1e9 * k, 0x00FFFF);
+        QVERIFY(pic->pixel(100, 100) == 0x00FFFFu && pic->pixel(233, 0) == 0xFFFFFFFFu);
+        pic->resize(260, 470);
+        QCoreApplication::processEvents();
+        const QImage shown = pic->grab().toImage();
+        QCOMPARE(toColor(shown.pixelColor(100, 100)), Color(0x00FFFF));
+        QCOMPARE(toColor(shown.pixelColor(250, 460)), Color(0));  // new area: background
+    }
+
+    // Drawn outside Paint: shown until the next repaint. Inside Paint: on every repaint.
+    void formSurfaceKeepsOnlyWhatPaintDraws() {
+        FormSurface form;
+        form.resize(200, 200);
+        form.setBackColor(0);
+        QObject::connect(&form, &FormSurface::Paint, [&] { form.Box(1500, 1500, 2985, 2985, 1); });
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.FilledBox(0, 0, 300, 300, 2);
+        form.Line(0, 600, 2985, 600, 2);
+        form.Box(450, 450, 900, 900, 2);
+        QImage img = form.grab().toImage();
+        auto at = [&img](int x, int y) { return toColor(img.pixelColor(x, y)); };
+        const Color seen[] = {at(10, 10), at(150, 40),  at(60, 45),   at(45, 60),
+                              at(45, 45), at(150, 150), at(100, 199), at(199, 120)};
+        QCOMPARE(QList<Color>(std::begin(seen), std::end(seen)),
+                 (QList<Color>{2, 2, 2, 2, 0, 0, 1, 1}));
+        img = form.grab().toImage();
+        QVERIFY(at(10, 10) == 0 && at(100, 199) == 1);
+    }
+
+    void timerTicksOnlyWithAnIntervalAndWhileEnabled() {
+        Timer zero(0, true);  // interval 0 never ticks, even enabled again
+        zero.setEnabled(false);
+        zero.setEnabled(true);
+        QVERIFY(!zero.isRunning());
+        Timer timer(600000, true);
+        QSignalSpy ticks(&timer, &Timer::Tick);
+        timer.setInterval(2);  // takes effect now, not after ten minutes
+        QTRY_VERIFY(ticks.count() > 0);
+        timer.setEnabled(false);
+        ticks.clear();
+        QTest::qWait(20);
+        QCOMPARE(ticks.count(), 0);
+        timer.setEnabled(true);
+        QTRY_VERIFY(ticks.count() > 0);
+        timer.setInterval(0);  // setting 0 while running stops it
+        QVERIFY(!timer.isRunning());
+    }
+
+    // Unloading asks the window, which may refuse; the user's close box is not the program's
+    // unload; a window may unload itself from its own handler; a destroyed one leaves.
+    void formsByName() {
+        auto *a = new Closing, *b = new Closing, *help = new Closing;
+        Forms::add("frmSettings", a);
+        Forms::add("frmHelp", help);
+        Forms::add("frmSettings", b);
+        Forms::add("frmHelp", help);  // once only
+        QCOMPARE(Forms::all(), (QList<QWidget*>{a, help, b}));
+        QCOMPARE(Forms::nameOf(b), QString("frmSettings"));
+        QPointer<QWidget> pa(a), pb(b), ph(help);
+        QCOMPARE(Forms::unload("frmSettings"), 2);
+        QCOMPARE(a->byProgram, QList<bool>{true});
+        deleteLaterNow();
+        QVERIFY(!pa && !pb && Forms::count() == 1);
+        help->refuse = true;
+        QCOMPARE(Forms::unload("frmHelp"), 0);
+        help->refuse = false;
+        help->close();
+        QCOMPARE(help->byProgram, (QList<bool>{true, false}));
+        QTimer::singleShot(0, help, [help] { Forms::unload(help); });
+        QTRY_VERIFY(!ph);
+        auto* gone = new Closing;
+        Forms::add("frmTalomiFathers", gone);
+        delete gone;
+        QCOMPARE(Forms::count(), 0);
+    }
+
+    void clockGivesSecondsAndShortDate() {
+        Clock::setFixedNow(QDateTime(QDate(2024, 3, 5), QTime(13, 4, 59)));
+        QCOMPARE(Clock::second(), 59);
+        QCOMPARE(Clock::timeText(), QString("13:04:59"));
+        // The C library's short date for the locale named for dates; one not installed counts as C.
+        for (const char* locale : {"C", "xx_NOWHERE.UTF-8"}) {
+            qputenv("LC_ALL", locale);
+            QCOMPARE(Clock::shortDate(), QString("03/05/24"));
+        }
+        qunsetenv("LC_ALL");
+        Clock::clearFixedNow();
+    }
+};
+
+QTEST_MAIN(TestToolkit)
+#include "test_toolkit.moc"
