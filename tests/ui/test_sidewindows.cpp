@@ -1,4 +1,4 @@
-// The side windows beside the main window and the two record dialogs.
+// The side windows beside the main window, the two record dialogs and the help tour.
 #include <QApplication>
 #include <QLineEdit>
 #include <QListWidget>
@@ -7,7 +7,9 @@
 #include <memory>
 
 #include "tests/support/main_window_rig.h"
+#include "ui/design.h"
 #include "ui/dialogs.h"
+#include "ui/frmhelp.h"
 #include "ui/sidewindows.h"
 #include "ui/toolkit/units.h"
 
@@ -30,6 +32,24 @@ void answer(std::function<void(D*)> act) {
     });
 }
 
+// Hands every help page, once it is up, to `onPage`.
+struct Guide : QObject {
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (auto* help = qobject_cast<ui::FrmHelp*>(o); help && e->type() == QEvent::Show)
+            QTimer::singleShot(0, help, [this, help] { onPage(help); });
+        return false;
+    }
+    std::function<void(ui::FrmHelp*)> onPage;
+};
+
+// The background colour of every control, and of the hall-of-fame list as "lstTable".
+QMap<QString, quint32> colours(ui::FrmMain& m) {
+    QMap<QString, quint32> r;
+    for (const QString& n : m.controlNames()) r[n] = m.control(n)->property("BackColor").toUInt();
+    r["lstTable"] = vb::toColor(m.frmTalomiFathers()->lstTable->palette().color(QPalette::Base));
+    return r;
+}
+
 }  // namespace
 
 class TestSideWindows : public QObject {
@@ -38,8 +58,8 @@ class TestSideWindows : public QObject {
 private slots:
     void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
 
-    // Each button shows and hides its window, from a click or from the program; the window,
-    // activated or clicked, hands the keyboard back to the well.
+    // Each button shows and hides its window; the window, activated or clicked, hands the
+    // keyboard back to the well.
     void buttonsShowAndHideTheirWindows() {
         Window w;
         QVERIFY(w.start());
@@ -66,10 +86,6 @@ private slots:
             QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.well()));
             QTest::mouseClick(b, Qt::LeftButton);
             QVERIFY(!s.window->isVisible() && w.game().display[s.ctl].Value == 0);
-            b->setValue(1);  // from the program: what a click does
-            QVERIFY(s.window->isVisible() && w.game().display[s.ctl].Value == 1);
-            w.game().setCheckValue(s.ctl, 0);
-            QVERIFY(!s.window->isVisible() && b->value() == 0);
         }
         w.check("chkStat")->setValue(1);
         QTest::mouseClick(w.frm->frmStatistic()->lstStatistic->viewport(), Qt::LeftButton);
@@ -181,6 +197,65 @@ private slots:
         answer<ui::FrmGameOver>(
             [](ui::FrmGameOver* d) { QTest::mouseClick(d->cmdNo, Qt::LeftButton); });
         QVERIFY(!w.frm->askNewGame());
+    }
+
+    void tour_data() {
+        QTest::addColumn<int>("endOn");  // the page, 0 for Next to the end
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Close on the first page, main at the screen's left edge") << 1 << "Close";
+        QTest::newRow("close box on the tenth page") << 10 << "box";
+        QTest::newRow("Next on every page") << 0 << "";
+        QTest::newRow("the demo plays behind the pages until the game ends") << 2 << "end";
+    }
+
+    // Pages open left of the main window: the table's (red), then each control's in the design
+    // order (blue), lit alone and restored; the well redrawn, the button off, focus on the well.
+    // The game's end unloads the page and stops the (running) demo before its dialogs.
+    void tour() {
+        QFETCH(int, endOn);
+        QFETCH(QString, how);
+        Window w;
+        QVERIFY(w.start());
+        w.frm->move(endOn == 1 ? 0 : 300, 20);
+        const auto before = colours(*w.frm);
+        const QImage well = w.well()->image();
+        const auto lit = [&] {
+            QStringList on;
+            for (auto [n, c] : colours(*w.frm).asKeyValueRange())
+                if (c != before[n] && (c == 0xFF0000u || c == 0x0000FFu)) on << n;
+            return on.join('+');
+        };
+        bool cleanAtName = false;
+        w.onName = [&](QString&) {
+            const bool demo = w.frm->tmrDemo.isRunning();
+            return (cleanAtName = !vb::Forms::find("frmHelp") && lit().isEmpty() && !demo), false;
+        };
+        QStringList seen;
+        QRect first;
+        Guide guide;
+        qApp->installEventFilter(&guide);
+        guide.onPage = [&](ui::FrmHelp* h) {
+            seen << lit();
+            if (seen.size() == 1) first = h->frameGeometry();
+            if (how == "end") QTRY_COMPARE(w.frm->tmrDemo.interval(), Game::kShortestInterval);
+            if (seen.size() == endOn && how != "Close")
+                return how == "box" ? void(h->close()) : w.game().Finish_Game(100);
+            QTest::mouseClick(seen.size() == endOn ? h->cmdClose : h->cmdNext, Qt::LeftButton);
+        };
+        if (how == "end") w.check("chkDemo")->click();  // every draw is 0: the shortest waits
+        w.check("chkHelp")->click();
+        QVERIFY(QTest::qWaitFor([&] { return w.check("chkHelp")->value() == 0; }, 20000));
+
+        QStringList expected{"lstTable"};
+        for (const char* c : ui::helpTourOrder()) expected << c;
+        QCOMPARE(seen, expected.mid(0, endOn ? endOn : 34));
+        QCOMPARE(cleanAtName, how == "end");
+        QCOMPARE(colours(*w.frm), before);
+        QCOMPARE(w.check("chkDemo")->value(), 0);
+        QCOMPARE(w.well()->image(), well);
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.well()));
+        const QRect m = w.frm->frameGeometry();
+        QCOMPARE(first.topLeft(), QPoint(std::max(0, m.left() - first.width()), m.top()));
     }
 };
 
