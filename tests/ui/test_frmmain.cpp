@@ -1,7 +1,6 @@
 // The main window's input, fall timer and game end; its pictures are in test_pictures. The
 // music sweep's pans reach the sound ahead of their ticks, so that a window sleeping through
 // inert ticks need not wake for each; the sound must still get every tick's pan, in order, once.
-#include <QApplication>
 #include <QListWidget>
 #include <QtTest>
 

@@ -7,7 +7,6 @@
 // preview's three 4 x 4 grids; the dialogs' colours and buttons; the icon at three sizes.
 // TALOMIR_BLESS=1 rewrites the references after an intended change; look at them again then.
 #include <QApplication>
-#include <QDir>
 #include <QPainter>
 #include <QStyle>
 #include <QtTest>

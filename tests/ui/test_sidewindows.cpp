@@ -2,9 +2,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QTimer>
 #include <QtTest>
-#include <memory>
 
 #include "tests/support/main_window_rig.h"
 #include "ui/design.h"
