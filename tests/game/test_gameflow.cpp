@@ -157,11 +157,8 @@ private slots:
         g.display.setTimer(Tmr::tmrDemo, true);
         g.setCheckValue(Ctl::chkDemo, 1);
         g.display.setEnabled(Ctl::cmdDown, false);
-        g.display.setVisible(Ctl::lblNextPlace, false);
         g.display.setForeColor(Ctl::lblScore, 0);
         g.display.setForeColor(Ctl::lblLevel, 0);
-        for (Ctl c : {Ctl::lblSumBonus, Ctl::lblCountLines1, Ctl::lblNextPlace})
-            g.display.setCaption(c, QStringLiteral("old"));
         g.display.setBackColor(Ctl::chkPause, 0x123456);  // the menu's colour for this game
         g.log.append(QStringLiteral("old line"));
         r.desk.table = {900, 800};
@@ -177,15 +174,12 @@ private slots:
                             g.ranking.MenuBackColor),
                  std::tuple(false, true, Colour(0xFFFF00), qsizetype(0), Colour(0x123456)));
         QCOMPARE(std::tuple(d[Ctl::lblScore].ForeColor, d[Ctl::lblLevel].ForeColor,
-                            d[Ctl::frmMain].BackColor, d[Ctl::lblSumBonus].Caption,
-                            d[Ctl::lblCountLines1].Caption, d[Ctl::lblNextPlace].Caption,
-                            d[Ctl::lblPosition].Caption),
-                 std::tuple(Colour(0x00FFFF), Colour(0x800000), Colour(0), QString(), QString(),
-                            QString(), QStringLiteral("Place # 3")));
-        QCOMPARE(std::tuple(d[Ctl::lblNextPlace].Visible, d[Ctl::fraControl].Visible,
-                            d[Ctl::cmdDown].Enabled, d[Ctl::chkDemo].Value,
-                            d.timer(Tmr::tmrDemo).Enabled, d.timer(Tmr::tmrDown).Enabled),
-                 std::tuple(true, true, true, 0, false, true));
+                            d[Ctl::frmMain].BackColor, d[Ctl::lblPosition].Caption),
+                 std::tuple(Colour(0x00FFFF), Colour(0x800000), Colour(0), "Place # 3"));
+        QCOMPARE(
+            std::tuple(d[Ctl::fraControl].Visible, d[Ctl::cmdDown].Enabled, d[Ctl::chkDemo].Value,
+                       d.timer(Tmr::tmrDemo).Enabled, d.timer(Tmr::tmrDown).Enabled),
+            std::tuple(true, true, 0, false, true));
         for (const char* view : {"Draw_Well", "Draw_Figure 9,0", "Draw_Grid", "Draw_Next_Figure",
                                  "Draw_Future", "logCleared", "tableFilled", "checkClicked:19"})
             QVERIFY2(r.rec.events.contains(view), view);

@@ -20,7 +20,6 @@ using Outcome = HallOfFame::AddOutcome;
 using testing::AsUser;
 using testing::readBytes;
 using testing::writeBytes;
-Q_DECLARE_METATYPE(talomir::HallOfFame::AddOutcome)
 
 namespace {
 
@@ -53,8 +52,8 @@ Outcome add(HallOfFame& hof, int score, const QString& name = "Me",
 void leaveLock(const QString& path, const QByteArray& content, int ageSeconds) {
     writeBytes(path, content);
     QFile f(path);
-    QVERIFY(f.open(QIODevice::ReadWrite));
-    QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(-ageSeconds),
+    QVERIFY(f.open(QIODevice::ReadWrite) &&
+            f.setFileTime(QDateTime::currentDateTime().addSecs(-ageSeconds),
                           QFileDevice::FileModificationTime));
 }
 
@@ -72,10 +71,8 @@ private slots:
     void init() {
         dir_ = new QTemporaryDir;
         QVERIFY(QFile::setPermissions(dir_->path(), QFileDevice::Permissions(0x7755)));
-        if (geteuid() == 0)
-            QCOMPARE(chown(QFile::encodeName(dir_->path()).constData(), testing::kPlayerA,
-                           testing::kPlayerA),
-                     0);
+        const auto owner = testing::kPlayerA;
+        QVERIFY(geteuid() != 0 || chown(QFile::encodeName(dir_->path()), owner, owner) == 0);
         path_ = dir_->filePath("TalomirFathers.txt");
     }
     void cleanup() {
@@ -86,55 +83,50 @@ private slots:
 
     // One game end against the file as found: what the file holds afterwards, and lists that
     // show exactly what a fresh read of it shows.
+    // Each row: the file before ("-": none), the name given (null: the dialog is cancelled),
+    // the score, the outcome and the file after.
     void gameEndWritesTheFile_data() {
-        QTest::addColumn<QByteArray>("before");  // "-": no file
-        QTest::addColumn<QString>("name");       // null: the dialog is cancelled
-        QTest::addColumn<int>("score");
-        QTest::addColumn<Outcome>("outcome");
-        QTest::addColumn<QByteArray>("after");
+        for (const char* c : {"before", "name", "score", "outcome", "after"})
+            QTest::addColumn<QByteArray>(c);
+        const auto row = [](const char* tag, const QByteArray& before, const char* name, int score,
+                            Outcome outcome, const QByteArray& after) {
+            QTest::newRow(tag) << before << QByteArray(name) << QByteArray::number(score)
+                               << QByteArray::number(int(outcome)) << after;
+        };
         const auto S = Outcome::Saved;
         const QByteArray ivan = "\xC8\xE2\xE0\xED\r\n 12345678 \r\nhalf\r\n 2.5 \r\n";
-        QTest::newRow("first start, cancelled")
-            << QByteArray("-") << QString() << 3 << Outcome::Cancelled
-            << QByteArray("Zarno\r\n0\r\n");
-        QTest::newRow("first start")
-            << QByteArray("-") << "Me" << 3 << S << tableBytes({{"Me", 3}, {"Zarno", 0}});
-        QTest::newRow("empty file")
-            << QByteArray() << "Me" << 500 << S << tableBytes({{"Me", 500}});
-        QTest::newRow("CR alone ends a line") << QByteArray("A\r 50 \rB\r 30 \r") << "Me" << 40 << S
-                                              << tableBytes({{"A", 50}, {"Me", 40}, {"B", 30}});
-        QTest::newRow("mixed ends, hand order")
-            << QByteArray("A\r\n 50 \rB\r\n0\r\nC\n\r\n 7 ") << "Me" << 10 << S
-            << QByteArray("A\r\n 50 \r\nMe\r\n 10 \r\nB\r\n 0 \r\nC\n\r\n 7 \r\n");
-        QTest::newRow("below equal scores")
-            << tableBytes({{"a", 70}, {"b", 30}, {"c", 20}}) << "Me" << 30 << S
-            << tableBytes({{"a", 70}, {"b", 30}, {"Me", 30}, {"c", 20}});
-        QTest::newRow("code page, extreme score")
-            << ivan << QString::fromUtf8("Пётр") << 2147483647 << S
-            << "\xCF\xB8\xF2\xF0\r\n 2147483647 \r\n" + ivan;
-        QTest::newRow("a name that would split the entry")
-            << QByteArray() << QString::fromUtf8("x\r\ny\u4e2d") << -5 << S
-            << QByteArray("x  y?\r\n-5 \r\n");
-        QTest::newRow("full, no place")
-            << ladder(99) << "Me" << 10 << Outcome::NoPlace << ladder(99);
-        QTest::newRow("full, entry 100 goes")
-            << ladder(99) << "Me" << 995 << S << "Me\r\n 995 \r\n" + ladder(98);
-        QTest::newRow("one place free")
-            << ladder(98) << "Me" << 0 << S << ladder(98) + "Me\r\n 0 \r\n";
+        row("first start, cancelled", "-", nullptr, 3, Outcome::Cancelled, "Zarno\r\n0\r\n");
+        row("first start", "-", "Me", 3, S, tableBytes({{"Me", 3}, {"Zarno", 0}}));
+        row("empty file", "", "Me", 500, S, tableBytes({{"Me", 500}}));
+        row("CR alone ends a line", "A\r 50 \rB\r 30 \r", "Me", 40, S,
+            tableBytes({{"A", 50}, {"Me", 40}, {"B", 30}}));
+        row("mixed ends, hand order", "A\r\n 50 \rB\r\n0\r\nC\n\r\n 7 ", "Me", 10, S,
+            "A\r\n 50 \r\nMe\r\n 10 \r\nB\r\n 0 \r\nC\n\r\n 7 \r\n");
+        row("below equal scores", tableBytes({{"a", 70}, {"b", 30}, {"c", 20}}), "Me", 30, S,
+            tableBytes({{"a", 70}, {"b", 30}, {"Me", 30}, {"c", 20}}));
+        row("code page, extreme score", ivan, "Пётр", 2147483647, S,
+            "\xCF\xB8\xF2\xF0\r\n 2147483647 \r\n" + ivan);
+        row("a name that would split the entry", "", "x\r\ny\u4e2d", -5, S, "x  y?\r\n-5 \r\n");
+        row("full, no place", ladder(99), "Me", 10, Outcome::NoPlace, ladder(99));
+        row("full, entry 100 goes", ladder(99), "Me", 995, S, "Me\r\n 995 \r\n" + ladder(98));
+        row("one place free", ladder(98), "Me", 0, S, ladder(98) + "Me\r\n 0 \r\n");
     }
     void gameEndWritesTheFile() {
         QFETCH(QByteArray, before);
-        QFETCH(QString, name);
-        QFETCH(int, score);
-        QFETCH(Outcome, outcome);
+        QFETCH(QByteArray, name);
+        QFETCH(QByteArray, score);
+        QFETCH(QByteArray, outcome);
         QFETCH(QByteArray, after);
         if (before != "-") writeBytes(path_, before);
         HallOfFame hof(path_);
         hof.Load_Records();
         int shown = 0;
-        QCOMPARE(add(hof, score, name, {}, &shown), outcome);
-        QCOMPARE(shown, outcome == Outcome::NoPlace ? 0 : 1);
-        QCOMPARE(hof.bCancelRecord, outcome == Outcome::Cancelled);
+        const auto want = Outcome(outcome.toInt());
+        QCOMPARE(add(hof, score.toInt(), name.isNull() ? QString() : QString::fromUtf8(name), {},
+                     &shown),
+                 want);
+        QCOMPARE(std::pair(shown, hof.bCancelRecord),
+                 std::pair(want == Outcome::NoPlace ? 0 : 1, want == Outcome::Cancelled));
         QCOMPARE(readBytes(path_), after);
         HallOfFame reread(path_);
         reread.Load_Records();
@@ -142,19 +134,9 @@ private slots:
         QVERIFY(hof.Save_Records());
         QCOMPARE(readBytes(path_), after);
         QCOMPARE(QDir(dir_->path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
-    }
-
-    void tableLines() {
-        const struct {
-            int place;
-            const char* name;
-            double score;
-            const char* line;
-        } rows[] = {{10, "Name10", 990, "10.Name10         990"},
-                    {3, "Neg", -2.5, "3. Neg            -2.5"},
-                    {1, "ABCDEFGHIJKLMNOPQ", 5, "1. ABCDEFGHIJKLMNOPQ 5"}};  // a blank stays
-        for (const auto& r : rows)
-            QCOMPARE(HallOfFame::tableLine(r.place, r.name, r.score), QString::fromLatin1(r.line));
+        // Places from 10 on lose the blank; a name past the width keeps one before the score.
+        QCOMPARE(HallOfFame::tableLine(10, "Name10", 990), "10.Name10         990");
+        QCOMPARE(HallOfFame::tableLine(3, "ABCDEFGHIJKLMNOPQ", -2.5), "3. ABCDEFGHIJKLMNOPQ -2.5");
     }
 
     // Entries other copies stored meanwhile are merged, never overwritten; when they fill the
@@ -178,8 +160,7 @@ private slots:
         hof.Load_Records();
         QCOMPARE(add(hof, 1, "Me", [this] { writeBytes(path_, "g\r\n 999 \r\n" + ladder(98)); }),
                  Outcome::Displaced);
-        QCOMPARE(hof.displaced().size(), std::size_t(1));
-        QCOMPARE(hof.unsavedCount(), 0);
+        QCOMPARE(std::pair(hof.displaced().size(), hof.unsavedCount()), std::pair(size_t(1), 0));
     }
 
     // Another copy holds the lock of the file the table's link leads to: the entry stays
@@ -238,10 +219,8 @@ private slots:
         QFETCH(bool, stop);
         const bool saved = content != "dir" && !stop;
         writeBytes(path_, tableBytes({{"A", 100}}));
-        if (content == "dir")
-            QVERIFY(QDir().mkdir(path_ + ".lock"));
-        else
-            leaveLock(path_ + ".lock", content, ageSeconds);
+        if (content != "dir") leaveLock(path_ + ".lock", content, ageSeconds);
+        QVERIFY(content != "dir" || QDir().mkdir(path_ + ".lock"));
         HallOfFame hof(path_);
         hof.setStaleLockAge(400);
         int pauses = 0;
@@ -294,8 +273,7 @@ private slots:
         HallOfFame hof(kind == "gone" ? dir_->filePath("no/TalomirFathers.txt") : path_);
         hof.Load_Records();
         QCOMPARE(add(hof, 30), Outcome::NotSaved);
-        QVERIFY(!hof.lastError().isEmpty());
-        QVERIFY(hof.names().contains("Me"));
+        QVERIFY(!hof.lastError().isEmpty() && hof.names().contains("Me"));
         QVERIFY(!hof.Save_Records() && !hof.Save_Records());
         textfile::simulateMissingCodec(false);
         if (!bytes.isEmpty()) QCOMPARE(readBytes(target), bytes);
@@ -306,10 +284,8 @@ private slots:
             hof.Load_Records();
             QCOMPARE(readBytes(path_), tableBytes({{"Me", 30}, {"A", 1}}));
         }
-        QCOMPARE(
-            QDir(dir_->path())
-                .entryList({"*.tmp*", "*.lock", "*.backup", "no"}, QDir::Hidden | QDir::AllEntries),
-            QStringList());
+        const QStringList leftovers{"*.tmp*", "*.lock", "*.backup", "no"};
+        QCOMPARE(QDir(dir_->path()).entryList(leftovers, QDir::Hidden | QDir::AllEntries), {});
     }
 
     // Two users share a sticky folder both may write: the table one creates is writable by the
@@ -340,10 +316,9 @@ private slots:
         QElapsedTimer t;
         t.start();
         QCOMPARE(add(hof, 70), Outcome::NotSaved);
-        QVERIFY(t.elapsed() < 1500);
+        QVERIFY(t.elapsed() < 1500 && !QFile::exists(table + ".backup"));
         QVERIFY2(hof.lastError().contains(table + ".lock"), qPrintable(hof.lastError()));
         QCOMPARE(readBytes(table), tableBytes({{"Me", 50}, {"Zarno", 0}}));
-        QVERIFY(!QFile::exists(table + ".backup"));
     }
 
     // An in-place rewrite cut short by a crash: its complete backup copy is put back first.

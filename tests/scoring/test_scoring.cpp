@@ -145,65 +145,11 @@ private slots:
         QCOMPARE(b.display[Ctl::lblLevel].Caption, QStringLiteral("Level # 10"));
     }
 
-    // Each row: a table (best first; "99" stands for 99 entries 10000, 9900, ... 200), the shown
-    // scores of some landings, the place at the start and after them with the points to the next,
-    // and the log's lines joined by '|'.
-    void placesFollowTheScore_data() {
-        for (const char* c : {"table", "scores", "seen", "log"}) QTest::addColumn<QString>(c);
-        QTest::addColumn<int>("below");  // where the player starts, -1: below every entry
-        auto row = [](const char* name, const char* table, const char* scores, const char* seen,
-                      const char* log, int below = -1) {
-            QTest::newRow(name) << table << scores << seen << log << below;
-        };
-        row("empty table", "", "500", "Place # 1|Place # 1|", "");
-        row("default entry", "0", "0 1 100000", "Place # 2|Place # 1|Next Place : +0",
-            "...VICTORY !!!");
-        row("equal does not pass", "500 300 100", "100", "Place # 4|Place # 4|Next Place : +0", "");
-        row("one point more does", "500 300 100", "100 101",
-            "Place # 4|Place # 3|Next Place : +199", "...Place : 3");
-        row("seven digits whole", "1300000 250000", "250001",
-            "Place # 3|Place # 2|Next Place : +1049999", "...Place : 2");
-        row("tenths in the file", "1000100.5", "50", "Place # 2|Place # 2|Next Place : +1000050.5",
-            "");
-        row("full table", "99", "200 201", "|Place # 99|Next Place : +99", "...Place : 99");
-        row("table shorter than the place", "500 300", "400",
-            "Place # 6|Place # 2|Next Place : +100", "...Place : 2", 5);
-    }
-    void placesFollowTheScore() {
-        QFETCH(QString, table);
-        QFETCH(QString, scores);
-        QFETCH(QString, seen);
-        QFETCH(QString, log);
-        QFETCH(int, below);
-        std::vector<double> entries;
-        for (const QString& e : table.split(u' ', Qt::SkipEmptyParts))
-            entries.push_back(e.toDouble());
-        if (table == "99") {
-            entries.clear();
-            for (int i = 0; i < 99; ++i) entries.push_back(10000 - 100 * i);
-        }
-        Board b(entries, below);
-        QString got = b.display[Ctl::lblPosition].Caption;
-        for (const QString& score : scores.split(u' ')) b.update(score.toInt());
-        const talomir::Display& d = b.display;
-        const QString position = d[Ctl::lblPosition].Caption;
-        QCOMPARE(got + u'|' + position + u'|' + d[Ctl::lblNextPlace].Caption, seen);
-
-        QCOMPARE(b.log.lines().join(u'|'), log);
-        const bool victory = log.contains(QStringLiteral("...VICTORY !!!"));
-        QCOMPARE(d[Ctl::lblNextPlace].Visible, !victory);
-        QCOMPARE(d[Ctl::lblPosition].ForeColor, Colour(victory ? 0xFFFF00 : 0xC0C000));
-        QCOMPARE(b.rec.filtered("Draw_Grid").size(), victory ? 1 : 0);
-        // A gain selects the entry just passed and starts the running light.
-        const QString passed = QString::number(position.mid(8).toInt() - 1);
-        QCOMPARE(b.rec.filtered("tableSelected:"),
-                 log.isEmpty() ? QStringList{} : QStringList{passed});
-        QCOMPARE(b.lightOn(), !log.isEmpty());
-    }
-
-    // One green light from Pause to Set; the fifth tick puts Set back and stops. A gain while the
-    // light runs lets it run on; a new game while Pause is lit keeps the menu's own colour.
-    void runningLight() {
+    // A gain selects the entry just passed and sends one green light from Pause to Set; the
+    // fifth tick puts Set back and stops. A gain while it runs lets it run on. First place
+    // lights the place cyan, hides the distance and redraws the grid; a new game while Pause is
+    // lit keeps the menu's own colour.
+    void runningLightAndVictory() {
         Board b({900, 500, 300});
         b.update(400);
         QString seen;
@@ -216,14 +162,24 @@ private slots:
         QCOMPARE(seen, QStringLiteral("0 1 2 3  "));
         QCOMPARE(4 * b.display.timer(Tmr::tmrMigMenuControls).Interval, 400);  // Pause to Set
         QVERIFY(!b.lightOn());
+        QCOMPARE(
+            std::tuple(b.display[Ctl::lblPosition].ForeColor, b.display[Ctl::lblNextPlace].Visible),
+            std::tuple(Colour(0xC0C000), true));
 
         b.update(1000);
+        QCOMPARE(b.rec.filtered("tableSelected:"), (QStringList{"2", "1", "0"}));
+        QCOMPARE(b.rec.filtered("Draw_Grid").size(), 1);
+        QCOMPARE(
+            std::tuple(b.display[Ctl::lblPosition].ForeColor, b.display[Ctl::lblNextPlace].Visible),
+            std::tuple(Colour(0xFFFF00), false));
         b.ranking.tmrMigMenuControls_Timer();
         b.ranking.captureMenuColour();
         QCOMPARE(b.ranking.MenuBackColor, kMenu);
         for (int t = 0; t < 4; ++t) b.ranking.tmrMigMenuControls_Timer();
         QCOMPARE(b.lit(), QString());
         QVERIFY(!b.lightOn());
+        b.update(2000);  // first place is held: nothing more
+        QCOMPARE(std::pair(b.lightOn(), b.log.lines().size()), std::pair(false, qsizetype(3)));
     }
 };
 
