@@ -1,7 +1,6 @@
-// The life of a game in the model: the start with its colours, the keys and the four move buttons
-// with their colours and sounds, one drop per figure, the pause with its ways in and out, the
-// ticks that only count, what a landing tells the views, the music sweep, and the end of a game
-// with its dialogs. The fall pace is played through in the simulator's transcripts.
+// The life of a game in the model: the start with its colours, the keys and the move buttons with
+// their colours and sounds, the pause, what a landing tells the views, the music sweep, the end
+// of a game with its dialogs, and the demo's steering. The transcripts play the fall pace.
 #include <QtTest>
 
 #include "tests/support/model_harness.h"
@@ -100,37 +99,30 @@ private slots:
         QVERIFY(g.DropMode);
     }
 
-    // ESC pauses and minimises, arrows then do nothing, ESC again resumes and restores (the
-    // window suites play the pause button); minimising pauses, restoring does not resume.
+    // ESC pauses and minimises, ESC again resumes and restores (ticks and keys during a pause
+    // are played in a transcript); minimising pauses, restoring does not resume. A game started
+    // with the pause button down waits for it, keys included.
     void pauseWaysInAndOut() {
         Rig r;
         r.start();
         Game& g = r.game;
         g.Form_KeyDown(27);
-        for (int key : {37, 38, 39, 40}) g.Form_KeyDown(key);
-        QCOMPARE(std::tuple(mode(g), g.EscPressed, buttons(g), g.DropMode),
-                 std::tuple(QStringLiteral("paused"), false, QStringLiteral("n n n n"), false));
+        QCOMPARE(std::pair(mode(g), g.EscPressed), std::pair(QStringLiteral("paused"), false));
         QCOMPARE(r.rec.events.join(u' '),
                  "windowState:1 Draw_Figure 9,0 Draw_Next_Figure focusWell");
         g.Form_KeyDown(27);
-        QCOMPARE(mode(g), QStringLiteral("running"));
+        QCOMPARE(std::pair(mode(g), r.rec.filtered("windowState:").last()),
+                 std::pair(QStringLiteral("running"), QStringLiteral("0")));
         r.rec.clear();
-        g.Form_Resize(true);
-        g.Form_Resize(true);  // already paused: no toggle
-        g.Form_Resize(false);
-        QCOMPARE(mode(g), QStringLiteral("paused"));
-        QCOMPARE(r.rec.filtered("windowState:"), QStringList{});
-
-        // A game started with the pause button down waits for it, keys included.
+        for (bool minimised : {true, true, false}) g.Form_Resize(minimised);
+        QCOMPARE(std::pair(mode(g), r.rec.filtered("windowState:")),
+                 std::pair(QStringLiteral("paused"), QStringList()));
         g.Form_Load();
         QCOMPARE(mode(g), QStringLiteral("paused"));
-        r.ticks(200);
         g.Form_KeyDown(37);
-        QCOMPARE(std::tuple(int(g.TimeTicks), int(g.field.FigX)), std::tuple(0, 9));
         g.Form_KeyDown(27);
         g.Form_KeyDown(37);
-        QCOMPARE(mode(g), QStringLiteral("running"));
-        QCOMPARE(int(g.field.FigX), 8);
+        QCOMPARE(std::pair(mode(g), int(g.field.FigX)), std::pair(QStringLiteral("running"), 8));
     }
     // Over the leftovers of an earlier game the load handler starts afresh (the transcripts of
     // a second game show the rest); the sounds and settings are loaded at the first start only.
@@ -268,14 +260,10 @@ private slots:
         const auto [low, high] = std::minmax_element(got.begin(), got.end());
         QCOMPARE(got.mid(0, pans.size()) + QList<int>({*low, *high}), pans + extremes);
 
-        // A pause or the sweep switched off hands nothing on; a new game starts again at -5000.
+        // The sweep switched off hands nothing on; a new game starts again at -5000.
         r.rec.clear();
-        r.game.setCheckValue(Ctl::chkPause, 1);
-        r.ticks(3);
-        r.game.setCheckValue(Ctl::chkPause, 0);
         r.game.EnableLoop = false;
         r.ticks(3);
-        QVERIFY(r.rec.pans.empty());
         r.game.EnableLoop = true;
         r.game.Form_Load();
         r.ticks(1);
@@ -333,6 +321,41 @@ private slots:
             QCOMPARE(std::tuple(int(r.game.scoring.Score), int(r.game.Speed)), std::tuple(0, 0));
         else
             QCOMPARE(pokeEverything(r.game, r.rec), QString());  // the program is ending
+    }
+
+    // k presses < > ^ or V, colouring its button until the next step resets the three steering
+    // buttons (V waits for the landing). Waits that round to 0 ms would stop the timer for good.
+    // Paused, or with the demo switched off, a step neither presses nor sets a wait.
+    void demoStep_data() {
+        QTest::addColumn<int>("k");
+        QTest::addColumn<int>("state");  // running, paused, switched off
+        for (int k = 0; k <= 21; ++k) QTest::addRow("k=%d", k) << k << 0;
+        QTest::newRow("paused") << 0 << 1;
+        QTest::newRow("switched off") << 0 << 2;
+    }
+    void demoStep() {
+        QFETCH(int, k);
+        QFETCH(int, state);
+        const std::pair<float, int> waits[] = {{0.f, 1}, {0.0006f, 1}, {0.5f, 375}, {0.9999f, 750}};
+        Rig r;
+        r.start();
+        r.game.setCheckValue(Ctl::chkDemo, 1);
+        r.game.setCheckValue(Ctl::chkPause, state == 1);
+        r.game.setCheckValue(Ctl::chkDemo, state != 2);
+        for (Ctl b : kMoveButtons) r.game.display.setBackColor(b, 0x123456);
+        for (float v : {waits[k % 4].first, k < 21 ? k / 21.0f : 0.99f}) r.rng.push(v);
+        r.game.tmrDemo_Timer();
+        // Per button: pressed (its sign), reset (-) or untouched (=).
+        QString buttons, expected = state ? "====" : "---=";
+        for (int i = 0; i < 4; ++i) {
+            const auto c = r.game.display[kMoveButtons[i]].BackColor;
+            buttons += c == 0x123456 ? '=' : c == r.game.ButtonColor ? '-' : "<>^V"[i];
+        }
+        const QChar press = QStringLiteral("<<<<<<<<>>>>>>>>^^^^VV")[k];
+        if (!state) expected[QStringLiteral("<>^V").indexOf(press)] = press;
+        QCOMPARE(buttons, expected);
+        QCOMPARE(r.game.display.timer(Tmr::tmrDemo).Interval, state ? 500 : waits[k % 4].second);
+        QCOMPARE(r.game.display.timer(Tmr::tmrDemo).Enabled, state != 2);
     }
 };
 

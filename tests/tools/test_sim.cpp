@@ -74,42 +74,30 @@ private slots:
     }
 
     // Bad options, figure files and commands: one message naming the option, file line or
-    // command line, status 2, and the output written before it kept. Each row: the options, the
-    // figure file (a bar when empty), the commands, the output and a part of the message.
-    void badInput_data() {
-        for (const char* c : {"args", "figures", "input", "out", "err"})
-            QTest::addColumn<QString>(c);
-        auto row = [](const char* args, const char* figures, const char* input, const char* out,
-                      const char* err) {
-            QTest::newRow(err) << args << figures << input << out << err;
-        };
-        row("--second 60", "", "", "", "--second wants");
-        row("--record A", "", "", "", "--record needs --table");
-        row("--figures /nonexistent/figures", "", "", "", "figures: cannot be read");
-        row("", "0000111100000000\n000011110000000x", "", "",
-            ":2: bad figure line '000011110000000x'");
-        row("", "", "# a comment\n\n  tick zz  ", "", ": line 3: bad tick count: 'tick zz'\n");
-        row("", "", "drop\ntick 28\nfly\nshow", "1. +204\n", ": line 3: unknown command: 'fly'\n");
-    }
+    // command line, status 2, and the output written before it kept.
     void badInput() {
-        QFETCH(QString, args);
-        QFETCH(QString, figures);
-        QFETCH(QString, input);
-        QFETCH(QString, out);
-        QFETCH(QString, err);
-        QTemporaryDir dir;
-        QStringList options = args.split(u' ', Qt::SkipEmptyParts);
-        const QString bars = QStringLiteral("0000111100000000\n").repeated(6);
-        if (args.isEmpty())
-            options << "--second"
-                    << "0"
-                    << "--figures"
-                    << writeFile(dir, figures.isEmpty() ? bars.toUtf8() : figures.toUtf8() + '\n');
-        const Run r =
-            runSim(options, (input.isEmpty() ? QStringLiteral("tick 1") : input).toUtf8() + '\n');
-        QCOMPARE(std::pair(r.code, r.out), std::pair(2, out));
-        QVERIFY2(r.err.startsWith("talomir-sim") && r.err.contains(err), qPrintable(r.err));
-        if (args.isEmpty()) QCOMPARE(r.err.count(u'\n'), 1);
+        const struct {
+            const char *args, *figures, *input, *out, *err;
+        } rows[] = {
+            {"--second 60", "", "", "", "--second wants"},
+            {"--record A", "", "", "", "--record needs --table"},
+            {"", "000011110000000x", "", "", ":1: bad figure line '000011110000000x'"},
+            {"", "", "# a comment\n\n  tick zz  ", "", ": line 3: bad tick count: 'tick zz'\n"},
+            {"", "", "drop\ntick 28\nfly\nshow", "1. +204\n",
+             ": line 3: unknown command: 'fly'\n"}};
+        for (const auto& row : rows) {
+            QTemporaryDir dir;
+            QStringList options = QString(row.args).split(u' ', Qt::SkipEmptyParts);
+            const QByteArray figures = *row.figures ? row.figures : "0000111100000000";
+            if (options.isEmpty())
+                options << "--second"
+                        << "0"
+                        << "--figures" << writeFile(dir, (figures + '\n').repeated(6));
+            const Run r = runSim(options, QByteArray(*row.input ? row.input : "tick 1") + '\n');
+            QCOMPARE(std::pair(r.code, r.out), std::pair(2, QString(row.out)));
+            QVERIFY2(r.err.startsWith("talomir-sim") && r.err.contains(row.err), qPrintable(r.err));
+            QVERIFY(!options.contains("0") || r.err.count(u'\n') == 1);
+        }
     }
 };
 
