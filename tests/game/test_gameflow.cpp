@@ -176,9 +176,8 @@ private slots:
                                  "Draw_Future", "logCleared", "tableFilled", "checkClicked:19"})
             QVERIFY2(r.rec.events.contains(view), view);
         g.Form_Load();
-        QCOMPARE(r.desk.calls.join(u' '),
-                 "Load_Records Fill_Table_List firstLoad syncSideWindowButtons Load_Records "
-                 "Fill_Table_List syncSideWindowButtons");
+        QCOMPARE(r.desk.calls.count("firstLoad"), 1);
+        QCOMPARE(r.desk.calls.count("Load_Records"), 2);
     }
 
     // How many coming ticks would only count: skipping them changes nothing, and the tick after

@@ -83,10 +83,7 @@ public:
         return r;
     }
     QStringList clips() const { return filtered(QStringLiteral("clip:")); }
-    void clear() {
-        events.clear();
-        pans.clear();
-    }
+    void clear() { events.clear(), pans.clear(); }
 
     QStringList events;
     std::vector<Integer> pans;
@@ -102,8 +99,7 @@ class FakeDesk : public Records, public GameHost {
 public:
     void Load_Records() override { calls << QStringLiteral("Load_Records"); }
     QStringList Fill_Table_List() const override {
-        calls << QStringLiteral("Fill_Table_List");
-        return {};
+        return calls << "Fill_Table_List", QStringList();
     }
     void Add_Record(Long FinalScore, const std::function<bool(QString&)>& askName) override {
         calls << QStringLiteral("Add_Record %1").arg(FinalScore);
@@ -118,15 +114,13 @@ public:
     void firstLoad() override { calls << QStringLiteral("firstLoad"); }
     void unloadSettingsAndHelp() override { calls << QStringLiteral("unloadSettingsAndHelp"); }
     bool askPlayerName(QString& name) override {
-        calls << QStringLiteral("askPlayerName");
-        if (duringDialog) duringDialog();
         name = nameToGive;
-        return confirmName;
+        return dialog("askPlayerName"), confirmName;
     }
-    bool askNewGame() override {
-        calls << QStringLiteral("askNewGame");
+    bool askNewGame() override { return dialog("askNewGame"), newGame; }
+    void dialog(const char* which) {
+        calls << which;
         if (duringDialog) duringDialog();
-        return newGame;
     }
     void endProgram() override { calls << QStringLiteral("endProgram"); }
     void syncSideWindowButtons() override { calls << QStringLiteral("syncSideWindowButtons"); }
