@@ -57,6 +57,7 @@ private slots:
         QTest::newRow("bonus figures and places, then a new game") << "bonus" << 2;
         QTest::newRow("equal and near scores in the table") << "ranking" << 1;
         QTest::newRow("a full table") << "fulltable" << 1;
+        QTest::newRow("walls, floor, margins and settled cells") << "walls" << 1;
     }
     void transcripts() {
         QFETCH(QString, script);
