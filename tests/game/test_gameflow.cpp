@@ -446,31 +446,34 @@ private slots:
         QCOMPARE(b.rec.clips(), scoreShown ? QStringList{"mTalomir1"} : QStringList{});
     }
 
-    // At level 9 the ninth row raises the level to 10, the last, and starts the flicker: random
-    // colours QBColor(CInt(15 r)) for ten ticks, the eleventh, 1.65 s after the rise, settles on
-    // the level's. The ninth row of level 10 still reads 123456789, later rows leave the
-    // remainder empty, and neither speed nor level moves.
+    // The ninth row of a level raises it and starts the flicker: random colours QBColor(CInt(15
+    // r)) for ten ticks, the eleventh, 1.65 s after the rise, settles on the level's; the next
+    // rise flickers as long. At level 10, the last, the ninth row still reads 123456789, later
+    // rows leave the remainder empty, and neither speed nor level moves.
     void levelTenIsTheLast() {
         Board b;
-        b.levels.Level = 9;
-        b.levels.LinesInLevel = 8;
-        b.Speed = 135;
-        b.levels.rowRemoved(b.Speed, 846);
-        QCOMPARE(b.log.lines(), (QStringList{"...Level # 10", "...Score : 846"}));
-        QCOMPARE(std::tuple(int(b.Speed), int(b.levels.Level)), std::tuple(150, 10));
-        for (float r : {0.0f, 2.0f / 15, 14.0f / 15, 0.99f}) b.rng.push(r);  // 0, 2, 14, 15
+        b.levels.Level = 8;
+        b.Speed = 120;
         std::vector<Colour> seen;
-        for (int t = 0; t < 11; ++t) {
-            QVERIFY(b.display.timer(Tmr::tmrLevel).Enabled);
-            b.levels.tmrLevel_Timer();
-            seen.push_back(b.display[Ctl::lblLevel].ForeColor);
+        for (Colour settled : {0x00FF00, 0xFFFF00}) {  // QBColor(10) at level 9, (11) at 10
+            b.levels.LinesInLevel = 8;
+            b.levels.rowRemoved(b.Speed, 846);
+            for (float r : {0.0f, 2.0f / 15, 14.0f / 15, 0.99f}) b.rng.push(r);  // 0, 2, 14, 15
+            seen.clear();
+            for (int t = 0; t < 11; ++t) {
+                QVERIFY(b.display.timer(Tmr::tmrLevel).Enabled);
+                b.levels.tmrLevel_Timer();
+                seen.push_back(b.display[Ctl::lblLevel].ForeColor);
+            }
+            QVERIFY(!b.display.timer(Tmr::tmrLevel).Enabled);
+            QCOMPARE((std::vector(seen.begin(), seen.begin() + 4)),
+                     (std::vector<Colour>{0, 0x008000, 0x00FFFF, 0xFFFFFF}));
+            QCOMPARE(seen.back(), settled);
         }
-        QCOMPARE(std::pair(b.display.timer(Tmr::tmrLevel).Enabled, b.rng.draws() - b.draws),
-                 std::pair(false, std::size_t(11)));
+        QCOMPARE(b.log.lines().mid(2), (QStringList{"...Level # 10", "...Score : 846"}));
+        QCOMPARE(std::tuple(int(b.Speed), int(b.levels.Level)), std::tuple(150, 10));
+        QCOMPARE(b.rng.draws() - b.draws, std::size_t(22));
         QCOMPARE(11 * b.display.timer(Tmr::tmrLevel).Interval, 1650);
-        QCOMPARE((std::vector(seen.begin(), seen.begin() + 4)),
-                 (std::vector<Colour>{0, 0x008000, 0x00FFFF, 0xFFFFFF}));
-        QCOMPARE(seen.back(), Colour(0xFFFF00));  // the colour of level 10
         QStringList remain;
         for (int i = 0; i < 11; ++i) {
             b.levels.rowRemoved(b.Speed, 900);
@@ -478,7 +481,7 @@ private slots:
         }
         QCOMPARE(remain.mid(6), (QStringList{"12", "1", "123456789", "", ""}));
         QCOMPARE(std::tuple(int(b.Speed), int(b.levels.Level), b.log.lines().size()),
-                 std::tuple(150, 10, qsizetype(2)));
+                 std::tuple(150, 10, qsizetype(4)));
         QCOMPARE(b.display[Ctl::lblLevel].Caption, QStringLiteral("Level # 10"));
     }
 
