@@ -37,11 +37,9 @@ struct Rig {
 // A complete file: the given side-window lines, then the sound lines, every clip path clipPath.
 QStringList fileWith(const QStringList& sides, const QString& clipPath = "...",
                      const QString& volume = "-2500 ", const QString& loop = "True") {
-    QStringList l{" 3000 ", " 2000 "};
-    l << sides << "True"
-      << "anything at all"
-      << "..." << loop << volume;
-    for (int i = 0; i < 9; ++i) l << clipPath << "True" << QString(" %1 ").arg(-100 * i);
+    QStringList l = QStringList{" 3000 ", " 2000 "} + sides;
+    l += {"True", "anything at all", "...", loop, volume};
+    for (int i = 0; i < 9; ++i) l += {clipPath, "True", QString(" %1 ").arg(-100 * i)};
     return l << " 250 ";
 }
 

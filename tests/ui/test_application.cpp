@@ -75,10 +75,7 @@ private slots:
         // The window 2^31 pixels away, far off every screen and at the edge of the int range.
         QStringList ini{" 32212254720 ",    " 0 ", "False", "False", "False", "True",
                         "talomir-music...", "...", "False", " 0 "};
-        for (int i = 0; i < 9; ++i)
-            ini << "..."
-                << "True"
-                << " 0 ";
+        for (int i = 0; i < 9; ++i) ini += {"...", "True", " 0 "};
         ini << " 0 ";
         QVERIFY(textfile::writeLines(QDir(dir.path()).filePath("TaloVostrun.ini"), ini));
         Run run(dir.path(), {});
@@ -115,8 +112,7 @@ private slots:
         run.newGames = 1;
         run.app.main().game().Finish_Game(1234);
         run.app.main().game().Finish_Game(50);
-        QVERIFY(!run.app.main().isVisible());
-        QVERIFY(run.reports.isEmpty());
+        QVERIFY(!run.app.main().isVisible() && run.reports.isEmpty());
         run.app.finish();
         run.app.finish();
         QCOMPARE(run.reports.size(), 1);
@@ -146,9 +142,9 @@ private slots:
         QVERIFY2(run.reports[0].contains("TalomirFathers.journal"), qPrintable(run.reports[0]));
     }
 
-    // Where the game's files live, and sounds whose saved path has moved.
-    // What the program's folder ships ("ro": the player cannot write there), the chosen folder;
-    // the folders chosen and the data folder's settings afterwards, which the player can replace.
+    // Where the game's files live. What the program's folder ships ("ro": the player cannot write
+    // there), the chosen folder; the folders chosen and the data folder's settings afterwards,
+    // which the player can replace.
     void choosesAndSeedsTheDataFolder_data() {
         for (const char* c : {"ships", "chosen", "data", "sound", "settings"})
             QTest::addColumn<QString>(c);
