@@ -84,27 +84,28 @@ private slots:
         w.dealer.add(classic(masks::kDot));
         w.dealer.repeat = classic(masks::kEll);
         QVERIFY(w.start());
+        QTest::keyClick(w.frm.get(), Qt::Key_Down);  // dropping: the drop button is off
         COMPARE_PICTURE("main-start", w.frm->grab().toImage());
         const QSize design = w.frm->size();  // the border's drags are undone
         w.frm->resize(design.width() + 80, design.height() - 120);
         QCoreApplication::processEvents();
         QCOMPARE(w.frm->size(), design);
 
-        // Two rows full but for the right-hand column, which the bar fills.
+        // Two rows full but for the column the bar drops into; the lower one is cleared.
         for (int r : {29, 30})
-            for (int c = 4; c <= 17; ++c) w.game().field.Well[c][r] = r == 30 || c % 3;
-        w.game().field.Well[10][28] = true;
+            for (int c = 4; c <= 18; ++c) w.game().field.Well[c][r] = c != 10 && (r == 30 || c % 4);
+        w.game().field.Well[17][28] = true;
         w.frm->Draw_Well();
         w.frm->Draw_Grid();
         w.frm->Draw_Figure();
-        // The arrows steer from whatever control has them.
-        for (const char* to : {"picTalomir", "chkAuto", "cmdDown", "lblScore", "fraScore",
-                               "lblLevel", "chkPause", "picTalomir"})
-            QTest::keyClick(w.frm->control(to), Qt::Key_Right);
-        w.land();
+        for (int i = 0; i < 100 && w.game().FigureCount == 0; ++i) w.game().tick();
         QCOMPARE(w.game().FigureCount, Integer(1));
-        QTest::keyClick(w.frm.get(), Qt::Key_Up);
-        for (int i = 0; i < 3; ++i) QTest::keyClick(w.frm.get(), Qt::Key_Left);
+        // The arrows steer from whatever control has them.
+        const std::pair<const char*, Qt::Key> keys[] = {
+            {"picTalomir", Qt::Key_Right}, {"chkAuto", Qt::Key_Right}, {"cmdDown", Qt::Key_Right},
+            {"lblScore", Qt::Key_Right},   {"fraScore", Qt::Key_Up},   {"lblLevel", Qt::Key_Left},
+            {"chkPause", Qt::Key_Left}};
+        for (auto [to, key] : keys) QTest::keyClick(w.frm->control(to), key);
         for (int ticks = 0; w.game().field.FigY < 6; ++ticks) {
             QVERIFY(ticks < 2000);
             w.game().tick();
@@ -137,7 +138,7 @@ private slots:
         RecordingAudio audio;
         audio.setAcceptAnyPath(true);
         SoundEngine engine(audio);
-        bool loop = true;
+        bool loop = false;  // the music switched off
         Integer speed = 300, volume = -700;
         QString music = "sound/bkgmusic.WAV";
         SoundChoices choices({engine, loop, speed, music, volume}, "sound");
