@@ -1,11 +1,8 @@
-// The windows as a player sees them, compared pixel for pixel with the pictures in
-// tests/ui/pictures. Each picture was looked at before it was taken as the reference, against
-// the game's design: the well's settled cells as filled yellow squares with a black margin and
-// the falling figure as cyan outlines (all four edges), the grid on the cell borders, darker
-// while another player leads and lighter at first place; the next figure centred in the circle
-// (red for a bonus figure); every control at its place with its caption, colours and font; the
-// preview's three 4 x 4 grids; the dialogs' colours and buttons; the icon at three sizes.
-// TALOMIR_BLESS=1 rewrites the references after an intended change; look at them again then.
+// The windows compared pixel for pixel with tests/ui/pictures, each looked at against the design
+// before it was taken: settled cells filled yellow, the falling figure outlined cyan on all four
+// edges, the grid darker while another leads and lighter at first place, the next figure centred
+// in the circle (red for a bonus figure), every control's place, caption, colours and font, the
+// preview's grids, the dialogs and the icon. TALOMIR_BLESS=1 rewrites them; look at them then.
 #include <QApplication>
 #include <QPainter>
 #include <QStyle>

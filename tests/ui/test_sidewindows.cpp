@@ -216,6 +216,7 @@ private slots:
         QVERIFY(w.start());
         w.frm->move(endOn == 1 ? 0 : 300, 20);
         const auto before = colours(*w.frm);
+        const std::size_t draws = w.rng.draws();  // a random sound for each page
         const QImage well = w.well()->image();
         const auto lit = [&] {
             QStringList on;
@@ -248,6 +249,7 @@ private slots:
         for (const char* c : ui::helpTourOrder()) expected << c;
         QCOMPARE(seen, expected.mid(0, endOn ? endOn : 34));
         QCOMPARE(cleanAtName, how == "end");
+        QVERIFY(how == "end" || w.rng.draws() - draws == std::size_t(seen.size()));
         QCOMPARE(colours(*w.frm), before);
         QCOMPARE(w.check("chkDemo")->value(), 0);
         QCOMPARE(w.well()->image(), well);
