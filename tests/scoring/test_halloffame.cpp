@@ -381,6 +381,9 @@ private slots:
             QVERIFY2(textfile::lenientNumber(text) == r.lenient, r.text);
             QVERIFY2(textfile::strictNumber(text) == r.strict, r.text);
         }
+        // A view cut from a longer text reads only itself.
+        QCOMPARE(textfile::lenientNumber(QStringView(u"123").left(2)), 12.0);
+        QCOMPARE(textfile::lenientNumber(QStringView(u"1e23").left(3)), 100.0);
     }
 
     void booleansAndIntegers() {
