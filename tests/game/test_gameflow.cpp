@@ -250,8 +250,9 @@ private slots:
         for (float draw : {0.5f, 0.5f, 0.9f, 0.6f}) r.rng.push(draw);
         g.log.append(QStringLiteral("an event line"));
         g.Form_KeyDown(vk::Down);
-        r.ticks(27);
-        QCOMPARE(g.FigureCount, Integer(0));
+        r.ticks(27);  // a fall step draws the figure where it now stands
+        QCOMPARE(std::pair(g.FigureCount, r.rec.filtered("Draw_Figure ").last()),
+                 std::pair(Integer(0), QStringLiteral("9,27")));
         r.ticks(1);
         QCOMPARE(std::tuple(d[Ctl::cmdDown].BackColor, d[Ctl::cmdDown].Enabled,
                             d.timer(Tmr::tmrMigCountLines).Enabled, d[Ctl::lblCountLines1].Caption),
