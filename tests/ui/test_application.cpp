@@ -72,10 +72,10 @@ private slots:
     void modelSoundsReachTheEngine() {
         QTemporaryDir dir;
         QDir(dir.path()).mkpath(QStringLiteral("sound"));
-        // The window 2^31 pixels away, far off every screen and at the edge of the int range: it
-        // comes back within reach.
-        QStringList ini{" 32212254720 ",    " 0 ", "False", "False", "False", "True",
-                        "talomir-music...", "...", "False", " 0 "};
+        // The window 2^31 pixels right of and above every screen, at the edges of the int range:
+        // it comes back within reach.
+        QStringList ini{" 32212254720 ", "-32212254720 ",    "False", "False", "False",
+                        "True",          "talomir-music...", "...",   "False", " 0 "};
         for (int i = 0; i < 9; ++i) ini += {"...", "True", " 0 "};
         ini << " 0 ";
         QVERIFY(textfile::writeLines(QDir(dir.path()).filePath("TaloVostrun.ini"), ini));
