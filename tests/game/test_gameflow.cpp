@@ -64,22 +64,16 @@ struct Board : Rig {
         if (below >= 0) game.ranking.startBelow(below);
         draws = rng.draws();
     }
-    void update(Long score) { ranking.Update_Position(score, desk.table); }
-    bool lightOn() const { return display.timer(Tmr::tmrMigMenuControls).Enabled; }
+    void update(Long score) { game.ranking.Update_Position(score, desk.table); }
+    bool lightOn() const { return game.display.timer(Tmr::tmrMigMenuControls).Enabled; }
     // The menu buttons lit green, as a string of their indices.
     QString lit() const {
         QString s;
         for (int i = 0; i < 4; ++i)
-            if (display[kMenuButtons[i]].BackColor != kMenu)
-                s += display[kMenuButtons[i]].BackColor == kGreen ? QString::number(i) : "?";
+            if (game.display[kMenuButtons[i]].BackColor != kMenu)
+                s += game.display[kMenuButtons[i]].BackColor == kGreen ? QString::number(i) : "?";
         return s;
     }
-    const talomir::Display& display = game.display;
-    StatisticsLog& log = game.log;
-    Scoring& scoring = game.scoring;
-    Levels& levels = game.levels;
-    LiveRanking& ranking = game.ranking;
-    Integer& Speed = game.Speed;
     std::size_t draws = 0;
 };
 
@@ -394,23 +388,23 @@ private slots:
     void rowCountBlink() {
         Board b;
         auto blink = [&](int rows, int ticks) {
-            b.scoring.addRowBonus(static_cast<Integer>(rows));
+            b.game.scoring.addRowBonus(static_cast<Integer>(rows));
             QString seen;
             for (int t = 0; t < ticks; ++t) {
-                if (!b.display.timer(Tmr::tmrMigCountLines).Enabled) seen += u'!';
-                b.scoring.tmrMigCountLines_Timer();
-                seen += b.display[lblCountLines(rows)].ForeColor == 0 ? u'b' : u'y';
+                if (!b.game.display.timer(Tmr::tmrMigCountLines).Enabled) seen += u'!';
+                b.game.scoring.tmrMigCountLines_Timer();
+                seen += b.game.display[lblCountLines(rows)].ForeColor == 0 ? u'b' : u'y';
             }
             return seen;
         };
         QCOMPARE(blink(2, 6), QStringLiteral("bybyby"));
-        QVERIFY(!b.display.timer(Tmr::tmrMigCountLines).Enabled);
+        QVERIFY(!b.game.display.timer(Tmr::tmrMigCountLines).Enabled);
         QCOMPARE(blink(1, 1), QStringLiteral("b"));
         QCOMPARE(blink(4, 3), QStringLiteral("byb"));
         QCOMPARE(blink(3, 6), QStringLiteral("bybyby"));
-        QVERIFY(!b.display.timer(Tmr::tmrMigCountLines).Enabled);
-        for (int n = 1; n <= 4; ++n) QCOMPARE(b.display[lblCountLines(n)].ForeColor, kYellow);
-        QCOMPARE(6 * b.display.timer(Tmr::tmrMigCountLines).Interval, 1500);
+        QVERIFY(!b.game.display.timer(Tmr::tmrMigCountLines).Enabled);
+        for (int n = 1; n <= 4; ++n) QCOMPARE(b.game.display[lblCountLines(n)].ForeColor, kYellow);
+        QCOMPARE(6 * b.game.display.timer(Tmr::tmrMigCountLines).Interval, 1500);
         QCOMPARE(b.rec.clips(), QStringList(4, QStringLiteral("mDelLin1")));
     }
 
@@ -435,11 +429,12 @@ private slots:
         QFETCH(QList<Colour>, colours);
         Board b;
         if (scoreShown) b.game.display.setCaption(Ctl::lblScore, QStringLiteral("0"));
-        b.scoring.Announce_Talomir_Figure(bonusFigure(mask.toLatin1().constData(), bonus));
-        QCOMPARE((QList{b.display[Ctl::lblFirma].ForeColor, b.scoring.ColorFigura}), colours);
-        b.scoring.Announce_Talomir_Figure(classic(masks::kBar));
-        QCOMPARE(std::tuple(b.scoring.ColorFigura, b.display[Ctl::lblFirma].Visible,
-                            b.log.lines().size()),
+        b.game.scoring.Announce_Talomir_Figure(bonusFigure(mask.toLatin1().constData(), bonus));
+        QCOMPARE((QList{b.game.display[Ctl::lblFirma].ForeColor, b.game.scoring.ColorFigura}),
+                 colours);
+        b.game.scoring.Announce_Talomir_Figure(classic(masks::kBar));
+        QCOMPARE(std::tuple(b.game.scoring.ColorFigura, b.game.display[Ctl::lblFirma].Visible,
+                            b.game.log.lines().size()),
                  std::tuple(Colour(0xFFFF00), true, qsizetype(1)));
         QCOMPARE(b.rec.clips(), scoreShown ? QStringList{"mTalomir1"} : QStringList{});
     }
@@ -450,37 +445,37 @@ private slots:
     // rows leave the remainder empty, and neither speed nor level moves.
     void levelTenIsTheLast() {
         Board b;
-        b.levels.Level = 8;
-        b.Speed = 120;
+        b.game.levels.Level = 8;
+        b.game.Speed = 120;
         std::vector<Colour> seen;
         for (Colour settled : {0x00FF00, 0xFFFF00}) {  // QBColor(10) at level 9, (11) at 10
-            b.levels.LinesInLevel = 8;
-            b.levels.rowRemoved(b.Speed, 846);
+            b.game.levels.LinesInLevel = 8;
+            b.game.levels.rowRemoved(b.game.Speed, 846);
             for (float r : {0.0f, 2.0f / 15, 14.0f / 15, 0.99f}) b.rng.push(r);  // 0, 2, 14, 15
             seen.clear();
             for (int t = 0; t < 11; ++t) {
-                QVERIFY(b.display.timer(Tmr::tmrLevel).Enabled);
-                b.levels.tmrLevel_Timer();
-                seen.push_back(b.display[Ctl::lblLevel].ForeColor);
+                QVERIFY(b.game.display.timer(Tmr::tmrLevel).Enabled);
+                b.game.levels.tmrLevel_Timer();
+                seen.push_back(b.game.display[Ctl::lblLevel].ForeColor);
             }
-            QVERIFY(!b.display.timer(Tmr::tmrLevel).Enabled);
+            QVERIFY(!b.game.display.timer(Tmr::tmrLevel).Enabled);
             QCOMPARE((std::vector(seen.begin(), seen.begin() + 4)),
                      (std::vector<Colour>{0, 0x008000, 0x00FFFF, 0xFFFFFF}));
             QCOMPARE(seen.back(), settled);
         }
-        QCOMPARE(b.log.lines().mid(2), (QStringList{"...Level # 10", "...Score : 846"}));
-        QCOMPARE(std::tuple(int(b.Speed), int(b.levels.Level)), std::tuple(150, 10));
+        QCOMPARE(b.game.log.lines().mid(2), (QStringList{"...Level # 10", "...Score : 846"}));
+        QCOMPARE(std::tuple(int(b.game.Speed), int(b.game.levels.Level)), std::tuple(150, 10));
         QCOMPARE(b.rng.draws() - b.draws, std::size_t(22));
-        QCOMPARE(11 * b.display.timer(Tmr::tmrLevel).Interval, 1650);
+        QCOMPARE(11 * b.game.display.timer(Tmr::tmrLevel).Interval, 1650);
         QStringList remain;
         for (int i = 0; i < 11; ++i) {
-            b.levels.rowRemoved(b.Speed, 900);
-            remain << b.display[Ctl::lblRemain].Caption;
+            b.game.levels.rowRemoved(b.game.Speed, 900);
+            remain << b.game.display[Ctl::lblRemain].Caption;
         }
         QCOMPARE(remain.mid(6), (QStringList{"12", "1", "123456789", "", ""}));
-        QCOMPARE(std::tuple(int(b.Speed), int(b.levels.Level), b.log.lines().size()),
+        QCOMPARE(std::tuple(int(b.game.Speed), int(b.game.levels.Level), b.game.log.lines().size()),
                  std::tuple(150, 10, qsizetype(4)));
-        QCOMPARE(b.display[Ctl::lblLevel].Caption, QStringLiteral("Level # 10"));
+        QCOMPARE(b.game.display[Ctl::lblLevel].Caption, QStringLiteral("Level # 10"));
     }
 
     // A gain selects the entry just passed and sends one green light from Pause to Set; the
@@ -493,31 +488,31 @@ private slots:
         QString seen;
         for (int t = 0; t < 5; ++t) {
             QVERIFY(b.lightOn());
-            b.ranking.tmrMigMenuControls_Timer();
+            b.game.ranking.tmrMigMenuControls_Timer();
             seen += b.lit() + u' ';
             if (t == 1) b.update(600);
         }
         QCOMPARE(seen, QStringLiteral("0 1 2 3  "));
-        QCOMPARE(4 * b.display.timer(Tmr::tmrMigMenuControls).Interval, 400);  // Pause to Set
+        QCOMPARE(4 * b.game.display.timer(Tmr::tmrMigMenuControls).Interval, 400);  // Pause to Set
         QVERIFY(!b.lightOn());
-        QCOMPARE(
-            std::tuple(b.display[Ctl::lblPosition].ForeColor, b.display[Ctl::lblNextPlace].Visible),
-            std::tuple(Colour(0xC0C000), true));
+        QCOMPARE(std::tuple(b.game.display[Ctl::lblPosition].ForeColor,
+                            b.game.display[Ctl::lblNextPlace].Visible),
+                 std::tuple(Colour(0xC0C000), true));
 
         b.update(1000);
         QCOMPARE(b.rec.filtered("tableSelected:"), (QStringList{"2", "1", "0"}));
         QCOMPARE(b.rec.filtered("Draw_Grid").size(), 1);
-        QCOMPARE(
-            std::tuple(b.display[Ctl::lblPosition].ForeColor, b.display[Ctl::lblNextPlace].Visible),
-            std::tuple(Colour(0xFFFF00), false));
-        b.ranking.tmrMigMenuControls_Timer();
-        b.ranking.captureMenuColour();
-        QCOMPARE(b.ranking.MenuBackColor, kMenu);
-        for (int t = 0; t < 4; ++t) b.ranking.tmrMigMenuControls_Timer();
+        QCOMPARE(std::tuple(b.game.display[Ctl::lblPosition].ForeColor,
+                            b.game.display[Ctl::lblNextPlace].Visible),
+                 std::tuple(Colour(0xFFFF00), false));
+        b.game.ranking.tmrMigMenuControls_Timer();
+        b.game.ranking.captureMenuColour();
+        QCOMPARE(b.game.ranking.MenuBackColor, kMenu);
+        for (int t = 0; t < 4; ++t) b.game.ranking.tmrMigMenuControls_Timer();
         QCOMPARE(b.lit(), QString());
         QVERIFY(!b.lightOn());
         b.update(2000);  // first place is held: nothing more
-        QCOMPARE(std::pair(b.lightOn(), b.log.lines().size()), std::pair(false, qsizetype(3)));
+        QCOMPARE(std::pair(b.lightOn(), b.game.log.lines().size()), std::pair(false, qsizetype(3)));
     }
 };
 

@@ -229,11 +229,7 @@ private slots:
         HallOfFame hof(path_);
         hof.setStaleLockAge(400);
         int pauses = 0;
-        hof.setPause([&](int ms) {
-            ++pauses;
-            QThread::msleep(ms);
-            return !stop;
-        });
+        hof.setPause([&](int ms) { return ++pauses, QThread::msleep(ms), !stop; });
         hof.Load_Records();
         QElapsedTimer t;
         t.start();
