@@ -24,7 +24,9 @@ namespace talomir {
 namespace {
 
 constexpr int kDefaultRate = 44100;
-constexpr double kLatencySeconds = 0.023;  // one mixing period: about 23 ms, as players expect
+// One mixing period: a fall tick. A sound asked for is heard within one tick, and the mixer
+// wakes no more often than it must.
+constexpr double kPeriodSeconds = 0.016;
 
 // SDL2, loaded on first use: its library chain (sound servers, X, Wayland, codecs) costs a
 // game that never sounds several milliseconds of start-up and memory.
@@ -133,10 +135,13 @@ struct Voice {
     bool looping = false;
     int volume = 0;
     int pan = 0;
-    StereoGain gain;
     std::deque<std::pair<std::int64_t, int>> schedule;  // (due, pan), in order
 
-    void applyLevels() { gain = gainFor(volume, pan); }
+    void applyLevels() {
+        const StereoGain g = gainFor(volume, pan);
+        left = int(std::lround(g.left * kUnity));
+        right = int(std::lround(g.right * kUnity));
+    }
 
     void applyDuePans(std::int64_t now) {
         bool changed = false;
@@ -148,25 +153,40 @@ struct Voice {
         if (changed) applyLevels();
     }
 
-    void mixInto(float* out, int frames) {
+    // Adds the next `frames` frames into `out` (stereo), in whole numbers: the mixer runs
+    // about 90 times a second for as long as the music plays.
+    void mixInto(std::int32_t* out, int frames) {
         const int channels = sound.channels;
         const std::size_t total = sound.frames();
-        const int16_t* s = sound.samples.data();
+        const std::int32_t l = left, r = right;  // locals: the output cannot alias them
         int n = 0;
         while (n < frames && active) {
-            const std::size_t take = std::min<std::size_t>(total - pos, std::size_t(frames - n));
-            for (std::size_t i = 0; i < take; ++i, ++n, ++pos) {
-                const float l = s[pos * channels];
-                const float r = channels == 2 ? s[pos * channels + 1] : l;
-                out[2 * n] += l * gain.left;
-                out[2 * n + 1] += r * gain.right;
+            const int take = int(std::min<std::size_t>(total - pos, std::size_t(frames - n)));
+            const int16_t* s = sound.samples.data() + pos * channels;
+            std::int32_t* o = out + 2 * n;
+            if (channels == 2) {
+                for (int i = 0; i < take; ++i) {
+                    o[2 * i] += (s[2 * i] * l) >> kShift;
+                    o[2 * i + 1] += (s[2 * i + 1] * r) >> kShift;
+                }
+            } else {
+                for (int i = 0; i < take; ++i) {
+                    o[2 * i] += (s[i] * l) >> kShift;
+                    o[2 * i + 1] += (s[i] * r) >> kShift;
+                }
             }
+            n += take;
+            pos += std::size_t(take);
             if (pos >= total) {
                 pos = 0;
                 if (!looping) active = false;
             }
         }
     }
+
+    static constexpr int kShift = 15;
+    static constexpr int kUnity = 1 << kShift;  // a gain of 1
+    int left = kUnity, right = kUnity;          // the gains, in units of 1 / kUnity
 };
 
 class SdlBuffer;
@@ -243,7 +263,7 @@ struct SdlAudioBackend::Device {
     bool audioStarted = false;
     bool openTried = false;
     std::vector<Voice*> voices;  // under the device's lock
-    std::vector<float> mix;      // the audio thread's scratch
+    std::vector<std::int32_t> mix;  // the audio thread's scratch
 
     ~Device() { close(); }
     bool openOutput(int wantedRate);
@@ -269,7 +289,7 @@ struct SdlAudioBackend::Device {
         auto* d = static_cast<Device*>(self);
         const int frames = len / 4;
         if (d->mix.size() < std::size_t(frames) * 2) d->mix.resize(std::size_t(frames) * 2);
-        std::fill_n(d->mix.begin(), frames * 2, 0.0f);
+        std::fill_n(d->mix.begin(), frames * 2, 0);
         const std::int64_t now = nanosOf(std::chrono::steady_clock::now());
         for (Voice* v : d->voices) {
             if (!v->active || v->paused) continue;
@@ -278,7 +298,7 @@ struct SdlAudioBackend::Device {
         }
         auto* out = reinterpret_cast<int16_t*>(stream);
         for (int i = 0; i < frames * 2; ++i)
-            out[i] = static_cast<int16_t>(std::clamp(std::lrint(d->mix[i]), -32768L, 32767L));
+            out[i] = static_cast<int16_t>(std::clamp(d->mix[i], -32768, 32767));
     }
 };
 
@@ -377,9 +397,7 @@ bool SdlAudioBackend::Device::openOutput(int wantedRate) {
     want.freq = wantedRate >= 8000 && wantedRate <= 192000 ? wantedRate : kDefaultRate;
     want.format = AUDIO_S16SYS;
     want.channels = 2;
-    int samples = 256;
-    while (samples * 2 <= want.freq * kLatencySeconds) samples *= 2;
-    want.samples = static_cast<Uint16>(samples);
+    want.samples = static_cast<Uint16>(std::max(64, int(want.freq * kPeriodSeconds) / 16 * 16));
     want.callback = &Device::callback;
     want.userdata = this;
     SDL_AudioSpec have{};
