@@ -237,23 +237,26 @@ std::optional<PcmSound> decodeWav(QByteArrayView bytes, int rate) {
     if (api.BuildAudioCVT(&cvt, fileFormat.format, fileFormat.channels, fileFormat.freq, AUDIO_S16SYS,
                           static_cast<Uint8>(sound.channels), sound.rate) < 0)
         return std::nullopt;
-    const std::size_t mult = cvt.len_mult > 0 ? std::size_t(cvt.len_mult) : 1;
-    // Converting a file of an absurd rate (a few hertz) to the output's would take gigabytes:
-    // its work buffer may grow to four times the largest file accepted, no further.
-    if (length > std::size_t(4 * kMaxSoundFileBytes) / mult) return std::nullopt;
-    std::vector<Uint8> work(std::size_t(length) * mult);
-    std::memcpy(work.data(), data, length);
-    std::size_t bytesOut = length;
-    if (cvt.needed) {
+    const std::size_t frameBytes = sizeof(int16_t) * std::size_t(sound.channels);
+    auto keep = [&](const Uint8* pcm, std::size_t bytes) {
+        sound.samples.resize(bytes / frameBytes * sound.channels);
+        std::memcpy(sound.samples.data(), pcm, sound.samples.size() * sizeof(int16_t));
+    };
+    if (!cvt.needed) {
+        keep(data, length);  // already what the mixer plays: one copy, no work buffer
+    } else {
+        const std::size_t mult = cvt.len_mult > 0 ? std::size_t(cvt.len_mult) : 1;
+        // Converting a file of an absurd rate (a few hertz) to the output's would take
+        // gigabytes: its work buffer may grow to four times the largest file accepted.
+        if (length > std::size_t(4 * kMaxSoundFileBytes) / mult) return std::nullopt;
+        std::vector<Uint8> work(std::size_t(length) * mult);
+        std::memcpy(work.data(), data, length);
         cvt.buf = work.data();
         cvt.len = static_cast<int>(length);
         if (api.ConvertAudio(&cvt) != 0) return std::nullopt;
-        bytesOut = std::size_t(cvt.len_cvt);
+        keep(work.data(), std::size_t(cvt.len_cvt));
     }
-    const std::size_t frameBytes = sizeof(int16_t) * std::size_t(sound.channels);
-    sound.samples.resize(bytesOut / frameBytes * sound.channels);
     if (sound.samples.empty()) return std::nullopt;
-    std::memcpy(sound.samples.data(), work.data(), sound.samples.size() * sizeof(int16_t));
     return sound;
 }
 

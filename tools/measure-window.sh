@@ -137,13 +137,14 @@ prepare() {
 launch() {
     local t="$1" dir="$2" ping=() out
     shift 2
-    if [[ "$1" != -- ]]; then ping=(--ping "$1"); shift; fi
+    if [[ "$1" != -- ]]; then ping=(--ping "$1" --settle 100); shift; fi
     shift
     out="$(cd "$dir" && "$probe" "$t" "${ping[@]}" -- "$@" 2>>"$work/game.log")" ||
         die "no window '$t' from $* (see $work/game.log)"
     gpid=$(awk '/^shown/ { print $4 }' <<<"$out")
     shown=$(awk '/^shown/ { print $2 }' <<<"$out")
     frozen=$(awk '/^frozen/ { print $2 }' <<<"$out")
+    firstPicture=$(awk '/^frozen/ { print $8 }' <<<"$out")
 }
 end() { stop "$gpid"; gpid=""; sleep 0.3; }
 
@@ -223,15 +224,16 @@ measureOurs() {  # COLUMN GAME
     else
         R[$col,idle9_sound]="n/a"
     fi
-    local worst=0
+    local worst=0 picture=0
     for _ in $(seq "$launches"); do
         prepare "$work/sound" "$bin" sound
         launch "$title" "$work/sound" 1.5 -- ./talomir
-        [[ "$frozen" == n/a ]] && { worst="n/a"; end; break; }
+        [[ "$frozen" == n/a ]] && { worst="n/a" picture="n/a"; end; break; }
         worst=$(awk -v a="$worst" -v b="$frozen" 'BEGIN { print (b > a) ? b : a }')
+        picture=$(awk -v a="$picture" -v b="${firstPicture:-0}" 'BEGIN { print (b > a) ? b : a }')
         end
     done
-    R[$col,freeze]=$worst
+    R[$col,freeze]=$worst R[$col,picture]=$picture
     R[$col,load1]=$(load)
 }
 
@@ -277,7 +279,7 @@ cols=(current)
 [[ -n "$prevGame" ]] && cols+=(previous)
 ((others)) && [[ -n "${R[others,load0]:-}" ]] && cols+=(others)
 declare -A head=([current]="this build" [previous]="$previous" [others]="best other game")
-rows=(start_silent start_sound idle_silent idle_sound play_sound idle9_sound rss peak freeze)
+rows=(start_silent start_sound idle_silent idle_sound play_sound idle9_sound rss peak picture freeze)
 declare -A label=(
     [start_silent]="start-up to window shown, silent (ms)"
     [start_sound]="start-up to window shown, sound (ms)"
@@ -287,7 +289,8 @@ declare -A label=(
     [idle9_sound]="CPU idle at level 9, sound (%)"
     [rss]="resident memory, sound (MiB)"
     [peak]="peak resident memory, sound (MiB)"
-    [freeze]="longest freeze, first 1.5 s, sound (ms)")
+    [picture]="first picture, first 0.1 s shown (ms)"
+    [freeze]="longest freeze 0.1-1.5 s, music starts (ms)")
 declare -A target=([idle_sound]=0.3 [play_sound]=1.0 [idle9_sound]=0.6 [rss]=38 [peak]=45 [freeze]=5)
 if [[ -n "${R[others,start_sound]:-}" ]]; then
     target[start_silent]="${R[others,start_sound]%% *}" target[start_sound]="${R[others,start_sound]%% *}"

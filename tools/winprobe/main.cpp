@@ -1,12 +1,14 @@
 // winprobe: starts a program and times it as an X client sees it, for tools/measure-window.sh.
 //
-//   winprobe TITLE [--ping SECONDS] -- PROGRAM [ARGS...]
+//   winprobe TITLE [--ping SECONDS [--settle MS]] -- PROGRAM [ARGS...]
 //
 // Starts PROGRAM, waits for a top-level window whose title contains TITLE to become viewable
 // and prints "shown <ms since the start> pid <pid>". With --ping it then sends the window
 // _NET_WM_PING messages, one as soon as the last is answered (at least 1 ms apart), for SECONDS
-// and prints "frozen <longest answer in ms> at <ms since shown> pings <count>": the longest
-// stretch in which the window's thread did not serve its X events. The program keeps running;
+// and prints "frozen <longest answer in ms> at <ms since shown> pings <count> first <ms>": the
+// longest stretch in which the window's thread did not serve its X events, leaving out pings
+// sent in the first MS after the window showed (default 0), while it draws its first picture;
+// "first" is the longest answer among those. The program keeps running;
 // the caller ends it. Exit status 2 when the window does not show within 20 s.
 
 #include <poll.h>
@@ -14,6 +16,7 @@
 #include <unistd.h>
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -66,7 +69,7 @@ bool viewable(xcb_connection_t* c, xcb_window_t w) {
 
 int main(int argc, char** argv) {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: winprobe TITLE [--ping SECONDS] -- PROGRAM [ARGS...]\n");
+        std::fprintf(stderr, "usage: winprobe TITLE [--ping SECONDS [--settle MS]] -- PROGRAM [ARGS...]\n");
         return 2;
     }
     const std::string title = argv[1];
@@ -74,6 +77,11 @@ int main(int argc, char** argv) {
     int i = 2;
     if (std::strcmp(argv[i], "--ping") == 0 && i + 1 < argc) {
         pingSeconds = std::atof(argv[i + 1]);
+        i += 2;
+    }
+    double settleMs = 0;
+    if (i + 1 < argc && std::strcmp(argv[i], "--settle") == 0) {
+        settleMs = std::atof(argv[i + 1]);
         i += 2;
     }
     if (i >= argc || std::strcmp(argv[i], "--") != 0 || i + 1 >= argc) return 2;
@@ -84,7 +92,8 @@ int main(int argc, char** argv) {
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
     const xcb_atom_t netName = atom(c, "_NET_WM_NAME"), utf8 = atom(c, "UTF8_STRING");
     const xcb_atom_t protocols = atom(c, "WM_PROTOCOLS"), ping = atom(c, "_NET_WM_PING");
-    const uint32_t rootMask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+    // Structure notify too: Qt answers a ping to the root window with that mask.
+    const uint32_t rootMask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
     xcb_change_window_attributes(c, root, XCB_CW_EVENT_MASK, &rootMask);
     xcb_flush(c);
 
@@ -141,7 +150,7 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     if (pingSeconds <= 0) return 0;
 
-    double longest = 0, longestAt = 0;
+    double longest = 0, longestAt = 0, first = 0;
     int count = 0;
     while (msSince(shown) < pingSeconds * 1000) {
         xcb_client_message_event_t m{};
@@ -174,13 +183,16 @@ int main(int argc, char** argv) {
             return 0;
         }
         const double took = msSince(sent);
-        if (took > longest) {
+        const double at = std::chrono::duration<double, std::milli>(sent - shown).count();
+        if (at < settleMs) {
+            first = std::max(first, took);
+        } else if (took > longest) {
             longest = took;
-            longestAt = std::chrono::duration<double, std::milli>(sent - shown).count();
+            longestAt = at;
         }
         while (msSince(sent) < 1.0) usleep(100);
     }
-    std::printf("frozen %.1f at %.0f pings %d\n", longest, longestAt, count);
+    std::printf("frozen %.1f at %.0f pings %d first %.1f\n", longest, longestAt, count, first);
     xcb_disconnect(c);
     return 0;
 }
