@@ -273,7 +273,7 @@ QRect Frame::captionRect() const {
     return QRect(kFrameIndent, 0, std::max(0, width() - 2 * kFrameIndent), fontMetrics().height());
 }
 
-void Frame::paintEvent(QPaintEvent*) {
+void Frame::paintEvent(QPaintEvent* event) {
     QPainter p(this);
     p.fillRect(rect(), toQColor(backColor()));
     const QFontMetrics fm = fontMetrics();
@@ -284,8 +284,10 @@ void Frame::paintEvent(QPaintEvent*) {
     p.drawRect(QRect(0, top, width() - 2, height() - top - 2));
     p.setPen(QColor(255, 255, 255));
     p.drawRect(QRect(1, top + 1, width() - 2, height() - top - 2));
-    if (caption().isEmpty()) return;
     const QRect area = captionRect();
+    // Most repaints are behind a child that changed, away from the caption, whose text is the
+    // costly part.
+    if (caption().isEmpty() || !event->rect().intersects(area.adjusted(-1, 0, 1, 0))) return;
     const int textWidth = std::min(fm.horizontalAdvance(caption()), area.width());
     // The caption interrupts the border.
     p.fillRect(QRect(area.left() - 1, 0, textWidth + 2, area.height()), toQColor(backColor()));

@@ -210,7 +210,13 @@ void PictureBox::paintEvent(QPaintEvent* event) {
     sync();
     QPainter p(this);
     const QRect area = event->rect() & m_image.rect();
-    if (!area.isEmpty()) p.drawImage(area.topLeft(), m_image, area);
+    // In bands: Qt hands a copy of 96 rows or more to worker threads, whose wake-ups cost more
+    // than copying the picture of a well.
+    constexpr int kBand = 64;
+    for (int y = area.top(); y <= area.bottom(); y += kBand) {
+        const QRect band(area.left(), y, area.width(), std::min(kBand, area.bottom() - y + 1));
+        p.drawImage(band.topLeft(), m_image, band);
+    }
     m_pending = QRect();
 }
 
