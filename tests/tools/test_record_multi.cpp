@@ -1,9 +1,7 @@
-// Many copies of the game share one hall-of-fame file (one shared copy of the program started
-// from several computers), and some of them die while they write: headless games that end
-// together, a random third of them killed with SIGKILL at random moments. Every entry whose
-// writer reported it stored is in the table, the table is always whole, and no writer waits
-// longer than a lock takes to count as abandoned. TALOMIR_CRASH_WRITERS sets the number of
-// writers (200 for the full run; `make test` runs a short one).
+// Copies of the game sharing one hall-of-fame file end their games together, a random third of
+// them killed with SIGKILL at random moments: every entry reported stored is in the table, the
+// table is always whole, and no writer waits out an abandoned lock. TALOMIR_CRASH_WRITERS sets the
+// number of writers (200 for the full run; `make test` runs a short one).
 #include <signal.h>
 
 #include <QElapsedTimer>

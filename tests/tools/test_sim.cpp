@@ -81,7 +81,6 @@ private slots:
             const char *args, *figures, *input, *out, *err;
         } rows[] = {
             {"--second 60", "", "", "", "--second wants"},
-            {"--record A", "", "", "", "--record needs --table"},
             {"", "000011110000000x", "", "", ":1: bad figure line '000011110000000x'"},
             {"", "", "# a comment\n\n  tick zz  ", "", ": line 3: bad tick count: 'tick zz'\n"},
             {"", "", "drop\ntick 28\nfly\nshow", "1. +204\n",
@@ -91,9 +90,8 @@ private slots:
             QStringList options = QString(row.args).split(u' ', Qt::SkipEmptyParts);
             const QByteArray figures = *row.figures ? row.figures : "0000111100000000";
             if (options.isEmpty())
-                options << "--second"
-                        << "0"
-                        << "--figures" << writeFile(dir, (figures + '\n').repeated(6));
+                options +=
+                    {"--second", "0", "--figures", writeFile(dir, (figures + '\n').repeated(6))};
             const Run r = runSim(options, QByteArray(*row.input ? row.input : "tick 1") + '\n');
             QCOMPARE(std::pair(r.code, r.out), std::pair(2, QString(row.out)));
             QVERIFY2(r.err.startsWith("talomir-sim") && r.err.contains(row.err), qPrintable(r.err));
