@@ -115,8 +115,7 @@ private slots:
         for (bool yes : {true, false}) {
             Window w(true);
             QVERIFY(w.start());
-            QCOMPARE(w.calls, QStringList{"firstload"});
-            w.calls.clear();
+            QCOMPARE(std::exchange(w.calls, {}), QStringList{"firstload"});
             w.onNewGame = [&w, yes] {
                 const QListWidget* table = w.frm->frmTalomiFathers()->lstTable;
                 return yes && table->item(0)->text().startsWith("1. Tester");

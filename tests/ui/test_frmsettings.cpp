@@ -6,6 +6,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QSlider>
+#include <QStorageInfo>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -147,10 +148,12 @@ private slots:
         QCOMPARE(notice, QStringLiteral("Устройство не готово"));
         QVERIFY(!choose(dir.path(), two, 0));
         QVERIFY(choose(dir.filePath("one"), dir.filePath("one"), 2));
-        // The root and real disks are volumes; the system's memory and kernel mounts are not.
-        QVERIFY(FrmOpen::isPlayerVolume("/", "tmpfs") && FrmOpen::isPlayerVolume("/mnt", "vfat"));
-        QVERIFY(!FrmOpen::isPlayerVolume("/run", "tmpfs") &&
-                !FrmOpen::isPlayerVolume("/proc/fs/x", "ext4"));
+        // The root and real disks are volumes, the system's memory and kernel mounts are not.
+        QVERIFY(FrmOpen::isPlayerVolume("/", "tmpfs") && FrmOpen::isPlayerVolume("/mnt", "vfat") &&
+                !FrmOpen::isPlayerVolume("/run", "tmpfs") &&
+                !FrmOpen::isPlayerVolume("/sys/x", "ext4"));
+        for (const FrmOpen::Volume& v : FrmOpen::volumes())
+            QVERIFY(FrmOpen::isPlayerVolume(v.root, QStorageInfo(v.root).fileSystemType()));
     }
 };
 

@@ -140,10 +140,7 @@ private slots:
     void userCloseHidesTheListsAndDestroysThePreview() {
         Window w(true, {"Ann", " 500 ", "Bob", " 3 "});
         QVERIFY(w.start());
-        QListWidget* table = w.frm->frmTalomiFathers()->lstTable;
-        QCOMPARE(items(table), w.records->Fill_Table_List());
         w.land();
-        QCOMPARE(table->currentRow(), 1);  // passed Bob
         w.land();
         w.check("chkStat")->setValue(1);
         QPointer<ui::FrmStatistic> stat = w.frm->frmStatistic();
@@ -155,7 +152,6 @@ private slots:
         QCOMPARE(w.check("chkStat")->value(), 1);  // the button does not follow
         w.land();                                  // the hidden list keeps being written
         QCOMPARE(items(stat->lstStatistic), w.game().log.lines());
-        QCOMPARE(w.frm->frmStatistic(), stat.data());
 
         w.check("chkFuture")->setValue(1);
         QPointer<ui::FrmFuture> future = w.frm->frmFuture();
@@ -235,6 +231,8 @@ private slots:
         qApp->installEventFilter(&guide);
         guide.onPage = [&](ui::FrmHelp* h) {
             seen << lit();
+            if (seen.last() == "picTalomir")  // lit, the well shows its new colour
+                QCOMPARE(w.well()->pixel(0, 0), vb::Color(0xFF0000));
             if (seen.size() == 1) first = h->frameGeometry();
             if (how == "end") QTRY_COMPARE(w.frm->tmrDemo.interval(), Game::kShortestInterval);
             if (seen.size() == endOn && how != "Close")

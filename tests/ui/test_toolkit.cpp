@@ -79,7 +79,7 @@ private slots:
                      {Qt::Key_Down, 0, 40},   {Qt::Key_Enter, Qt::KeypadModifier, 13},
                      {Qt::Key_A, 0, 'A'},     {Qt::Key_7, 0, '7'},
                      {Qt::Key_F12, 0, 123},   {Qt::Key_7, Qt::KeypadModifier, 103},
-                     {Qt::Key_unknown, 0, 0}};
+                     {Qt::Key_unknown, 0, 0}, {Qt::Key_Backspace, 0, 8}};
         for (const auto& c : cases)
             QCOMPARE(virtualKeyCode(c.key, Qt::KeyboardModifiers(c.modifiers)), c.code);
     }
