@@ -154,7 +154,7 @@ struct Voice {
     }
 
     // Adds the next `frames` frames into `out` (stereo), in whole numbers: the mixer runs
-    // about 90 times a second for as long as the music plays.
+    // about 60 times a second for as long as the music plays.
     void mixInto(std::int32_t* out, int frames) {
         const int channels = sound.channels;
         const std::size_t total = sound.frames();

@@ -132,11 +132,10 @@ private:
     // The fall timer. A run of ticks that change nothing but the model's tick counter and the
     // music's pan is slept through in one wait of tmrDown and counted when it ends, so that an
     // idle game does not wake the process 62 times a second; the pans of those ticks go to the
-    // sound ahead, each to take effect at its tick's time. Every other tick comes at its own
+    // sound ahead, each to take effect at its tick's time. A running time-bonus countdown is
+    // shown every few ticks, its ticks delivered together. Every other tick comes at its own
     // time, as before.
-    // Coming ticks the window may deliver late, all at once: those that change nothing, and
-    // some of a running countdown.
-    int ticksToSleep() const;
+    int ticksToSleep() const;  // coming ticks that may be delivered late, all at once
     void startFallWait();
     void fallTimerTick();
     void catchUpFall();
