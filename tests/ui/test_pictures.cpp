@@ -115,7 +115,7 @@ private slots:
         help.strText = ui::helpText("picTalomir");
         QImage page;
         QTimer::singleShot(0, &help, [&] {
-            if (QTest::qWaitFor([&] { return !help.tmrResize.isRunning(); }, 5000))
+            if (QTest::qWaitFor([&] { return !help.tmrResize.isRunning(); }, 30000))
                 page = help.grab().toImage();
             QTest::mouseClick(help.cmdNext, Qt::LeftButton);
         });
