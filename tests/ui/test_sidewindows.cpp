@@ -16,11 +16,16 @@ using namespace talomir::testing;
 
 namespace {
 
-// Answers the next modal dialog of type D.
+// Answers the next modal dialog of type D, which the answer must close (or the test fails).
 template <class D>
 void answer(std::function<void(D*)> act) {
     QTimer::singleShot(0, [act] {
-        if (auto* d = qobject_cast<D*>(QApplication::activeModalWidget())) act(d);
+        if (QPointer<D> d = qobject_cast<D*>(QApplication::activeModalWidget())) {
+            act(d);
+            const bool open = d && d->isVisible();
+            if (open) d->reject();
+            QVERIFY2(!open, "the answer left the dialog open");
+        }
     });
 }
 
