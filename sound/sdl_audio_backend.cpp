@@ -228,14 +228,15 @@ std::optional<PcmSound> decodeWav(QByteArrayView bytes, int rate) {
         ~Free() { api.FreeWAV(data); }
     } freeLater{api, data};
     // A file without samples is no sound (and SDL hands over no buffer for it).
-    if (fileFormat.channels < 1 || fileFormat.freq <= 0 || !data || length == 0) return std::nullopt;
+    if (fileFormat.channels < 1 || fileFormat.freq <= 0 || !data || length == 0)
+        return std::nullopt;
 
     PcmSound sound;
     sound.channels = fileFormat.channels == 1 ? 1 : 2;
     sound.rate = rate > 0 ? rate : fileFormat.freq;
     SDL_AudioCVT cvt;
-    if (api.BuildAudioCVT(&cvt, fileFormat.format, fileFormat.channels, fileFormat.freq, AUDIO_S16SYS,
-                          static_cast<Uint8>(sound.channels), sound.rate) < 0)
+    if (api.BuildAudioCVT(&cvt, fileFormat.format, fileFormat.channels, fileFormat.freq,
+                          AUDIO_S16SYS, static_cast<Uint8>(sound.channels), sound.rate) < 0)
         return std::nullopt;
     const std::size_t frameBytes = sizeof(int16_t) * std::size_t(sound.channels);
     auto keep = [&](const Uint8* pcm, std::size_t bytes) {
@@ -265,7 +266,7 @@ struct SdlAudioBackend::Device {
     int rate = 0;
     bool audioStarted = false;
     bool openTried = false;
-    std::vector<Voice*> voices;  // under the device's lock
+    std::vector<Voice*> voices;     // under the device's lock
     std::vector<std::int32_t> mix;  // the audio thread's scratch
 
     ~Device() { close(); }

@@ -69,7 +69,8 @@ bool viewable(xcb_connection_t* c, xcb_window_t w) {
 
 int main(int argc, char** argv) {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: winprobe TITLE [--ping SECONDS [--settle MS]] -- PROGRAM [ARGS...]\n");
+        std::fprintf(stderr,
+                     "usage: winprobe TITLE [--ping SECONDS [--settle MS]] -- PROGRAM [ARGS...]\n");
         return 2;
     }
     const std::string title = argv[1];
