@@ -114,6 +114,7 @@ private slots:
             open->SetPath(path);
             QTimer::singleShot(0, [&, startsIn, how] {
                 QCOMPARE(open->folder(), startsIn);
+                QCOMPARE(open->filOpen->count(), QDir(startsIn).entryList({"*.wav"}).size());
                 QVERIFY(!open->dirOpen->visualItemRect(open->dirOpen->currentItem()).isEmpty());
                 for (const char* sub : {"one", "two"}) {
                     const QTreeWidgetItem* at = open->dirOpen->currentItem();
@@ -146,7 +147,13 @@ private slots:
         };
         QVERIFY(choose(dir.filePath("missing/"), dir.path(), 1));
         QCOMPARE(notice, QStringLiteral("Устройство не готово"));
+        QVERIFY(QFile(two + QStringLiteral("/y.wav")).open(QFile::WriteOnly));  // read afresh
         QVERIFY(!choose(dir.path(), two, 0));
+        // The volume list over the folder tree at one left edge and width; the files beside them.
+        const QRect drv = open->drvOpen->geometry(), tree = open->dirOpen->geometry();
+        QVERIFY(drv.left() == tree.left() && drv.width() == tree.width() &&
+                drv.bottom() < tree.top());
+        QVERIFY(open->filOpen->y() == drv.y() && open->filOpen->x() > tree.right());
         QVERIFY(choose(dir.filePath("one"), dir.filePath("one"), 2));
         // The root and real disks are volumes, the system's memory and kernel mounts are not.
         QVERIFY(FrmOpen::isPlayerVolume("/", "tmpfs") && FrmOpen::isPlayerVolume("/mnt", "vfat") &&
