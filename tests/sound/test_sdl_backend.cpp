@@ -1,6 +1,5 @@
-// The SDL back end without any output, on SDL's silent output, and what it really mixes,
-// captured with SDL's disk driver (16-bit stereo in a file of this test's own); and the
-// sounds the build ships.
+// The SDL back end without output, on SDL's silent output, and what it mixes as captured by
+// SDL's disk driver (16-bit stereo); and the sounds the build ships.
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -58,9 +57,8 @@ class TestSdlBackend : public QObject {
 private slots:
     void init() { qputenv("SDL_AUDIODRIVER", "dummy"); }
 
-    // Runs first, before any output was opened. Without an output every load fails at once,
-    // reads no file and prints nothing: on a machine without a sound card the audio
-    // libraries complain on stderr, which must not reach the player.
+    // Runs first. Without an output every load fails at once, reads no file and prints nothing
+    // (without a sound card the audio libraries complain on stderr, never to reach the player).
     void withoutOutputEverythingIsSilentAndQuiet() {
         const QString good = file("good.wav", toneWav(0.1)), err = dir_.filePath("err");
         std::fflush(stderr);
@@ -78,9 +76,8 @@ private slots:
         QVERIFY(silent);
     }
 
-    // What SDL decodes plays, µ-law included; what is not a regular file is refused before a
-    // byte is read: a FIFO would block in open() for good (this case would hang), a device
-    // never ends, and an oversized file is not read at all. Volumes and pans are clamped.
+    // What SDL decodes plays, µ-law included; no byte is read of what is not a regular file (a
+    // FIFO would hang, a device never ends) or too large. Volumes and pans are clamped.
     void loadsWhatSdlDecodesAndOnlyRegularFiles() {
         SdlAudioBackend audio;
         QVERIFY(audio.load(file("a.wav", wav(1, 1, 11025, 8, QByteArray("\x80\xC0\x40", 3)))));
@@ -98,9 +95,8 @@ private slots:
                 quiet.left == gainFor(-10000, 0).left);
     }
 
-    // A stopped sound rewound waits at its start; a once-play that ran to its end plays again;
-    // a buffer that outlives its back end stays silent; the output, one per process and free
-    // again once its holder is gone, opens at a rate sound cards play.
+    // A stopped sound rewound waits at its start; a once-play run to its end plays again; a
+    // buffer outliving its back end is silent; the one output opens at a rate cards play.
     void playStatesAndLifetimes() {
         auto audio = std::make_unique<SdlAudioBackend>();
         auto buffer = audio->loadWav(toneWav(5.0)), blip = audio->loadWav(toneWav(0.01));
