@@ -153,7 +153,8 @@ private slots:
         const QRect drv = open->drvOpen->geometry(), tree = open->dirOpen->geometry();
         QVERIFY(drv.left() == tree.left() && drv.width() == tree.width() &&
                 drv.bottom() < tree.top());
-        QVERIFY(open->filOpen->y() == drv.y() && open->filOpen->x() > tree.right());
+        QVERIFY(open->filOpen->y() == drv.y() && open->filOpen->x() > tree.right() &&
+                open->rect().contains(open->filOpen->geometry() | tree));
         QVERIFY(choose(dir.filePath("one"), dir.filePath("one"), 2));
         // The root and real disks are volumes, the system's memory and kernel mounts are not.
         QVERIFY(FrmOpen::isPlayerVolume("/", "tmpfs") && FrmOpen::isPlayerVolume("/mnt", "vfat") &&
