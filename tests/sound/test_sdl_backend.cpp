@@ -163,11 +163,10 @@ private slots:
         }
         music.SetBkgVolume(0);
         const auto now = std::chrono::steady_clock::now();
-        const int toRight[] = {10000}, toLeft[] = {-10000};
-        music.QueueBkgPans(toRight, now, std::chrono::milliseconds(0));
-        music.QueueBkgPans(toLeft, now + std::chrono::seconds(60), std::chrono::milliseconds(0));
-        music.UnqueueBkgPans(1);
+        const int rightThenLeft[] = {10000, -10000}, toLeft[] = {-10000};
+        music.QueueBkgPans(rightThenLeft, now, std::chrono::seconds(60));  // left in a minute
         QVERIFY(measure(0.1).first < 1);
+        music.UnqueueBkgPans(1);
         music.QueueBkgPans(toLeft, now, std::chrono::milliseconds(0));
         QVERIFY(measure(0.1).second < 1);
         music.StopBkgMusic();
