@@ -109,6 +109,17 @@ int Game::quietTicksAhead() const {
     return std::max(0, Levels::kMaxSpeed - Speed - 1 - TickCount);
 }
 
+int Game::dropTicksAhead() const {
+    if (!DropMode || finishing_) return 0;
+    Playfield probe = field;
+    int rows = 0;
+    while (rows < Playfield::kRows && probe.Can_Move_Down()) {
+        ++probe.FigY;
+        ++rows;
+    }
+    return rows;
+}
+
 void Game::handOverSweep(int ticks, TickPace pace) {
     if (!EnableLoop || finishing_ || !display.timer(Tmr::tmrDown).Enabled || ticks <= 0) return;
     std::vector<Integer> pans;

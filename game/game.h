@@ -46,6 +46,9 @@ public:
     // nothing but the countdown's number.
     int quietTicksAhead() const;
     bool countdownRunning() const { return !DropMode && TimeTicks < 201; }
+    // In a drop, how many of the coming ticks only move the figure one row down: the tick
+    // after them lands it.
+    int dropTicksAhead() const;
     // Hands the music sweep's pans of the coming `ticks` ticks to the observers at once
     // (bkgPansAhead), so that the sound need not wait for each tick; those ticks then hand over
     // nothing. A tick whose pan is not the one handed over (the sweep restarted, its step

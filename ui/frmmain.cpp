@@ -286,12 +286,18 @@ void FrmMain::setFallTickMs(int ms) {
     startFallWait();
 }
 
-int FrmMain::ticksToSleep() const {
-    // The countdown's number changes on every tick, faster than anyone reads it: the window
-    // shows every third value (about 21 a second) instead of waking for each tick.
-    constexpr int kCountdownTicksPerPaint = 3;
+int FrmMain::ticksToSleep(bool midTick) const {
+    // The countdown's number changes on every tick, far faster than anyone reads it: it is
+    // shown again eight ticks (about 8 times a second) after it was last shown, at the end of a
+    // wait or in the repaint of an input that came between two ticks. A dropped figure is shown
+    // every other row; the tick that lands it comes at its own time.
+    constexpr int kCountdownTicksPerPaint = 8;
+    constexpr int kDropTicksPerPaint = 2;
+    const int under = midTick ? 1 : 0;  // the tick under way is one of them
+    if (game_.DropMode) return std::min(game_.dropTicksAhead(), kDropTicksPerPaint - 1 + under);
     const int quiet = game_.quietTicksAhead();
-    return game_.countdownRunning() ? std::min(quiet, kCountdownTicksPerPaint - 1) : quiet;
+    if (!game_.countdownRunning()) return quiet;
+    return std::min(quiet, kCountdownTicksPerPaint - 1 + under);
 }
 
 void FrmMain::startFallWait() {
@@ -330,14 +336,17 @@ void FrmMain::catchUpFall() {
 
 void FrmMain::scheduleFall() {
     if (!tmrDown.isEnabled()) return;
+    // The wait ends at the next tick that must come at its own time: sooner when the input made
+    // a tick count (a drop), later when the ticks run before the input have just shown the
+    // countdown in the input's own repaint.
+    const int wait = fallDelivered_ + ticksToSleep(true) + 1;
+    if (wait != fallWait_) {
+        fallWait_ = wait;
+        const qint64 left = qint64(fallWait_) * fallTickMs_ - fallClock_.elapsed();
+        tmrDown.setInterval(
+            static_cast<int>(std::clamp<qint64>(left, 1, std::numeric_limits<int>::max())));
+    }
     handOverSweep();  // the input may have changed the sweep
-    const int inert = ticksToSleep();
-    if (fallWait_ - fallDelivered_ - 1 <= inert) return;  // the rest of the wait stays inert
-    // The input made a tick count (a drop): the wait ends at the next tick that is not inert.
-    fallWait_ = fallDelivered_ + inert + 1;
-    const qint64 left = qint64(fallWait_) * fallTickMs_ - fallClock_.elapsed();
-    tmrDown.setInterval(
-        static_cast<int>(std::clamp<qint64>(left, 1, std::numeric_limits<int>::max())));
 }
 
 void FrmMain::Form_Load() {

@@ -133,9 +133,10 @@ private:
     // music's pan is slept through in one wait of tmrDown and counted when it ends, so that an
     // idle game does not wake the process 62 times a second; the pans of those ticks go to the
     // sound ahead, each to take effect at its tick's time. A running time-bonus countdown is
-    // shown every few ticks, its ticks delivered together. Every other tick comes at its own
-    // time, as before.
-    int ticksToSleep() const;  // coming ticks that may be delivered late, all at once
+    // shown every few ticks and a dropped figure every other row, their ticks delivered
+    // together. Every other tick (a fall step, a landing) comes at its own time.
+    // Coming ticks that may be delivered late, all at once; midTick: asked between two ticks.
+    int ticksToSleep(bool midTick = false) const;
     void startFallWait();
     void fallTimerTick();
     void catchUpFall();

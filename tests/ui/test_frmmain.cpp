@@ -72,26 +72,26 @@ private slots:
         const Game& g = w.game();
         const int tick = w.frm->fallTickMs();
         auto fire = [&w] { emit w.frm->tmrDown.Tick(); };
-        // While the countdown runs the window wakes every third tick to show its number; the
+        // While the countdown runs the window wakes every eighth tick to show its number; the
         // fall step at tick 150 ends a wait of its own.
-        for (int i = 0; i < 67; ++i) {
-            QCOMPARE(w.frm->tmrDown.interval(), 3 * tick);
+        for (int i = 0; i < 26; ++i) {
+            QCOMPARE(w.frm->tmrDown.interval(), (i == 18 ? 6 : 8) * tick);
             fire();
         }
-        QCOMPARE(int(g.TickCount), 51);  // the step at tick 150, then 51 counted
+        QCOMPARE(int(g.TickCount), 56);  // the step at tick 150, then 56 counted
         // Then nothing but the counter changes until the next step: one wait ending with it.
-        QCOMPARE(w.frm->tmrDown.interval(), 99 * tick);
+        QCOMPARE(w.frm->tmrDown.interval(), 94 * tick);
         fire();
         QCOMPARE(int(g.field.FigY), 2);
         QCOMPARE(w.frm->tmrDown.interval(), 150 * tick);
         // A move changes no tick: the wait stays. A drop makes the next tick a fall step.
         QTest::keyClick(w.frm.get(), Qt::Key_Left);
         QCOMPARE(w.frm->tmrDown.interval(), 150 * tick);
-        QTest::qWait(20);  // the wait's rest is what is left of the tick
-        QTest::keyClick(w.frm.get(), Qt::Key_Down);
-        QVERIFY(w.frm->tmrDown.interval() < tick && w.frm->tmrDown.interval() > 0);
+        QTest::qWait(20);                            // the wait's rest is what is left of the tick
+        QTest::keyClick(w.frm.get(), Qt::Key_Down);  // a drop is shown every other row
+        QVERIFY(w.frm->tmrDown.interval() < 3 * tick && w.frm->tmrDown.interval() > 2 * tick);
         fire();
-        QCOMPARE(int(g.field.FigY), 3);
+        QCOMPARE(int(g.field.FigY), 5);
         // ESC pauses and minimises, the pause label showing; the resumed game counts on.
         while (g.DropMode || g.countdownRunning()) fire();
         const int counted = g.TickCount;

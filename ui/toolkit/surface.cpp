@@ -202,8 +202,11 @@ QPoint PictureBox::toPixel(double x, double y) const {
 }
 
 void PictureBox::changed(const QRect& pixels) {
+    // One rectangle around all the changes: a region of many small ones is copied to the
+    // screen one request each.
+    if (m_pending.contains(pixels)) return;
     m_pending |= pixels;
-    update(pixels);
+    update(m_pending);
 }
 
 void PictureBox::paintEvent(QPaintEvent* event) {
