@@ -289,15 +289,16 @@ void FrmMain::setFallTickMs(int ms) {
 int FrmMain::ticksToSleep(bool midTick) const {
     // The countdown's number changes on every tick, far faster than anyone reads it: it is
     // shown again eight ticks (about 8 times a second) after it was last shown, at the end of a
-    // wait or in the repaint of an input that came between two ticks. A dropped figure is shown
-    // every other row; the tick that lands it comes at its own time.
+    // wait or in the repaint of an input that came between two ticks, and a fall step due
+    // within twice that shows it instead. A dropped figure is shown every other row; the tick
+    // that lands it comes at its own time.
     constexpr int kCountdownTicksPerPaint = 8;
     constexpr int kDropTicksPerPaint = 2;
     const int under = midTick ? 1 : 0;  // the tick under way is one of them
     if (game_.DropMode) return std::min(game_.dropTicksAhead(), kDropTicksPerPaint - 1 + under);
     const int quiet = game_.quietTicksAhead();
-    if (!game_.countdownRunning()) return quiet;
-    return std::min(quiet, kCountdownTicksPerPaint - 1 + under);
+    if (!game_.countdownRunning() || quiet < 2 * kCountdownTicksPerPaint + under) return quiet;
+    return kCountdownTicksPerPaint - 1 + under;
 }
 
 void FrmMain::startFallWait() {

@@ -73,9 +73,9 @@ private slots:
         const int tick = w.frm->fallTickMs();
         auto fire = [&w] { emit w.frm->tmrDown.Tick(); };
         // While the countdown runs the window wakes every eighth tick to show its number; the
-        // fall step at tick 150 ends a wait of its own.
-        for (int i = 0; i < 26; ++i) {
-            QCOMPARE(w.frm->tmrDown.interval(), (i == 18 ? 6 : 8) * tick);
+        // fall step at tick 150 ends a wait of its own, which shows the number too.
+        for (int i = 0; i < 25; ++i) {
+            QCOMPARE(w.frm->tmrDown.interval(), (i == 17 ? 14 : 8) * tick);
             fire();
         }
         QCOMPARE(int(g.TickCount), 56);  // the step at tick 150, then 56 counted
