@@ -3,7 +3,7 @@ BUILD    ?= build
 PACKAGE_BUILD ?= build-package
 JOBS     ?= $(shell nproc 2>/dev/null || echo 2)
 # What the game needs to build and run; the tests add theirs, the package its tools.
-RUN_PACKAGES = g++ cmake make pkg-config qt6-base-dev libsdl2-dev \
+RUN_PACKAGES = g++ cmake make pkg-config qt6-base-dev libsdl2-dev libfontconfig-dev \
                fonts-liberation fonts-wine fonts-dejavu-core
 PACKAGES     = $(RUN_PACKAGES) libbenchmark-dev desktop-file-utils appstream strace
 PACKAGE_PACKAGES = $(RUN_PACKAGES) dpkg-dev file

@@ -1,5 +1,7 @@
 #include "ui/toolkit/fonts.h"
 
+#include <fontconfig/fontconfig.h>
+
 #include <QFile>
 #include <QFontDatabase>
 #include <QGuiApplication>
@@ -16,10 +18,21 @@ int pointsToPixels(double points) {
 
 namespace {
 
-// An exact family of the database: hasFamily() would accept fontconfig's aliases, which
-// map every unknown name to the default face.
+// An exact family that fontconfig lists, the application's own faces included. QFontDatabase
+// would accept fontconfig's aliases (hasFamily(), which maps every unknown name to the default
+// face) or read the whole font database first (families(), a few milliseconds before the
+// window could be shown).
 bool installed(const QString& family) {
-    return QFontDatabase::families().contains(family, Qt::CaseInsensitive);
+    const QByteArray name = family.toUtf8();
+    FcPattern* pattern = FcPatternCreate();
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(name.constData()));
+    FcObjectSet* fields = FcObjectSetBuild(FC_FAMILY, nullptr);
+    FcFontSet* fonts = FcFontList(nullptr, pattern, fields);
+    const bool found = fonts && fonts->nfont > 0;
+    if (fonts) FcFontSetDestroy(fonts);
+    FcObjectSetDestroy(fields);
+    FcPatternDestroy(pattern);
+    return found;
 }
 
 QStringList substitutes(const QString& face) {
