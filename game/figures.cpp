@@ -31,10 +31,6 @@ Mask maskFromString(const QString& s) {
     return r;
 }
 
-QString maskToString(const Mask& mask) {
-    return QString::fromLatin1(mask.data(), 16);
-}
-
 void FigureChooser::discard(int count) {
     for (int i = 0; i < count; ++i) rng_.Rnd();
 }

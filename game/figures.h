@@ -15,7 +15,6 @@ using Mask = std::array<char, 16>;
 using CellArray = std::array<std::array<bool, 4>, 4>;
 
 Mask maskFromString(const QString& s);  // caller checks isValidMask first
-QString maskToString(const Mask& m);
 bool isValidMask(const QString& s);
 
 inline constexpr Mask kSuperMask = {'1', '0', '0', '1', '1', '1', '1', '1',

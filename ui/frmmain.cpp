@@ -108,8 +108,7 @@ vb::Alignment toAlignment(Align a) {
 }
 
 // The drawn square of a cell whose top-left corner is (x, y).
-template <class Surface>
-void cellSquare(Surface* s, bool filled, double x, double y, vb::Color colour) {
+void cellSquare(vb::PictureBox* s, bool filled, double x, double y, vb::Color colour) {
     if (filled)
         s->FilledBox(x + kInset, y + kInset, x + kInner, y + kInner, colour);
     else
@@ -129,7 +128,6 @@ FrmMain::FrmMain(RandomSource& rng, const Clock& clock, Records* records, QWidge
     setFixedSize(vb::twipsToPixels(kMainClientWidth), vb::twipsToPixels(kMainClientHeight));
     setFont(vb::makeFont(QStringLiteral("Tahoma"), 8.25));
     if (qApp) qApp->installEventFilter(this);
-    vb::Forms::add(QStringLiteral("frmMain"), this);
 
     buildControls();
     tmrDown.setInterval(kFallTickMs);
@@ -467,8 +465,10 @@ void FrmMain::paintNextFigure() {
     const vb::Color colour = game_.scoring.ColorFigura;
     for (int i = 0; i < 4; ++i)
         for (int j = 0; j < 4; ++j)
-            if (game_.FigNext[i][j])
-                cellSquare(this, true, NextBoxX + i * kCell, NextBoxY + j * kCell, colour);
+            if (game_.FigNext[i][j]) {
+                const double x = NextBoxX + i * kCell, y = NextBoxY + j * kCell;
+                FilledBox(x + kInset, y + kInset, x + kInner, y + kInner, colour);
+            }
 }
 
 void FrmMain::Draw_Future() {

@@ -80,11 +80,6 @@ QRect ButtonBase::captionRect() const {
     return rect().adjusted(kBevel, kBevel, -kBevel, -kBevel);
 }
 
-QSize ButtonBase::sizeHint() const {
-    const QFontMetrics fm = fontMetrics();
-    return QSize(fm.horizontalAdvance(text()) + 2 * kBevel + 8, fm.height() + 2 * kBevel + 2);
-}
-
 void ButtonBase::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), toQColor(m_backColor));
@@ -185,17 +180,10 @@ void Label::setAlignment(Alignment alignment) {
     update();
 }
 
-void Label::setTransparent(bool transparent) {
-    if (transparent == m_transparent) return;
-    m_transparent = transparent;
-    setAttribute(Qt::WA_OpaquePaintEvent, !transparent);
-    update();
-}
-
 namespace {
 
-// Lays the caption out in lines as a label shows it; returns the lines' bounding box.
-QRectF layOut(QTextLayout& layout, const QString& caption, const QFont& font, int width,
+// Lays the caption out in lines as a label shows it.
+void layOut(QTextLayout& layout, const QString& caption, const QFont& font, int width,
               Alignment alignment) {
     QString text = caption;
     text.replace(QLatin1String("\r\n"), QString(QChar::LineSeparator));
@@ -211,26 +199,17 @@ QRectF layOut(QTextLayout& layout, const QString& caption, const QFont& font, in
     option.setAlignment(horizontal);
     layout.setTextOption(option);
     const qreal lineHeight = QFontMetricsF(font).height();
-    QRectF bounds;
     qreal y = 0;
     layout.beginLayout();
     for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
         line.setLineWidth(width);
         line.setPosition(QPointF(0, y));
-        const QRectF natural = line.naturalTextRect();
-        bounds |= QRectF(natural.x(), y, natural.width(), lineHeight);
         y += lineHeight;
     }
     layout.endLayout();
-    return bounds;
 }
 
 }  // namespace
-
-QRectF Label::textBounds() const {
-    QTextLayout layout;
-    return layOut(layout, caption(), font(), width(), m_alignment);
-}
 
 const QTextLayout& Label::laidOut() const {
     std::shared_ptr<QTextLayout>& layout = m_layouts[caption()];
@@ -247,7 +226,7 @@ const QTextLayout& Label::laidOut() const {
 
 void Label::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    if (!m_transparent) p.fillRect(rect(), toQColor(backColor()));
+    p.fillRect(rect(), toQColor(backColor()));
     if (caption().isEmpty()) return;
     p.setPen(toQColor(foreColor()));
     laidOut().draw(&p, QPointF(0, 0));
@@ -307,27 +286,11 @@ void Shape::setBorderColor(Color colour) {
     update();
 }
 
-void Shape::setBackColor(Color colour) {
-    if (colour == m_backColor) return;
-    m_backColor = colour;
-    if (m_opaque) update();
-}
-
-void Shape::setOpaque(bool opaque) {
-    if (opaque == m_opaque) return;
-    m_opaque = opaque;
-    update();
-}
-
 void Shape::paintEvent(QPaintEvent*) {
     const int d = std::min(width(), height()) - 1;
     if (d < 0) return;
     QPainter p(this);
     p.setPen(toQColor(m_borderColor));
-    if (m_opaque)
-        p.setBrush(toQColor(m_backColor));
-    else
-        p.setBrush(Qt::NoBrush);
     p.drawEllipse(QRect((width() - 1 - d) / 2, (height() - 1 - d) / 2, d, d));
 }
 

@@ -53,7 +53,6 @@ public:
 
     // The area inside the bevel in which the caption is centred.
     QRect captionRect() const;
-    QSize sizeHint() const override;
 
 signals:
     // The handler of the control's click (see the subclasses for when it is raised).
@@ -136,13 +135,9 @@ public:
 
     Alignment alignment() const { return m_alignment; }
     void setAlignment(Alignment alignment);
-    bool isTransparent() const { return m_transparent; }
-    void setTransparent(bool transparent);
 
-    // The area the caption is laid out in, and the part of it the laid-out lines take (in
-    // fractional pixels; wider or taller than captionRect() when the caption does not fit).
+    // The area the caption is laid out in.
     QRect captionRect() const { return rect(); }
-    QRectF textBounds() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -155,7 +150,6 @@ private:
     const QTextLayout& laidOut() const;
 
     Alignment m_alignment = Alignment::Left;
-    bool m_transparent = false;
     mutable QHash<QString, std::shared_ptr<QTextLayout>> m_layouts;
 };
 
@@ -175,11 +169,9 @@ protected:
 };
 
 // Circle shape: a one-pixel circle in BorderColor, centred in the control, as wide as its
-// smaller side; transparent inside (what lies beneath shows through) unless made opaque, when
-// the inside is filled with BackColor. It takes no mouse input.
+// smaller side; transparent inside (what lies beneath shows through). It takes no mouse input.
 class Shape : public QWidget {
     Q_OBJECT
-    Q_PROPERTY(quint32 BackColor READ backColor WRITE setBackColor)
     Q_PROPERTY(quint32 BorderColor READ borderColor WRITE setBorderColor)
 
 public:
@@ -187,18 +179,12 @@ public:
 
     Color borderColor() const { return m_borderColor; }
     void setBorderColor(Color colour);
-    Color backColor() const { return m_backColor; }
-    void setBackColor(Color colour);
-    bool isOpaque() const { return m_opaque; }
-    void setOpaque(bool opaque);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     Color m_borderColor = 0x000000;
-    Color m_backColor = 0xFFFFFF;
-    bool m_opaque = false;
 };
 
 }  // namespace vb

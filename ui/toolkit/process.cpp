@@ -66,12 +66,6 @@ QList<QWidget*> Forms::all() {
     return result;
 }
 
-QString Forms::nameOf(const QWidget* window) {
-    for (const Entry& e : entries())
-        if (window && e.window == window) return e.name;
-    return QString();
-}
-
 int Forms::count() {
     return int(all().size());
 }

@@ -19,8 +19,6 @@ public:
     static QWidget* find(const QString& name);
     // Every window, in the order they were added.
     static QList<QWidget*> all();
-    // The name a window was added under (empty when it was not).
-    static QString nameOf(const QWidget* window);
     static int count();
 
     // Unloads a window: asks it to close (its closeEvent runs and may refuse with

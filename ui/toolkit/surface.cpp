@@ -89,10 +89,6 @@ void PictureBox::setScale(double scaleWidth, double scaleHeight) {
     m_userScale = true;
 }
 
-void PictureBox::setTwipsScale() {
-    m_userScale = false;
-}
-
 void PictureBox::setBackColor(Color colour) {
     m_backColor = colour;
     Clear();
@@ -195,12 +191,6 @@ Color PictureBox::pixel(int px, int py) const {
     return toColor(QColor(m_image.pixel(px, py)));
 }
 
-QPoint PictureBox::toPixel(double x, double y) const {
-    if (width() <= 0 || height() <= 0) return QPoint();
-    return QPoint(int(std::floor(x * width() / scaleWidth())),
-                  int(std::floor(y * height() / scaleHeight())));
-}
-
 void PictureBox::changed(const QRect& pixels) {
     // One rectangle around all the changes: a region of many small ones is copied to the
     // screen one request each.
@@ -246,65 +236,25 @@ void FormSurface::setBackColor(Color colour) {
     update();
 }
 
-void FormSurface::Clear() {
-    m_pending.clear();
-    update();
-}
-
-void FormSurface::Line(double x1, double y1, double x2, double y2, Color colour) {
-    draw({Kind::Line, x1, y1, x2, y2, colour});
-}
-
-void FormSurface::Box(double x1, double y1, double x2, double y2, Color colour) {
-    draw({Kind::Box, x1, y1, x2, y2, colour});
-}
-
 void FormSurface::FilledBox(double x1, double y1, double x2, double y2, Color colour) {
-    draw({Kind::Filled, x1, y1, x2, y2, colour});
-}
-
-void FormSurface::draw(const Op& op) {
+    const Op op{x1, y1, x2, y2, colour};
     if (m_painter) {
         render(*m_painter, op);
         return;
     }
     if (!isVisible()) return;
+    Span sx, sy;
     constexpr double f = 1.0 / kTwipsPerPixel;
-    QRect area;
-    if (op.kind == Kind::Line) {
-        QPoint a, b;
-        if (!clipLine(op.x1 * f, op.y1 * f, op.x2 * f, op.y2 * f, width(), height(), a, b)) return;
-        area = QRect(a, b).normalized();
-    } else {
-        Span sx, sy;
-        if (!boxSpans(op.x1, op.y1, op.x2, op.y2, f, f, width(), height(), sx, sy)) return;
-        area = spanRect(sx, sy);
-    }
+    if (!boxSpans(op.x1, op.y1, op.x2, op.y2, f, f, width(), height(), sx, sy)) return;
     if (m_pending.size() < kMaxPending) m_pending.push_back(op);
-    update(area);
+    update(spanRect(sx, sy));
 }
 
 void FormSurface::render(QPainter& p, const Op& op) {
     constexpr double f = 1.0 / kTwipsPerPixel;
-    const QColor colour = toQColor(op.colour);
-    if (op.kind == Kind::Line) {
-        QPoint a, b;
-        if (!clipLine(op.x1 * f, op.y1 * f, op.x2 * f, op.y2 * f, width(), height(), a, b)) return;
-        p.setPen(colour);
-        p.drawLine(a, b);
-        return;
-    }
     Span sx, sy;
-    if (!boxSpans(op.x1, op.y1, op.x2, op.y2, f, f, width(), height(), sx, sy)) return;
-    if (op.kind == Kind::Filled) {
-        p.fillRect(spanRect(sx, sy), colour);
-        return;
-    }
-    const int w = sx.hi - sx.lo + 1, h = sy.hi - sy.lo + 1;
-    if (sy.loIn) p.fillRect(sx.lo, sy.lo, w, 1, colour);
-    if (sy.hiIn) p.fillRect(sx.lo, sy.hi, w, 1, colour);
-    if (sx.loIn) p.fillRect(sx.lo, sy.lo, 1, h, colour);
-    if (sx.hiIn) p.fillRect(sx.hi, sy.lo, 1, h, colour);
+    if (boxSpans(op.x1, op.y1, op.x2, op.y2, f, f, width(), height(), sx, sy))
+        p.fillRect(spanRect(sx, sy), toQColor(op.colour));
 }
 
 void FormSurface::paintEvent(QPaintEvent* event) {

@@ -1,5 +1,5 @@
 // Drawing surfaces: the persistent picture box and the window's own, non-persistent surface.
-// Both draw with three primitives, in a colour &H00BBGGRR:
+// They draw in a colour &H00BBGGRR (the window's own surface only filled boxes):
 //   Line(x1, y1, x2, y2)       a one-pixel line, both end points included;
 //   Box(x1, y1, x2, y2)        the one-pixel outline of the rectangle with those corners;
 //   FilledBox(x1, y1, x2, y2)  that rectangle filled.
@@ -35,8 +35,6 @@ public:
     // Sets a user scale (ScaleWidth, ScaleHeight). Values that are not finite and positive
     // are ignored.
     void setScale(double scaleWidth, double scaleHeight);
-    // Returns to the default twips scale.
-    void setTwipsScale();
     double scaleWidth() const { return m_userScale ? m_scaleWidth : pixelsToTwips(width()); }
     double scaleHeight() const { return m_userScale ? m_scaleHeight : pixelsToTwips(height()); }
 
@@ -53,8 +51,6 @@ public:
 
     // Readback: the colour of pixel (px, py) of the surface, or 0xFFFFFFFF outside it.
     Color pixel(int px, int py) const;
-    // The pixel that holds the point (x, y) of the scale (it may lie outside the surface).
-    QPoint toPixel(double x, double y) const;
     const QImage& image() const;
     // The pixels changed since the last repaint (in widget coordinates); empty when the
     // screen is up to date.
@@ -95,28 +91,21 @@ public:
     Color backColor() const { return m_backColor; }
     void setBackColor(Color colour);
 
-    // Drops drawings not yet shown and repaints the whole surface.
-    void Clear();
-    void Line(double x1, double y1, double x2, double y2, Color colour);
-    void Box(double x1, double y1, double x2, double y2, Color colour);
     void FilledBox(double x1, double y1, double x2, double y2, Color colour);
 
 signals:
     // Raised on every repaint, after the background is painted; the handler redraws the
-    // surface's content with Line/Box/FilledBox.
+    // surface's content with FilledBox.
     void Paint();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    enum class Kind { Line, Box, Filled };
     struct Op {
-        Kind kind;
         double x1, y1, x2, y2;
         Color colour;
     };
-    void draw(const Op& op);
     void render(QPainter& painter, const Op& op);
 
     Color m_backColor = 0xC0C0C0;
