@@ -48,8 +48,8 @@ public:
 
     void setDealer(FigureDealer* dealer) { dealer_ = dealer; }
 
-    Integer bTalomirFigure = 0;
-    Long lngTalomirBonus = 0;
+    Integer bTalomirFigure{};
+    Long lngTalomirBonus{};
 
 private:
     void discard(int count);

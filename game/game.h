@@ -85,7 +85,7 @@ public:
     bool isFinishing() const { return finishing_; }
     bool isPaused() const { return display[Ctl::chkPause].Value == 1; }
 
-    // The game's state, read by the views.
+    // The game's state, read by the views; `{}` marks what every game start sets.
     Display display;
     StatisticsLog log{display};
     Playfield field;
@@ -96,18 +96,18 @@ public:
     Levels levels;
     LiveRanking ranking{display, log};
 
-    Integer FigCells = 0;
+    Integer FigCells{};
     bool DropMode = false;
-    Integer TickCount = 0;
+    Integer TickCount{};
     Integer Speed = 0;
-    Integer TimeTicks = 0;
-    Integer FigureCount = 0;
+    Integer TimeTicks{};
+    Integer FigureCount{};
     bool EnableKeys = true;
     bool EscPressed = false;
-    Colour ButtonColor = 0;
+    Colour ButtonColor{};
     bool SoundReady = false;
-    Integer MusicSweep = -5000;
-    Integer MusicSweepDir = 1;
+    Integer MusicSweep{};
+    Integer MusicSweepDir{};
 
     // Settings that the fall tick reads.
     bool EnableLoop = false;

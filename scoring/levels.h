@@ -20,8 +20,8 @@ public:
     void rowRemoved(Integer& Speed, Long shownScore);
     void tmrLevel_Timer();
 
-    Integer Level = 0;
-    Integer LinesInLevel = 0;
+    Integer Level{};
+    Integer LinesInLevel{};
     Integer LevelBlinks = 0;
 
 private:

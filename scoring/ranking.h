@@ -23,7 +23,7 @@ public:
     bool isFirst() const { return Place == 0; }
 
     Integer Place = 0;
-    Integer PlacesGained = 0;
+    Integer PlacesGained{};
     Integer MenuBlinkStep = 0;
     Colour MenuBackColor = 0x0000C0;
 

@@ -31,8 +31,8 @@ public:
 
     Long Score = 0;
     Long ScoreBefore = 0;
-    Long SumTalomirBonus = 0;
-    Long SumTimeBonus = 0;
+    Long SumTalomirBonus{};
+    Long SumTimeBonus{};
     std::array<Long, 5> LinesCount{};  // 1 to 4 used
     Integer LastLines = 0;
     Integer CountLinesBlinks = 0;

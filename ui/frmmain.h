@@ -74,8 +74,8 @@ public:
     vb::Timer tmrMigMenuControls;
     vb::Timer tmrDemo;
 
-    int NextBoxX = 0;
-    int NextBoxY = 0;
+    int NextBoxX{};
+    int NextBoxY{};
 
     // The side windows, created hidden on first use.
     FrmTalomiFathers* frmTalomiFathers();

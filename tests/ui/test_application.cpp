@@ -49,12 +49,13 @@ class TestApplication : public QObject {
 
 private slots:
     // The settings are saved by a quit from outside, which the side windows' close guard does
-    // not refuse; the next run opens the same side window again.
+    // not refuse; the next run opens the same side window again, the main window where it was.
     void settingsLiveAcrossRuns() {
         QTemporaryDir dir;
         {
             Run run(dir.path(), {});
             run.app.main().game().setCheckValue(Ctl::chkStat, 1);
+            run.app.main().move(150, 120);
             QEvent quit(QEvent::Quit);
             QCoreApplication::sendEvent(qApp, &quit);
             QVERIFY(!run.app.main().isVisible());
@@ -64,6 +65,7 @@ private slots:
         }
         Run next(dir.path(), {});
         QVERIFY(next.app.main().frmStatistic()->isVisible());
+        QCOMPARE(next.app.main().frameGeometry().topLeft(), QPoint(150, 120));
         QCOMPARE(next.app.main().game().display[Ctl::chkStat].Value, 1);
         next.app.main().close();
     }
