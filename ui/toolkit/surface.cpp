@@ -31,36 +31,6 @@ bool spanOf(double a, double b, double factor, int limit, Span& span) {
     return true;
 }
 
-// Clips the segment (in pixel units) to [0, w) x [0, h) (Liang-Barsky) and gives the pixels
-// of its ends. False when nothing is inside.
-bool clipLine(double x0, double y0, double x1, double y1, int w, int h, QPoint& a, QPoint& b) {
-    if (w <= 0 || h <= 0) return false;
-    if (!std::isfinite(x0) || !std::isfinite(y0) || !std::isfinite(x1) || !std::isfinite(y1))
-        return false;
-    const double xmax = std::nextafter(double(w), 0.0);
-    const double ymax = std::nextafter(double(h), 0.0);
-    const double dx = x1 - x0, dy = y1 - y0;
-    double t0 = 0, t1 = 1;
-    auto edge = [&](double p, double q) {
-        if (p == 0) return q >= 0;
-        const double r = q / p;
-        if (p < 0) {
-            if (r > t1) return false;
-            t0 = std::max(t0, r);
-        } else {
-            if (r < t0) return false;
-            t1 = std::min(t1, r);
-        }
-        return true;
-    };
-    if (!edge(-dx, x0) || !edge(dx, xmax - x0) || !edge(-dy, y0) || !edge(dy, ymax - y0))
-        return false;
-    auto pixel = [](double v, int limit) { return std::clamp(int(std::floor(v)), 0, limit - 1); };
-    a = QPoint(pixel(x0 + t0 * dx, w), pixel(y0 + t0 * dy, h));
-    b = QPoint(pixel(x0 + t1 * dx, w), pixel(y0 + t1 * dy, h));
-    return true;
-}
-
 // The pixel spans of a box's two corners on a surface of w x h pixels, fx and fy pixels per unit.
 bool boxSpans(double x1, double y1, double x2, double y2, double fx, double fy, int w, int h,
               Span& sx, Span& sy) {
@@ -158,32 +128,8 @@ void PictureBox::Box(double x1, double y1, double x2, double y2, Color colour) {
 }
 
 void PictureBox::Line(double x1, double y1, double x2, double y2, Color colour) {
-    if (!sync()) return;
-    const double fx = m_image.width() / scaleWidth(), fy = m_image.height() / scaleHeight();
-    QPoint a, b;
-    if (!clipLine(x1 * fx, y1 * fy, x2 * fx, y2 * fy, m_image.width(), m_image.height(), a, b))
-        return;
-    const std::uint32_t argb = toArgb(colour);
-    auto* bits = reinterpret_cast<std::uint32_t*>(m_image.bits());
-    const qsizetype stride = m_image.bytesPerLine() / 4;
-    // Bresenham; both ends lie inside the image, so every point between them does too.
-    const int dx = std::abs(b.x() - a.x()), dy = -std::abs(b.y() - a.y());
-    const int stepX = a.x() < b.x() ? 1 : -1, stepY = a.y() < b.y() ? 1 : -1;
-    int x = a.x(), y = a.y(), err = dx + dy;
-    for (;;) {
-        bits[y * stride + x] = argb;
-        if (x == b.x() && y == b.y()) break;
-        const int e2 = 2 * err;
-        if (e2 >= dy) {
-            err += dy;
-            x += stepX;
-        }
-        if (e2 <= dx) {
-            err += dx;
-            y += stepY;
-        }
-    }
-    changed(QRect(a, b).normalized());
+    // A horizontal or vertical line covers the same pixels as the box it spans.
+    if (x1 == x2 || y1 == y2) FilledBox(x1, y1, x2, y2, colour);
 }
 
 Color PictureBox::pixel(int px, int py) const {

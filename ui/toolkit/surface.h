@@ -1,6 +1,7 @@
 // Drawing surfaces: the persistent picture box and the window's own, non-persistent surface.
 // They draw in a colour &H00BBGGRR (the window's own surface only filled boxes):
-//   Line(x1, y1, x2, y2)       a one-pixel line, both end points included;
+//   Line(x1, y1, x2, y2)       a one-pixel horizontal or vertical line, both ends included
+//                              (a slanted one is not drawn);
 //   Box(x1, y1, x2, y2)        the one-pixel outline of the rectangle with those corners;
 //   FilledBox(x1, y1, x2, y2)  that rectangle filled.
 // A point (x, y) of the surface's scale lies in the pixel floor(x * pixels / scale); a box
