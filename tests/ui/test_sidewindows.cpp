@@ -199,7 +199,8 @@ private slots:
         QTest::addColumn<QString>("how");
         QTest::newRow("Close on the first page, main at the screen's left edge") << 1 << "Close";
         QTest::newRow("close box on the tenth page") << 10 << "box";
-        QTest::newRow("Next on every page") << 0 << "";
+        QTest::newRow("ESC on the third page") << 3 << "ESC";
+        QTest::newRow("Next (by Enter) on every page") << 0 << "";
         QTest::newRow("the demo plays behind the pages until the game ends") << 2 << "end";
     }
 
@@ -236,8 +237,13 @@ private slots:
                 QCOMPARE(w.well()->pixel(0, 0), vb::Color(0xFF0000));
             if (seen.size() == 1) first = h->frameGeometry();
             if (how == "end") QTRY_COMPARE(w.frm->tmrDemo.interval(), Game::kShortestInterval);
+            if (seen.size() == endOn && how == "ESC") return QTest::keyClick(h, Qt::Key_Escape);
             if (seen.size() == endOn && how != "Close")
                 return how == "box" ? void(h->close()) : w.game().Finish_Game(100);
+            if (how.isEmpty()) {
+                h->cmdNext->setFocus();
+                return QTest::keyClick(h->cmdNext, Qt::Key_Return);
+            }
             QTest::mouseClick(seen.size() == endOn ? h->cmdClose : h->cmdNext, Qt::LeftButton);
         };
         if (how == "end") w.check("chkDemo")->click();  // every draw is 0: the shortest waits
