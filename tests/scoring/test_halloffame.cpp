@@ -62,7 +62,8 @@ void leaveLock(const QString& path, const QByteArray& content, int ageSeconds) {
                           QFileDevice::FileModificationTime));
 }
 
-const QByteArray kOtherComputer = "42\ntalomir\nelsewhere\n";
+// A process number no system gives out: only the computer's name tells it from a dead one.
+const QByteArray kOtherComputer = "999999998\ntalomir\nelsewhere\n";
 
 }  // namespace
 

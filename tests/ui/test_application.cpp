@@ -184,7 +184,7 @@ private slots:
         for (const char* folder : {"sound", "own"}) QDir(root.path()).mkpath(folder);
         for (const char* name : {"sound/left1.WAV", "sound/bkgmusic.WAV", "own/left1.WAV"})
             writeBytes(root.filePath(name), "RIFF");
-        GameFolders::setCurrent(GameFolders::beside(root.path()));
+        Run run(root.path(), {});  // the program's folders become the ones files are found in
         RecordingAudio audio;
         SoundEngine engine(audio);
         engine.setEnableSoundControl(true);
@@ -199,6 +199,7 @@ private slots:
         QCOMPARE(audio.playedPaths(), (QStringList{root.filePath("sound/left1.WAV"), saved[1],
                                                    root.filePath("sound/bkgmusic.WAV")}));
         QCOMPARE(engine.clip(Clip::mLeft1).DMCtrlPath(), saved[0]);
+        run.app.main().close();
     }
 };
 
