@@ -209,6 +209,7 @@ private slots:
         r.ticks(250);                             // past it and one fall step
         QCOMPARE(r.game.inertTicksAhead(), 49);
         r.game.Speed = 135;  // a fall step every 15 ticks
+        r.game.EnableLoop = true;
         for (int left : {0, 14}) {
             QCOMPARE(r.game.inertTicksAhead(), left);
             const int row = r.game.field.FigY;
@@ -217,11 +218,11 @@ private slots:
             r.ticks(1);
             QCOMPARE(int(r.game.field.FigY), row + 1);
         }
-        r.game.EnableLoop = true;
-        QCOMPARE(r.game.inertTicksAhead(), 14);
-        r.game.EnableLoop = false;
-        r.game.Form_KeyDown(40);
-        QCOMPARE(r.game.inertTicksAhead() + r.game.quietTicksAhead(), 0);
+        r.game.Form_KeyDown(40);  // a drop: its falls, then the tick that lands it
+        r.ticks(r.game.dropTicksAhead());
+        QVERIFY(r.game.inertTicksAhead() + r.game.quietTicksAhead() == 0 && r.game.DropMode);
+        r.ticks(1);
+        QVERIFY(!r.game.DropMode);
     }
 
     // A landing gives the drop button back, redraws what changed, sounds one landing clip by a

@@ -78,9 +78,8 @@ private slots:
             QCOMPARE(w.frm->tmrDown.interval(), (i == 17 ? 14 : 8) * tick);
             fire();
         }
-        QCOMPARE(int(g.TickCount), 56);  // the step at tick 150, then 56 counted
-        // Then nothing but the counter changes until the next step: one wait ending with it.
-        QCOMPARE(w.frm->tmrDown.interval(), 94 * tick);
+        QCOMPARE(int(g.TickCount), 56);                  // the step at tick 150, then 56 counted
+        QCOMPARE(w.frm->tmrDown.interval(), 94 * tick);  // then one wait up to the next step
         fire();
         QCOMPARE(int(g.field.FigY), 2);
         QCOMPARE(w.frm->tmrDown.interval(), 150 * tick);
