@@ -65,6 +65,50 @@ private slots:
         QVERIFY(w.game().DropMode && w.frm->focusWidget() == w.well());
     }
 
+    // After every move, turn, fall and landing each cell shows its state: outlined cyan under the
+    // falling figure, filled yellow when settled, black otherwise (no trail, nothing wiped).
+    void theWellShowsItsStateAfterEveryChange() {
+        Window w;
+        w.dealer.repeat = classic("1111100110011111");  // a ring: cells on every side of its box
+        QVERIFY(w.start());
+        for (int c = 4; c <= 16; ++c) w.game().field.Well[c][c < 8 ? 29 : 30] = true;
+        for (int r = 1; r <= 28; ++r) w.game().field.Well[17][r] = true;  // falls along it
+        w.frm->Draw_Well();
+        w.frm->Draw_Grid();
+        w.frm->Draw_Figure();
+        const Playfield& f = w.game().field;
+        const double fx = w.well()->width() / 3760.0, fy = w.well()->height() / 7760.0;
+        // Keys Left, Up, Right; a fall step '.'; a drop to the landing '#'.
+        for (const char step : QByteArray("L.ULLLLL.R#RRRRRRR..#")) {
+            if (step == '.') {
+                for (int i = 0; i < 150; ++i) w.game().tick();
+            } else if (step == '#') {
+                w.land();
+            } else {
+                QTest::keyClick(w.frm.get(), step == 'L'   ? Qt::Key_Left
+                                             : step == 'U' ? Qt::Key_Up
+                                                           : Qt::Key_Right);
+            }
+            for (int c = 4; c <= 18; ++c) {
+                for (int r = 0; r <= 30; ++r) {  // a cell's square starts 28 twips into it
+                    const int i = c - f.FigX, j = r - f.FigY;
+                    const bool falling = i >= 0 && i < 4 && j >= 0 && j < 4 && f.Fig[i][j];
+                    const vb::Color want = falling ? 0xFFFF00 : f.Well[c][r] ? 0x00FFFF : 0;
+                    const int x = int((c - 4) * 250 * fx + 28 * fx), y = int((r * 250 + 28) * fy);
+                    QVERIFY2(w.well()->pixel(x, y) == want,
+                             qPrintable(QString("%1,%2").arg(c).arg(r)));
+                }
+            }
+        }
+        QCOMPARE(int(w.game().FigureCount), 2);  // both landed
+        // The blink timers step the model's blinks.
+        for (vb::Timer* t :
+             {&w.frm->tmrLevel, &w.frm->tmrMigCountLines, &w.frm->tmrMigMenuControls})
+            emit t->Tick();
+        QVERIFY(w.game().levels.LevelBlinks == 1 && w.game().scoring.CountLinesBlinks == 1 &&
+                w.game().ranking.MenuBlinkStep == 1);
+    }
+
     void idleTicksAreSleptThroughInOneWait() {
         Window w;
         w.dealer.add(classic(masks::kEll));
