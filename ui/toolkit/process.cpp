@@ -2,10 +2,7 @@
 
 #include <QPointer>
 #include <QSet>
-#include <optional>
 #include <vector>
-
-#include "game/random.h"
 
 namespace vb {
 
@@ -95,39 +92,6 @@ int Forms::unload(const QString& name) {
 
 bool Forms::isUnloadingByProgram(const QWidget* window) {
     return unloading().contains(window);
-}
-
-// ---- Clock --------------------------------------------------------------------------------
-
-namespace {
-std::optional<QDateTime>& fixedNow() {
-    static std::optional<QDateTime> value;
-    return value;
-}
-}  // namespace
-
-QDateTime Clock::now() {
-    return fixedNow() ? *fixedNow() : QDateTime::currentDateTime();
-}
-
-int Clock::second() {
-    return now().time().second();
-}
-
-QString Clock::timeText() {
-    return now().time().toString(QStringLiteral("hh:mm:ss"));
-}
-
-QString Clock::shortDate() {
-    return talomir::shortDateText(now().date());
-}
-
-void Clock::setFixedNow(const QDateTime& moment) {
-    fixedNow() = moment;
-}
-
-void Clock::clearFixedNow() {
-    fixedNow().reset();
 }
 
 }  // namespace vb

@@ -1,7 +1,6 @@
-// Services of the process: the open windows by name, the clock.
+// Services of the process: the open windows by name.
 #pragma once
 
-#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QWidget>
@@ -31,21 +30,6 @@ public:
     // True while unload() is closing this window: its closeEvent tells the program's own
     // unload from the user's close box by this.
     static bool isUnloadingByProgram(const QWidget* window);
-};
-
-// The clock: the time of day and the date. The time can be fixed for tests.
-class Clock {
-public:
-    static QDateTime now();
-    // Seconds of the current time of day, 0..59.
-    static int second();
-    // The time of day as "hh:mm:ss" (24 hours).
-    static QString timeText();
-    // The current date in the system's short date format.
-    static QString shortDate();
-    // Makes now() return `moment` until clearFixedNow().
-    static void setFixedNow(const QDateTime& moment);
-    static void clearFixedNow();
 };
 
 }  // namespace vb
