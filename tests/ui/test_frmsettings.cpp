@@ -86,8 +86,13 @@ private slots:
         inSettings(app, [&](FrmSettings& w) {
             // Shown at the slider's end, and stored as they are until a slider is moved.
             QVERIFY(w.sldVolBackgrnd->value() == -2500 && w.txtChange->text() == u"1000");
-            w.sldVolBut1->setFocus();
-            QTest::keyClick(w.sldVolBut1, Qt::Key_PageUp);  // a large step
+            for (QSlider* s : {w.sldVolBut1, w.sldVolBackgrnd}) {
+                s->setFocus();
+                QTest::keyClick(s, Qt::Key_PageUp);  // a large step
+            }
+            QVERIFY(app.sound().music().intBkgVolume() == -1500 && w.focusWidget() == w.cmdOk);
+            QTest::mouseClick(w.chkEnable, Qt::LeftButton);  // the music (and its sweep) on
+            QVERIFY(app.main().game().EnableLoop);
             w.cmbListEvents->setCurrentText(QStringLiteral("Влево"));
             QVERIFY(w.fraSecondVar->isHidden());
             w.cmbListEvents->setCurrentText(QStringLiteral("Бросить"));
@@ -95,7 +100,7 @@ private slots:
                     !w.chkEnSecondVar->isChecked());  // switched on
         });
         QVERIFY(app.sound().clip(Clip::mTalomir1).DMCtrlVolume() == -1500 &&
-                app.settings().VolumeBkgMusic == -5000 && app.main().game().SpeedChange == 5000);
+                app.settings().VolumeBkgMusic == -1500 && app.main().game().SpeedChange == 5000);
         app.main().close();
     }
 
