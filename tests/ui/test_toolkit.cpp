@@ -27,16 +27,6 @@ struct KeySink : QWidget {
     void keyPressEvent(QKeyEvent* e) override { keys << e->key(); }
 };
 
-// A window whose close handler may refuse and records whether the program asked.
-struct Closing : QWidget {
-    bool refuse = false;
-    QList<bool> byProgram;
-    void closeEvent(QCloseEvent* event) override {
-        byProgram.append(Forms::isUnloadingByProgram(this));
-        if (refuse) event->ignore();
-    }
-};
-
 }  // namespace
 
 class TestToolkit : public QObject {
@@ -173,42 +163,20 @@ private slots:
         QVERIFY(pic->pixel(30, 55) == 0x00FFFFu && pic->pixel(29, 55) == 0);
     }
 
+    // Interval 0 never ticks, even enabled again; a new interval takes effect at once.
     void timerTicksOnlyWithAnIntervalAndWhileEnabled() {
-        Timer zero(0, true);  // interval 0 never ticks, even enabled again
-        zero.setEnabled(false);
-        zero.setEnabled(true);
-        QVERIFY(!zero.isRunning());
-        Timer timer(600000, true);
+        Timer timer(0, true);
+        timer.setEnabled(false);
+        timer.setEnabled(true);
+        QVERIFY(!timer.isRunning());
         QSignalSpy ticks(&timer, &Timer::Tick);
-        timer.setInterval(2);  // takes effect now, not after ten minutes
+        timer.setInterval(600000);
+        timer.setInterval(2);  // not after ten minutes
         QTRY_VERIFY(ticks.count() > 0);
         timer.setEnabled(false);
         ticks.clear();
         QTest::qWait(20);
-        QCOMPARE(ticks.count(), 0);
-        timer.setEnabled(true);
-        QTRY_VERIFY(ticks.count() > 0);
-        timer.setInterval(0);  // setting 0 while running stops it
-        QVERIFY(!timer.isRunning());
-    }
-
-    // Unloading asks the window, which may refuse; the user's close box is not the program's
-    // unload; a window may unload itself from its own handler; a destroyed one leaves.
-    void formsByName() {
-        auto *a = new Closing, *b = new Closing;
-        Forms::add("frmHelp", a);
-        Forms::add("frmHelp", b);
-        Forms::add("frmHelp", b);  // once only
-        QCOMPARE(Forms::all(), (QList<QWidget*>{a, b}));
-        a->refuse = true;
-        QCOMPARE(Forms::unload("frmHelp"), 1);
-        a->close();
-        QCOMPARE(a->byProgram, (QList<bool>{true, false}));
-        a->refuse = false;
-        QPointer<QWidget> pa(a);
-        QTimer::singleShot(0, a, [a] { Forms::unload(a); });
-        QTRY_VERIFY(!pa);
-        QCOMPARE(Forms::count(), 0);  // b, unloaded, was deleted
+        QVERIFY(ticks.isEmpty() && !timer.isRunning());
     }
 
     // The C library's short date for the locale named for dates; one not installed counts as C.

@@ -56,17 +56,6 @@ QWidget* Forms::find(const QString& name) {
     return nullptr;
 }
 
-QList<QWidget*> Forms::all() {
-    QList<QWidget*> result;
-    for (const Entry& e : entries())
-        if (e.window) result.append(e.window);
-    return result;
-}
-
-int Forms::count() {
-    return int(all().size());
-}
-
 bool Forms::unload(QWidget* window) {
     if (!window) return false;
     QPointer<QWidget> guard(window);

@@ -16,9 +16,6 @@ public:
     static void add(const QString& name, QWidget* window);
     // The first window registered under `name`, or nullptr.
     static QWidget* find(const QString& name);
-    // Every window, in the order they were added.
-    static QList<QWidget*> all();
-    static int count();
 
     // Unloads a window: asks it to close (its closeEvent runs and may refuse with
     // event->ignore()); when it closes, removes it from the collection and deletes it once
