@@ -95,7 +95,7 @@ package: deps-package
 	@ls -1 $(PACKAGE_BUILD)/*.deb
 
 format:
-	find game scoring ui sound app tools tests platform -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+	find game scoring ui sound app tools tests -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 
 # Removes what the builds made; a table or settings a player left in $(BUILD) stays.
 clean:

@@ -2,7 +2,7 @@
 #include <QCommandLineParser>
 #include <cstdio>
 
-#include "platform/gamefolders.h"
+#include "scoring/gamefolders.h"
 #include "ui/application.h"
 #include "ui/icon.h"
 

@@ -3,7 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "platform/gamefolders.h"
+#include "scoring/gamefolders.h"
 
 #if defined(__unix__)
 #include <sys/stat.h>

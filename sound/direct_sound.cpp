@@ -1,6 +1,6 @@
 #include "sound/direct_sound.h"
 
-#include "platform/gamefolders.h"
+#include "scoring/gamefolders.h"
 
 namespace talomir {
 

@@ -7,7 +7,7 @@
 #include <functional>
 
 #include "game/vbtypes.h"
-#include "platform/gamefolders.h"
+#include "scoring/gamefolders.h"
 
 namespace talomir {
 

@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "game/display.h"
-#include "platform/gamefolders.h"
+#include "scoring/gamefolders.h"
 #include "sound/audio_backend.h"
 #include "sound/clsdmctrl.h"
 #include "sound/direct_sound.h"

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "game/random.h"
-#include "platform/gamefolders.h"
+#include "scoring/gamefolders.h"
 #include "scoring/records.h"
 #include "sound/sdl_audio_backend.h"
 #include "sound/settings.h"

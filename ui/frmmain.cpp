@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "platform/gamefolders.h"
+#include "scoring/gamefolders.h"
 #include "ui/dialogs.h"
 #include "ui/frmhelp.h"
 #include "ui/sidewindows.h"

@@ -15,7 +15,7 @@
 #include <algorithm>
 #include <functional>
 
-#include "platform/gamefolders.h"
+#include "scoring/gamefolders.h"
 #include "ui/toolkit/fonts.h"
 #include "ui/toolkit/process.h"
 #include "ui/toolkit/units.h"

@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "game/random.h"
-#include "platform/gamefolders.h"
+#include "scoring/gamefolders.h"
 #include "scoring/records.h"
 #include "scoring/textfile.h"
 #include "tests/support/model_harness.h"

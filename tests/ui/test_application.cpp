@@ -9,7 +9,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "platform/gamefolders.h"
+#include "scoring/gamefolders.h"
 #include "scoring/textfile.h"
 #include "sound/recording_audio.h"
 #include "sound/sound_engine.h"

@@ -1,4 +1,4 @@
-#include "platform/gamefolders.h"
+#include "scoring/gamefolders.h"
 
 #include <unistd.h>
 
