@@ -154,6 +154,7 @@ private slots:
         QTest::newRow("hand-made, a bad line") << "handmade bad" << true;
         QTest::newRow("link to a player's file") << "player" << false;
         QTest::newRow("junk") << "junk" << false;
+        QTest::newRow("two numbers, then no Boolean") << "numbers" << false;
         QTest::newRow("too large") << "large" << false;
         QTest::newRow("FIFO") << "fifo" << false;
         QTest::newRow("no codec") << "codec" << false;
@@ -167,6 +168,7 @@ private slots:
         QStringList lines = fileWith(kNoSides);
         if (kind.startsWith("handmade")) lines[6] = "notes";
         if (kind == "handmade bad") lines[9] = "loud";
+        if (kind == "numbers") lines[2] = "notes";
         const QByteArray before = kind == "large" ? QByteArray(2 << 20, ' ')
                                   : kind == "player" || kind == "junk"
                                       ? QByteArray("[General]\r\nkey=value\r\nsize=3\r\n")
