@@ -158,7 +158,6 @@ void FrmMain::buildControls() {
             case ui::Kind::Picture: {
                 auto* p = new vb::PictureBox(parent);
                 p->setBackColor(d.back);
-                p->setFocusPolicy(Qt::StrongFocus);
                 w = p;
                 break;
             }

@@ -63,6 +63,9 @@ private slots:
         QVERIFY(w.game().field.FigX == x && w.game().field.Fig != cellsOf(masks::kEll));
         QTest::mouseClick(w.frm->cmdDown, Qt::RightButton);
         QVERIFY(w.game().DropMode && w.frm->focusWidget() == w.well());
+        w.frm->cmdRotate[0]->setFocus();
+        QTest::mouseClick(w.well(), Qt::LeftButton);  // a click gives the well the keys
+        QCOMPARE(w.frm->focusWidget(), static_cast<QWidget*>(w.well()));
     }
 
     // After every move, turn, fall and landing each cell shows its state: outlined cyan under the
