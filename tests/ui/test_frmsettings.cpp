@@ -65,7 +65,7 @@ private slots:
                 // A file without a folder: the chooser opens among the game's sounds.
                 QTimer::singleShot(0, [&] {
                     QCOMPARE(FrmOpen::instance()->folder(), sounds.path());
-                    QCOMPARE(FrmOpen::instance()->parentWidget(), &w);  // kept above its owner
+                    QCOMPARE(FrmOpen::instance()->parentWidget(), &w);   // kept above its owner
                     QCOMPARE(FrmOpen::instance()->filOpen->count(), 2);  // a.WAV and b.wav
                     pick(QStringLiteral("b.wav"));
                 });

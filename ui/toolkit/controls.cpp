@@ -184,7 +184,7 @@ namespace {
 
 // Lays the caption out in lines as a label shows it.
 void layOut(QTextLayout& layout, const QString& caption, const QFont& font, int width,
-              Alignment alignment) {
+            Alignment alignment) {
     QString text = caption;
     text.replace(QLatin1String("\r\n"), QString(QChar::LineSeparator));
     text.replace(QLatin1Char('\n'), QChar::LineSeparator);
