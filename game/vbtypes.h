@@ -2,6 +2,7 @@
 // Numeric types and conversions of the game's arithmetic: 16-bit Integer, 32-bit Long, 8-bit Byte,
 // colours as 0x00BBGGRR and conversions that round half to even.
 #include <QString>
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -24,10 +25,8 @@ inline Integer CInt(double x) {
 
 // 16-bit sum that stays inside the Integer range instead of wrapping.
 inline Integer addClamped16(long a, long b) {
-    const long s = a + b;
-    if (s > std::numeric_limits<Integer>::max()) return std::numeric_limits<Integer>::max();
-    if (s < std::numeric_limits<Integer>::min()) return std::numeric_limits<Integer>::min();
-    return static_cast<Integer>(s);
+    using Limits = std::numeric_limits<Integer>;
+    return static_cast<Integer>(std::clamp<long>(a + b, Limits::min(), Limits::max()));
 }
 
 inline constexpr std::array<Colour, 16> kQBColors = {
