@@ -35,13 +35,7 @@ inline constexpr std::array<Colour, 16> kQBColors = {
 
 // The standard 16-colour palette; out-of-range indices are clamped rather than read past the end.
 inline Colour QBColor(int n) {
-    if (n < 0) n = 0;
-    if (n > 15) n = 15;
-    return kQBColors[static_cast<std::size_t>(n)];
-}
-
-inline constexpr Colour RGB(int r, int g, int b) {
-    return static_cast<Colour>(r + 256 * g + 65536 * b);
+    return kQBColors[static_cast<std::size_t>(std::clamp(n, 0, 15))];
 }
 
 // Decimal text of a number, no blanks and no group separators.
