@@ -178,7 +178,6 @@ void HallOfFame::mergeUnsavedIntoLists() {
 
 QStringList HallOfFame::fileLines(const QStringList& names, const std::vector<double>& scores) {
     QStringList lines;
-    lines.reserve(names.size() * 2);
     for (qsizetype i = 0; i < names.size(); ++i) {
         lines.append(names[i]);
         lines.append(textfile::printNumber(scores[static_cast<std::size_t>(i)]));
@@ -297,7 +296,6 @@ QString HallOfFame::tableLine(int place, const QString& name, double score) {
 
 QStringList HallOfFame::Fill_Table_List() const {
     QStringList lines;
-    lines.reserve(names_.size());
     for (qsizetype i = 0; i < names_.size(); ++i) {
         lines.append(
             tableLine(static_cast<int>(i + 1), names_[i], scores_[static_cast<std::size_t>(i)]));

@@ -126,13 +126,6 @@ void RecordingAudio::clear() {
     log_->ops.clear();
 }
 
-int RecordingAudio::loadCount() const {
-    int count = 0;
-    for (const AudioOp& op : log_->ops)
-        if (op.kind == AudioOp::Kind::Load || op.kind == AudioOp::Kind::LoadFailed) ++count;
-    return count;
-}
-
 int RecordingAudio::loadCount(const QString& path) const {
     int count = 0;
     for (const AudioOp& op : log_->ops)

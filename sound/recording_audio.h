@@ -54,7 +54,6 @@ public:
 
     // Load attempts since construction or the last clear(), successful or not, optionally
     // for one path only.
-    int loadCount() const;
     int loadCount(const QString& path) const;
     // Files of the buffers played, in order of the plays.
     QStringList playedPaths() const;

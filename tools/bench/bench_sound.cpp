@@ -96,11 +96,11 @@ void BM_CachedClipPlay_Recording(benchmark::State& state) {
     for (auto _ : state) {
         rig.clip.DMCtrlPlay();
         if (++plays % 4096 == 0) {  // keep the log small
-            loads += audio.loadCount();
+            loads += audio.loadCount(rig.clip.DMCtrlPath());
             audio.clear();
         }
     }
-    state.counters["file_loads_after_first"] = loads + audio.loadCount();
+    state.counters["file_loads_after_first"] = loads + audio.loadCount(rig.clip.DMCtrlPath());
 }
 BENCHMARK(BM_CachedClipPlay_Recording);
 

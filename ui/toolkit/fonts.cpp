@@ -37,11 +37,10 @@ bool installed(const QString& family) {
 
 QStringList substitutes(const QString& face) {
     const QString f = face.trimmed().toLower();
-    if (f == "times new roman" || f == "times" || f == "ms serif")
-        return {"Liberation Serif", "DejaVu Serif"};
-    if (f == "courier new" || f == "courier" || f == "fixedsys" || f == "lucida console")
-        return {"Liberation Mono", "DejaVu Sans Mono"};
-    // Tahoma, MS Sans Serif, Arial and anything unknown: a sans face. Liberation Sans has
+    // The windows' three faces.
+    if (f == "times new roman") return {"Liberation Serif", "DejaVu Serif"};
+    if (f == "courier new") return {"Liberation Mono", "DejaVu Sans Mono"};
+    // Tahoma, MS Sans Serif and anything unknown: a sans face. Liberation Sans has
     // Arial's widths, close to Tahoma's; DejaVu Sans is wider and taller.
     return {"Liberation Sans", "DejaVu Sans"};
 }
