@@ -49,13 +49,14 @@ class TestApplication : public QObject {
 
 private slots:
     // The settings are saved by a quit from outside, which the side windows' close guard does
-    // not refuse; the next run opens the same side window again, the main window where it was.
+    // not refuse; the next run opens the same side window again, each window where it was.
     void settingsLiveAcrossRuns() {
         QTemporaryDir dir;
         {
             Run run(dir.path(), {});
             run.app.main().game().setCheckValue(Ctl::chkStat, 1);
             run.app.main().move(150, 120);
+            run.app.main().frmStatistic()->move(600, 90);
             QEvent quit(QEvent::Quit);
             QCoreApplication::sendEvent(qApp, &quit);
             QVERIFY(!run.app.main().isVisible());
@@ -66,6 +67,7 @@ private slots:
         Run next(dir.path(), {});
         QVERIFY(next.app.main().frmStatistic()->isVisible());
         QCOMPARE(next.app.main().frameGeometry().topLeft(), QPoint(150, 120));
+        QCOMPARE(next.app.main().frmStatistic()->frameGeometry().topLeft(), QPoint(600, 90));
         QCOMPARE(next.app.main().game().display[Ctl::chkStat].Value, 1);
         next.app.main().close();
     }
