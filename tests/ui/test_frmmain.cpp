@@ -104,7 +104,11 @@ private slots:
             }
         }
         QCOMPARE(int(w.game().FigureCount), 2);  // both landed
-        // The blink timers step the model's blinks.
+        // The blink timers run when the model starts them, and step the model's blinks.
+        for (Tmr t : {Tmr::tmrLevel, Tmr::tmrMigCountLines, Tmr::tmrMigMenuControls})
+            w.game().display.setTimer(t, true);
+        QVERIFY(w.frm->tmrLevel.isRunning() && w.frm->tmrMigCountLines.isRunning() &&
+                w.frm->tmrMigMenuControls.isRunning());
         for (vb::Timer* t :
              {&w.frm->tmrLevel, &w.frm->tmrMigCountLines, &w.frm->tmrMigMenuControls})
             emit t->Tick();

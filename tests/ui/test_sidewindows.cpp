@@ -240,6 +240,7 @@ private slots:
             if (seen.size() == endOn && how == "ESC") return QTest::keyClick(h, Qt::Key_Escape);
             if (seen.size() == endOn && how != "Close")
                 return how == "box" ? void(h->close()) : w.game().Finish_Game(100);
+            QTest::mouseClick(h->txtText->viewport(), Qt::LeftButton);     // the text takes no keys
             if (how.isEmpty()) return QTest::keyClick(h, Qt::Key_Return);  // Next has the focus
             QTest::mouseClick(seen.size() == endOn ? h->cmdClose : h->cmdNext, Qt::LeftButton);
         };
