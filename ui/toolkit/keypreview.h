@@ -26,7 +26,8 @@ int virtualKeyCode(int qtKey);
 // however far it travels up the window's controls.
 //
 // The focused control then gets the key as usual, except the arrow keys: they belong to the
-// window, so they never move the focus between controls. Keys of other top-level windows (owned dialogs) are not reported.
+// window, so they never move the focus between controls. Keys of other top-level windows (owned
+// dialogs) are not reported.
 class KeyPreview : public QObject {
     Q_OBJECT
 
