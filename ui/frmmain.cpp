@@ -107,10 +107,16 @@ vb::Alignment toAlignment(Align a) {
     return vb::Alignment::Left;
 }
 
+// The filled square of a cell whose top-left corner is (x, y), on either kind of surface.
+template <class Surface>
+void filledSquare(Surface* s, double x, double y, vb::Color colour) {
+    s->FilledBox(x + kInset, y + kInset, x + kInner, y + kInner, colour);
+}
+
 // The drawn square of a cell whose top-left corner is (x, y).
 void cellSquare(vb::PictureBox* s, bool filled, double x, double y, vb::Color colour) {
     if (filled)
-        s->FilledBox(x + kInset, y + kInset, x + kInner, y + kInner, colour);
+        filledSquare(s, x, y, colour);
     else
         s->Box(x + kInset, y + kInset, x + kInner, y + kInner, colour);
 }
@@ -464,10 +470,8 @@ void FrmMain::paintNextFigure() {
     const vb::Color colour = game_.scoring.ColorFigura;
     for (int i = 0; i < 4; ++i)
         for (int j = 0; j < 4; ++j)
-            if (game_.FigNext[i][j]) {
-                const double x = NextBoxX + i * kCell, y = NextBoxY + j * kCell;
-                FilledBox(x + kInset, y + kInset, x + kInner, y + kInner, colour);
-            }
+            if (game_.FigNext[i][j])
+                filledSquare(this, NextBoxX + i * kCell, NextBoxY + j * kCell, colour);
 }
 
 void FrmMain::Draw_Future() {
