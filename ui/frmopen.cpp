@@ -57,6 +57,15 @@ protected:
     }
 };
 
+// A folder list as a chain of open folders: indented, without expand handles.
+class FolderTree : public QTreeWidget {
+public:
+    using QTreeWidget::QTreeWidget;
+
+protected:
+    void drawBranches(QPainter*, const QRect&, const QModelIndex&) const override {}
+};
+
 }  // namespace
 
 FrmOpen* FrmOpen::instance() {
@@ -79,7 +88,7 @@ FrmOpen::FrmOpen(QWidget* parent) : QDialog(parent, kFlags) {
     vb::setTwipsGeometry(drvOpen, 120, 120, 3015, 315);
     connect(drvOpen, &QComboBox::activated, this, &FrmOpen::drvOpen_Change);
 
-    dirOpen = new QTreeWidget(this);
+    dirOpen = new FolderTree(this);
     dirOpen->setObjectName(QStringLiteral("dirOpen"));
     dirOpen->setHeaderHidden(true);
     dirOpen->setRootIsDecorated(false);

@@ -14,6 +14,7 @@
 #include "tests/support/main_window_rig.h"
 #include "ui/dialogs.h"
 #include "ui/frmhelp.h"
+#include "ui/frmopen.h"
 #include "ui/frmsettings.h"
 #include "ui/icon.h"
 #include "ui/sidewindows.h"
@@ -138,6 +139,20 @@ private slots:
         ui::FrmSettings settings(nullptr, choices);
         settings.cmbListEvents->setCurrentText("Бросить");  // an event with two clips
         COMPARE_PICTURE("settings", grabShown(&settings));
+
+        // The chooser in a folder of its own (one path on every machine): the parents open, the
+        // sub-folders closed, the wav files in any letter case and nothing else.
+        const QDir at(QStringLiteral("/tmp/talomir-chooser"));
+        for (const char* f : {"Music/", "effects/", "b.WAV", "a.wav", "c.txt"})
+            QVERIFY(QString(f).endsWith('/') ? at.mkpath(f)
+                                             : QFile(at.filePath(f)).open(QFile::WriteOnly));
+        ui::FrmOpen* open = ui::FrmOpen::instance();
+        open->SetPath(at.path());
+        QTimer::singleShot(0, open, [&] {
+            COMPARE_PICTURE("chooser", grabShown(open));
+            open->reject();
+        });
+        QVERIFY(!open->choose(nullptr));
 
         QImage icons(112, 64, QImage::Format_ARGB32);
         icons.fill(Qt::transparent);
