@@ -2,6 +2,7 @@
 // music sweep's pans reach the sound ahead of their ticks, so that a window sleeping through
 // inert ticks need not wake for each; the sound must still get every tick's pan, in order, once.
 #include <QListWidget>
+#include <QScreen>
 #include <QtTest>
 
 #include "sound/recording_audio.h"
@@ -92,13 +93,17 @@ private slots:
                                              : step == 'U' ? Qt::Key_Up
                                                            : Qt::Key_Right);
             }
+            QCoreApplication::processEvents();  // as the screen shows it, repaints done
+            const QImage screen = w.frm->screen()->grabWindow(w.frm->winId()).toImage();
             for (int c = 4; c <= 18; ++c) {
                 for (int r = 0; r <= 30; ++r) {  // a cell's square starts 28 twips into it
                     const int i = c - f.FigX, j = r - f.FigY;
                     const bool falling = i >= 0 && i < 4 && j >= 0 && j < 4 && f.Fig[i][j];
-                    const vb::Color want = falling ? 0xFFFF00 : f.Well[c][r] ? 0x00FFFF : 0;
-                    const int x = int((c - 4) * 250 * fx + 28 * fx), y = int((r * 250 + 28) * fy);
-                    QVERIFY2(w.well()->pixel(x, y) == want,
+                    const QRgb want = falling ? 0x00FFFF : f.Well[c][r] ? 0xFFFF00 : 0;  // RGB
+                    const QPoint at = w.well()->mapTo(
+                        w.frm.get(),
+                        QPoint(int((c - 4) * 250 * fx + 28 * fx), int((r * 250 + 28) * fy)));
+                    QVERIFY2((screen.pixel(at) & 0xFFFFFF) == want,
                              qPrintable(QString("%1,%2").arg(c).arg(r)));
                 }
             }
