@@ -233,6 +233,9 @@ private slots:
         auto change = [](Game& game, int tick) { game.SpeedChange = tick < 20 ? 700 : 300; };
         for (int i = 0; i < 40; ++i, g.tick()) change(g, i);
         QCOMPARE(sound.audio.pans(), tickByTick(40, change));
+        // Ticks 0 to 20 played what was handed over (tick 20's pan was stepped at the old speed);
+        // only the 19 after it were set one by one.
+        QCOMPARE(std::ranges::count(sound.audio.ops(), AudioOp::Kind::SetPan, &AudioOp::kind), 19);
     }
 };
 
