@@ -70,6 +70,7 @@ private slots:
                     pick(QStringLiteral("b.wav"));
                 });
                 QTest::mouseClick(w.cmdOpenSecond, Qt::LeftButton);
+                QCOMPARE(w.lblSecondVar->caption(), QStringLiteral("b.wav"));
                 QTest::mouseClick(w.chkEnSecondVar, Qt::LeftButton);
                 QTest::keyClicks(w.txtChange, QStringLiteral("1500"));
                 QCOMPARE(w.txtChange->selectedText(), QStringLiteral("1000"));
