@@ -6,7 +6,6 @@
 #include <QtEndian>
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <deque>
 #include <mutex>
@@ -85,12 +84,11 @@ bool outputTaken = false;
 
 // Audio libraries print their complaints about a missing sound card straight to the standard
 // error stream; a game without sound has nothing to say about it, so the stream is pointed
-// at the null device while the audio starts.
+// at the null device while the audio starts (the stream is unbuffered: nothing is held back).
 class QuietStderr {
 public:
     QuietStderr() {
 #if defined(__unix__)
-        std::fflush(stderr);
         saved_ = ::fcntl(2, F_DUPFD_CLOEXEC, 0);
         const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
         if (saved_ >= 0 && null >= 0) ::dup2(null, 2);
@@ -99,7 +97,6 @@ public:
     }
     ~QuietStderr() {
 #if defined(__unix__)
-        std::fflush(stderr);
         if (saved_ >= 0) {
             ::dup2(saved_, 2);
             ::close(saved_);
