@@ -71,6 +71,9 @@ private slots:
                 });
                 QTest::mouseClick(w.cmdOpenSecond, Qt::LeftButton);
                 QCOMPARE(w.lblSecondVar->caption(), QStringLiteral("b.wav"));
+                QTimer::singleShot(0, [] { pick(QStringLiteral("a.WAV")); });
+                QTest::mouseClick(w.cmdOpen, Qt::LeftButton);  // the music's own file
+                QCOMPARE(w.lblFile->caption(), QStringLiteral("a.WAV"));
                 QTest::mouseClick(w.chkEnSecondVar, Qt::LeftButton);
                 QTest::keyClicks(w.txtChange, QStringLiteral("1500"));
                 QCOMPARE(w.txtChange->selectedText(), QStringLiteral("1000"));
@@ -87,7 +90,8 @@ private slots:
         QTRY_COMPARE(app.sound().music().intBkgVolume(), -5000);  // set once the window is up
         inSettings(app, [&](FrmSettings& w) {
             // Shown at the slider's end, and stored as they are until a slider is moved.
-            QVERIFY(w.sldVolBackgrnd->value() == -2500 && w.txtChange->text() == u"1000");
+            QVERIFY(w.sldVolBackgrnd->value() == -2500 && w.txtChange->text() == u"1000" &&
+                    w.lblFile->caption() == u"a.WAV");
             for (QSlider* s : {w.sldVolBut1, w.sldVolBackgrnd}) {
                 s->setFocus();
                 QTest::keyClick(s, Qt::Key_PageUp);  // a large step
