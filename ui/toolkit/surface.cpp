@@ -173,7 +173,6 @@ constexpr std::size_t kMaxPending = 256;
 
 FormSurface::FormSurface(QWidget* parent, Qt::WindowFlags flags) : QWidget(parent, flags) {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    m_pending.reserve(kMaxPending);
 }
 
 void FormSurface::setBackColor(Color colour) {
