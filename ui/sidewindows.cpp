@@ -100,7 +100,6 @@ FrmTalomiFathers::FrmTalomiFathers(QWidget* mainWindow)
     setObjectName(QStringLiteral("frmTalomiFathers"));
     setPalette(listPalette(0x000000, 0xFFC0C0));
     setAutoFillBackground(true);
-    setFont(vb::makeFont(QStringLiteral("MS Sans Serif"), 9.75));
     lstTable =
         makeList(this, 0x000000, 0xFFFFFF, vb::makeFont(QStringLiteral("Courier New"), 8.25, true));
     lstTable->setObjectName(QStringLiteral("lstTable"));
