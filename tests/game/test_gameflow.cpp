@@ -395,8 +395,7 @@ private slots:
         QCOMPARE(blink(2, 6), QStringLiteral("bybyby"));
         QVERIFY(!b.game.display.timer(Tmr::tmrMigCountLines).Enabled);
         QCOMPARE(blink(1, 6), QStringLiteral("bybyby"));  // a run after a finished one is whole
-        QCOMPARE(blink(4, 3), QStringLiteral("byb"));
-        QCOMPARE(blink(3, 6), QStringLiteral("bybyby"));
+        QVERIFY(blink(4, 3) == u"byb" && blink(3, 6) == u"bybyby");
         QVERIFY(!b.game.display.timer(Tmr::tmrMigCountLines).Enabled);
         for (int n = 1; n <= 4; ++n) QCOMPARE(b.game.display[lblCountLines(n)].ForeColor, kYellow);
         QCOMPARE(6 * b.game.display.timer(Tmr::tmrMigCountLines).Interval, 1500);

@@ -45,8 +45,8 @@ private slots:
                        Clip::mDrop1, Clip::mDelLin1})
             expected << rig.file(c);
         QCOMPARE(rig.audio.playedPaths(), expected);
-        QCOMPARE(pickClip(SoundEvent::Drop, 0.51f), Clip::mDrop1);
-        QCOMPARE(pickClip(SoundEvent::Landing, 0.5f), Clip::mDown2);
+        QVERIFY(pickClip(SoundEvent::Drop, 0.51f) == Clip::mDrop1 &&
+                pickClip(SoundEvent::Landing, 0.5f) == Clip::mDown2);
 
         rig.audio.clear();
         rig.engine.clip(Clip::mDrop1).setDMCtrlEnabled(false);
