@@ -73,8 +73,7 @@ private slots:
         SdlAudioBackend().ready();
         std::fflush(stderr);
         ::dup2(saved, 2);
-        QCOMPARE(QFileInfo(err).size(), 0);
-        QVERIFY(silent);
+        QVERIFY(QFileInfo(err).size() == 0 && silent);
     }
 
     // What SDL decodes plays, µ-law included; no byte is read of what is not a regular file (a

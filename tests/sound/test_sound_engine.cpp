@@ -76,8 +76,7 @@ private slots:
         rig.engine.play(Clip::mDown1);
         writeFile(path, "RIFF and more");
         rig.engine.play(Clip::mDown1);
-        QCOMPARE(rig.audio.loadCount(path), 3);
-        QCOMPARE(rig.audio.liveBuffers(), 1);
+        QVERIFY(rig.audio.loadCount(path) == 3 && rig.audio.liveBuffers() == 1);
 
         rig.engine.clip(Clip::mLeft1).setDMCtrlPath(missing);
         rig.audio.failPath(rig.file(Clip::mDrop1));
