@@ -109,6 +109,8 @@ private slots:
         w.frm->showNormal();
         QTRY_VERIFY(!stat->isMinimized() && stat->isVisible());
         QVERIFY(w.game().isPaused());  // until the player resumes
+        QTest::mouseClick(stat->lstStatistic->viewport(), Qt::LeftButton);  // left active
+        QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(w.frm.get()));
 
         // Auto docks all three beside the main window, the minimised and the closed one shown,
         // the tops and bottoms level, 20 twips apart.
