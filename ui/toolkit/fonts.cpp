@@ -7,13 +7,16 @@
 #include <QGuiApplication>
 #include <QHash>
 #include <QStringList>
+#include <algorithm>
 #include <cmath>
 
 namespace vb {
 
 int pointsToPixels(double points) {
-    if (!std::isfinite(points) || points <= 0) return 1;
-    return std::max(1, int(std::lround(points * 96.0 / 72.0)));
+    // A size read from a file may be anything: NaN and negative sizes give the smallest face,
+    // absurd ones a huge but valid one.
+    const double pixels = std::isnan(points) ? 0.0 : std::clamp(points, 0.0, 1e6) * 96.0 / 72.0;
+    return std::max(1, int(std::lround(pixels)));
 }
 
 namespace {
