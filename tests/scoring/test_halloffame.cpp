@@ -185,6 +185,8 @@ private slots:
             QVERIFY(add(hof, 200) == Outcome::NotSaved &&
                     hof.lastError().contains(path_ + ".lock"));
             QVERIFY(hof.names() == QStringList({"Me", "A"}) && !hof.Save_Records());
+            hof.Load_Records();  // the next game's, the lock still held: the entry is listed
+            QCOMPARE(hof.names(), QStringList({"Me", "A"}));
         }
         writeBytes(path_, tableBytes({{"B", 300}, {"A", 100}}));
         held.unlock();
