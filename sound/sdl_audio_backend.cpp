@@ -434,9 +434,14 @@ SdlAudioBackend::~SdlAudioBackend() {
     device_->close();
 }
 
-void SdlAudioBackend::prepare() {
+void SdlAudioBackend::prepare(const QString& ahead) {
     if (tried_ || preparing_.joinable()) return;
-    preparing_ = std::thread([device = device_] { device->audioStarted = startAudio(); });
+    preparing_ = std::thread([this, ahead] {
+        device_->audioStarted = startAudio();
+        if (!device_->audioStarted || ahead.isEmpty()) return;
+        if (std::optional<QByteArray> bytes = readSoundFile(ahead))
+            ahead_ = Ahead{ahead, *bytes, decodeWav(*bytes)};
+    });
 }
 
 bool SdlAudioBackend::started() {
@@ -467,14 +472,25 @@ int SdlAudioBackend::outputRate() const {
 std::unique_ptr<AudioBuffer> SdlAudioBackend::load(const QString& path) {
     if (path.isEmpty() || !started()) return nullptr;
     ++fileLoads_;
+    if (ahead_ && ahead_->path == path) {
+        Ahead ahead = std::move(*ahead_);
+        ahead_.reset();
+        return loadDecoded(ahead.bytes, std::move(ahead.sound));
+    }
     const std::optional<QByteArray> bytes = readSoundFile(path);
     if (!bytes) return nullptr;
     return loadWav(*bytes);
 }
 
 std::unique_ptr<AudioBuffer> SdlAudioBackend::loadWav(QByteArrayView bytes) {
+    return loadDecoded(bytes, std::nullopt);
+}
+
+std::unique_ptr<AudioBuffer> SdlAudioBackend::loadDecoded(QByteArrayView bytes,
+                                                          std::optional<PcmSound> sound) {
     if (!started()) return nullptr;
-    std::optional<PcmSound> sound = decodeWav(bytes, device_->rate);
+    if (!sound || (device_->rate && sound->rate != device_->rate))
+        sound = decodeWav(bytes, device_->rate);
     if (!sound || !ready(sound->rate)) return nullptr;
     if (sound->rate != device_->rate) sound = decodeWav(bytes, device_->rate);
     if (!sound) return nullptr;

@@ -10,7 +10,9 @@
 // server, a build machine) every load fails at once and quietly, and the failure is remembered
 // for the whole run.
 
+#include <QByteArray>
 #include <QByteArrayView>
+#include <QString>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -45,7 +47,9 @@ public:
 
     // Loads SDL and starts its audio on a thread of its own, so that the first sound does not
     // stall the caller with the loading of the audio libraries. Every other call waits for it.
-    void prepare();
+    // The file `ahead` (the music) is read and decoded on that thread too, for its load, which
+    // would otherwise hold the caller for milliseconds.
+    void prepare(const QString& ahead = QString());
     // Opens the output if that has not been tried yet (at `rate`, or 44100 Hz when 0); false
     // when there is none. Only one back end at a time can hold the output; a second one stays
     // silent.
@@ -63,7 +67,15 @@ public:
 
 private:
     bool started();  // SDL loaded and its audio running
+    // `sound`: the bytes decoded at their own rate beforehand, or nothing.
+    std::unique_ptr<AudioBuffer> loadDecoded(QByteArrayView bytes, std::optional<PcmSound> sound);
 
+    struct Ahead {
+        QString path;
+        QByteArray bytes;
+        std::optional<PcmSound> sound;
+    };
+    std::optional<Ahead> ahead_;  // written by the preparing thread, read after it ends
     std::shared_ptr<Device> device_;
     std::thread preparing_;
     bool tried_ = false;

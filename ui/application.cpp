@@ -202,9 +202,11 @@ void Application::start() {
     main_->show();
     main_->focusWell();
     // The audio libraries load off the window's thread once the window is up, so that neither
-    // the window's start nor the first sound waits for them.
+    // the window's start nor the first sound waits for them; the music is decoded there too.
     if (sdl_ && (engine_->EnableSoundControl() || engine_->EnableLoop()))
-        QTimer::singleShot(kPrepareAudioDelayMs, main_.get(), [this] { sdl_->prepare(); });
+        QTimer::singleShot(kPrepareAudioDelayMs, main_.get(), [this] {
+            sdl_->prepare(GameFolders::current().playable(settings_->PathToBkgMusic));
+        });
 }
 
 QString Application::closingReport() const {

@@ -79,10 +79,10 @@ private slots:
     // What SDL decodes plays, µ-law included; no byte is read of what is not a regular file (a
     // FIFO would hang, a device never ends) or too large. Volumes and pans are clamped.
     void loadsWhatSdlDecodesAndOnlyRegularFiles() {
-        SdlAudioBackend audio;
-        QVERIFY(audio.load(file("a.wav", wav(1, 1, 11025, 8, QByteArray("\x80\xC0\x40", 3)))));
+        SdlAudioBackend audio;  // the first file read ahead while the audio starts: for its load
+        audio.prepare(file("a.wav", wav(1, 1, 11025, 8, QByteArray("\x80\xC0\x40", 3))));
+        QVERIFY(!audio.load(file("b", "RIFFxxxxWAVEfmt ")) && audio.load(dir_.filePath("a.wav")));
         QVERIFY(audio.load(file("mulaw.wav", wav(7, 1, 8000, 8, QByteArray(400, 'x')))));
-        QVERIFY(!audio.load(file("broken.wav", "RIFFxxxxWAVEfmt ")));
         QByteArray cut = wav(1, 1, 8000, 8, QByteArray(400, 'x'));
         cut[43] = 0x7F;  // the samples claim 2 GB: a truncated file plays what it holds
         for (const QByteArray& bytes : {cut, cut.mid(8)})  // also without its RIFF header
