@@ -22,6 +22,11 @@ namespace talomir::ui {
 
 namespace {
 
+void selectRow(QListWidget* list, int index) {
+    list->setCurrentRow(index);
+    if (QListWidgetItem* item = list->item(index)) list->scrollToItem(item);
+}
+
 constexpr vb::Color kSettledCell = 0x00FFFF;
 constexpr vb::Color kFallingCell = 0xFFFF00;
 constexpr vb::Color kPreviewOne = 0x00FFFF;
@@ -293,10 +298,11 @@ int FrmMain::ticksToSleep(bool midTick) const {
     // The countdown's number changes on every tick, far faster than anyone reads it: it is
     // shown again eight ticks (about 8 times a second) after it was last shown, at the end of a
     // wait or in the repaint of an input that came between two ticks, and a fall step due
-    // within twice that shows it instead. A dropped figure is shown every other row; the tick
-    // that lands it comes at its own time.
+    // within twice that shows it instead. A dropped figure is shown every fourth row (about 15
+    // times a second, a streak too fast to follow row by row); the tick that lands it comes at
+    // its own time.
     constexpr int kCountdownTicksPerPaint = 8;
-    constexpr int kDropTicksPerPaint = 2;
+    constexpr int kDropTicksPerPaint = 4;
     const int under = midTick ? 1 : 0;  // the tick under way is one of them
     if (game_.DropMode) return std::min(game_.dropTicksAhead(), kDropTicksPerPaint - 1 + under);
     const int quiet = game_.quietTicksAhead();
@@ -502,9 +508,29 @@ FrmStatistic* FrmMain::frmStatistic() {
     if (!statistic_) {
         statistic_ = new FrmStatistic(this);
         vb::Forms::add(QStringLiteral("frmStatistic"), statistic_);
-        for (const QString& line : game_.log.lines()) statistic_->lstStatistic->addItem(line);
+        statisticStale_ = true;
+    }
+    if (std::exchange(statisticStale_, false)) {
+        QListWidget* list = statistic_->lstStatistic;
+        list->clear();
+        list->addItems(game_.log.lines());
+        selectRow(list, game_.log.ListIndex());
     }
     return statistic_;
+}
+
+QListWidget* FrmMain::shownStatistic() {
+    // A hidden list is filled when it is next shown or read: each landing would otherwise cost
+    // the window a layout of the list.
+    if (!statistic_ || !statistic_->isVisible()) {
+        statisticStale_ = true;
+        return nullptr;
+    }
+    if (statisticStale_) {
+        frmStatistic();  // filled afresh, with the change under way
+        return nullptr;
+    }
+    return statistic_->lstStatistic;
 }
 
 FrmFuture* FrmMain::frmFuture() {
@@ -516,17 +542,15 @@ FrmFuture* FrmMain::frmFuture() {
 }
 
 void FrmMain::logCleared() {
-    frmStatistic()->lstStatistic->clear();
+    if (QListWidget* list = shownStatistic()) list->clear();
 }
 
 void FrmMain::logAppended(const QString& line) {
-    frmStatistic()->lstStatistic->addItem(line);
+    if (QListWidget* list = shownStatistic()) list->addItem(line);
 }
 
 void FrmMain::logSelected(int index) {
-    QListWidget* list = frmStatistic()->lstStatistic;
-    list->setCurrentRow(index);
-    if (QListWidgetItem* item = list->item(index)) list->scrollToItem(item);
+    if (QListWidget* list = shownStatistic()) selectRow(list, index);
 }
 
 void FrmMain::tableFilled(const QStringList& lines) {
@@ -536,9 +560,7 @@ void FrmMain::tableFilled(const QStringList& lines) {
 }
 
 void FrmMain::tableSelected(int index) {
-    QListWidget* list = frmTalomiFathers()->lstTable;
-    list->setCurrentRow(index);
-    if (QListWidgetItem* item = list->item(index)) list->scrollToItem(item);
+    selectRow(frmTalomiFathers()->lstTable, index);
 }
 
 void FrmMain::showSide(QWidget* window, bool visible) {

@@ -128,6 +128,7 @@ private:
     void applyControl(Ctl c);
     void paintNextFigure();
     void showSide(QWidget* window, bool visible);
+    QListWidget* shownStatistic();  // the statistics list while it is on screen
 
     // The fall timer. A run of ticks that change nothing but the model's tick counter and the
     // music's pan is slept through in one wait of tmrDown and counted when it ends, so that an
@@ -152,6 +153,7 @@ private:
     vb::KeyPreview* keys_ = nullptr;
     QPointer<FrmTalomiFathers> fathers_;
     QPointer<FrmStatistic> statistic_;
+    bool statisticStale_ = false;  // its list lags behind the log while it is hidden
     QPointer<FrmFuture> future_;
     bool closing_ = false;
     bool touring_ = false;  // the help tour is running

@@ -143,10 +143,10 @@ private slots:
         QTest::keyClick(w.frm.get(), Qt::Key_Left);
         QCOMPARE(w.frm->tmrDown.interval(), 150 * tick);
         QTest::qWait(20);                            // the wait's rest is what is left of the tick
-        QTest::keyClick(w.frm.get(), Qt::Key_Down);  // a drop is shown every other row
-        QVERIFY(w.frm->tmrDown.interval() < 3 * tick && w.frm->tmrDown.interval() > 2 * tick);
+        QTest::keyClick(w.frm.get(), Qt::Key_Down);  // a drop is shown every fourth row
+        QVERIFY(w.frm->tmrDown.interval() < 5 * tick && w.frm->tmrDown.interval() > 4 * tick);
         fire();
-        QCOMPARE(int(g.field.FigY), 5);
+        QCOMPARE(int(g.field.FigY), 7);
         // ESC pauses and minimises, the pause label showing; the resumed game counts on.
         while (g.DropMode || g.countdownRunning()) fire();
         const int counted = g.TickCount;

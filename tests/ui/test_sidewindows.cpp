@@ -152,8 +152,8 @@ private slots:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(stat && !stat->isVisible());
         QCOMPARE(w.check("chkStat")->value(), 1);  // the button does not follow
-        w.land();                                  // the hidden list keeps being written
-        QCOMPARE(stat->lstStatistic->count(), w.game().log.lines().size());
+        w.land();                                  // the hidden list is whole when shown
+        QCOMPARE(w.frm->frmStatistic()->lstStatistic->count(), w.game().log.lines().size());
 
         w.check("chkFuture")->setValue(1);
         QPointer<ui::FrmFuture> future = w.frm->frmFuture();
