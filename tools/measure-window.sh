@@ -24,6 +24,9 @@
 # before that variable existed ignore ("n/a"). CPU is the game's scheduler time (all threads) in
 # % of one core. Figures depend on the machine's load, printed with them: compare columns of one
 # run, not runs. Needs Xvfb, xdotool and the build's tools/winprobe; uses openbox when installed.
+# Where the build has them, the floors are measured too: the start-up of an empty Qt window
+# (tools/emptywindow) and the CPU of SDL's silent output alone (tools/silentoutput), the least
+# this toolkit and this sound output cost here.
 set -euo pipefail
 
 here="$(cd "$(dirname "$0")/.." && pwd)"
@@ -39,7 +42,7 @@ while [[ $# -gt 0 ]]; do
         --launches) launches="$2"; shift 2 ;;
         --quick) rounds=1 seconds=10 launches=3; shift ;;
         --strict) strict=1; shift ;;
-        -h|--help) sed -n '2,26p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+        -h|--help) sed -n '2,29p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
         -*) echo "measure-window: unknown option $1" >&2; exit 2 ;;
         *) game="$1"; shift ;;
     esac
@@ -156,6 +159,15 @@ cpuNs() {  # scheduler run time of a process and all its threads, in ns
     done
     echo "$sum"
 }
+# cpuDuring PID idle|play: the % of one core PID takes while it rests or is played for the
+# round's seconds, over the time the round really took (a play round ends with its last key).
+cpuDuring() {
+    local a b t0 t1
+    a=$(cpuNs "$1") t0=$(date +%s%N)
+    if [[ $2 == play ]]; then play "$seconds"; else sleep "$seconds"; fi
+    b=$(cpuNs "$1") t1=$(date +%s%N)
+    awk -v d=$((b - a)) -v t=$((t1 - t0)) 'BEGIN { printf "%.2f", d / t * 100 }'
+}
 median() { sort -n | awk '{ v[NR] = $1 } END { if (!NR) print "-"; else if (NR % 2) print v[(NR + 1) / 2];
     else printf "%.2f", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
@@ -185,10 +197,7 @@ cpu() {
     for _ in $(seq "$rounds"); do
         launch "$t" "$dir" -- env "${envs[@]}" "$@"
         sleep 1
-        a=$(cpuNs "$gpid")
-        if [[ $mode == play ]]; then play "$seconds"; else sleep "$seconds"; fi
-        b=$(cpuNs "$gpid")
-        values+=("$(awk -v d=$((b - a)) -v s="$seconds" 'BEGIN { printf "%.2f", d / 1e9 / s * 100 }')")
+        values+=("$(cpuDuring "$gpid" "$mode")")
         awk '/^VmRSS:|^VmHWM:/ { printf "%.1f ", $2 / 1024 } END { print "" }' "/proc/$gpid/status" >"$work/memory"
         end
     done
@@ -237,6 +246,25 @@ measureOurs() {  # COLUMN GAME
     R[$col,load1]=$(load)
 }
 
+measureFloors() {  # an empty Qt window's start-up and SDL's silent output alone
+    local dir values=()
+    dir="$(dirname "$probe")"
+    [[ -x "$dir/emptywindow" && -x "$dir/silentoutput" ]] || return 0
+    echo "measuring the floors (load $(load))..." >&2
+    R[floor,load0]=$(load)
+    R[floor,start_silent]=$(startup "Empty Qt window" "$work" -- "$dir/emptywindow")
+    R[floor,start_sound]="${R[floor,start_silent]}"
+    for _ in $(seq "$rounds"); do
+        "$dir/silentoutput" 2>>"$work/game.log" &
+        gpid=$!
+        sleep 1
+        values+=("$(cpuDuring "$gpid" idle)")
+        end
+    done
+    R[floor,idle_sound]=$(printf '%s\n' "${values[@]}" | median)
+    R[floor,load1]=$(load)
+}
+
 measureOthers() {  # the best of the installed games, row by row
     local name t bin found=()
     for entry in "quadrapassel|Quadrapassel" "kblocks|KBlocks" "ltris|LTris"; do
@@ -272,13 +300,16 @@ measureOthers() {  # the best of the installed games, row by row
 
 measureOurs current "$game"
 [[ -n "$prevGame" ]] && measureOurs previous "$prevGame"
+measureFloors
 ((others)) && measureOthers
 
 # ---- the table ---------------------------------------------------------------------------------
 cols=(current)
 [[ -n "$prevGame" ]] && cols+=(previous)
+[[ -n "${R[floor,load0]:-}" ]] && cols+=(floor)
 ((others)) && [[ -n "${R[others,load0]:-}" ]] && cols+=(others)
-declare -A head=([current]="this build" [previous]="$previous" [others]="best other game")
+declare -A head=([current]="this build" [previous]="$previous" [others]="best other game"
+                 [floor]="floor: empty Qt, SDL")
 rows=(start_silent start_sound idle_silent idle_sound play_sound idle9_sound rss peak picture freeze)
 declare -A label=(
     [start_silent]="start-up to window shown, silent (ms)"
