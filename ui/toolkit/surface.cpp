@@ -165,12 +165,6 @@ void PictureBox::resizeEvent(QResizeEvent*) {
 
 // ---- FormSurface --------------------------------------------------------------------------
 
-namespace {
-// Drawings made outside Paint that wait for the next repaint; beyond this many the Paint
-// handler is relied on (it redraws the content anyway).
-constexpr std::size_t kMaxPending = 256;
-}  // namespace
-
 FormSurface::FormSurface(QWidget* parent, Qt::WindowFlags flags) : QWidget(parent, flags) {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
@@ -182,31 +176,18 @@ void FormSurface::setBackColor(Color colour) {
 }
 
 void FormSurface::FilledBox(double x1, double y1, double x2, double y2, Color colour) {
-    const Op op{x1, y1, x2, y2, colour};
-    if (m_painter) {
-        render(*m_painter, op);
-        return;
-    }
-    if (!isVisible()) return;
-    Span sx, sy;
-    constexpr double f = 1.0 / kTwipsPerPixel;
-    if (!boxSpans(op.x1, op.y1, op.x2, op.y2, f, f, width(), height(), sx, sy)) return;
-    if (m_pending.size() < kMaxPending) m_pending.push_back(op);
-    update(spanRect(sx, sy));
-}
-
-void FormSurface::render(QPainter& p, const Op& op) {
+    // The surface keeps nothing: what is drawn outside the Paint handler would be gone at the
+    // next repaint anyway, so only the handler draws.
+    if (!m_painter) return;
     constexpr double f = 1.0 / kTwipsPerPixel;
     Span sx, sy;
-    if (boxSpans(op.x1, op.y1, op.x2, op.y2, f, f, width(), height(), sx, sy))
-        p.fillRect(spanRect(sx, sy), toQColor(op.colour));
+    if (boxSpans(x1, y1, x2, y2, f, f, width(), height(), sx, sy))
+        m_painter->fillRect(spanRect(sx, sy), toQColor(colour));
 }
 
 void FormSurface::paintEvent(QPaintEvent* event) {
     QPainter p(this);
     p.fillRect(event->rect(), toQColor(m_backColor));
-    for (const Op& op : m_pending) render(p, op);
-    m_pending.clear();
     m_painter = &p;
     emit Paint();
     m_painter = nullptr;

@@ -11,7 +11,6 @@
 
 #include <QImage>
 #include <QWidget>
-#include <vector>
 
 #include "ui/toolkit/units.h"
 
@@ -96,22 +95,15 @@ public:
 
 signals:
     // Raised on every repaint, after the background is painted; the handler redraws the
-    // surface's content with FilledBox.
+    // surface's content with FilledBox, which draws nothing at other times.
     void Paint();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    struct Op {
-        double x1, y1, x2, y2;
-        Color colour;
-    };
-    void render(QPainter& painter, const Op& op);
-
     Color m_backColor = 0xC0C0C0;
     QPainter* m_painter = nullptr;  // set while Paint runs
-    std::vector<Op> m_pending;      // drawn outside Paint, waiting for the next repaint
 };
 
 }  // namespace vb
