@@ -111,6 +111,8 @@ private slots:
             {"chkPause", Qt::Key_Left}};
         for (auto [to, key] : keys) QTest::keyClick(w.frm->control(to), key);
         for (int i = 0; i < 2000 && w.game().field.FigY < 6; ++i) w.game().tick();
+        for (int n = 2; n <= 4; ++n)  // as earlier clears would have filled them
+            w.game().display.setCaption(lblCountLines(n), QString("%1-Lines*1 = 2%1").arg(n));
         QTest::mouseClick(w.check("chkPause"), Qt::LeftButton);
         COMPARE_PICTURE("main-paused", onScreen(w.frm.get()));
         for (const char* side : {"chkRec", "chkStat", "chkFuture"}) w.check(side)->setValue(1);
