@@ -1,7 +1,5 @@
 // The settings reader on any bytes: no crash or sanitizer finding, and what it read, written
 // back, reads whole and the same.
-#include <QCoreApplication>
-
 #include "scoring/textfile.h"
 #include "sound/recording_audio.h"
 #include "sound/sound_engine.h"

@@ -355,8 +355,6 @@ private slots:
         // The file never receives something unreadable, even for an infinity.
         QCOMPARE(textfile::lenientNumber(textfile::printNumber(-INFINITY)),
                  -std::numeric_limits<double>::max());
-        for (bool b : {true, false})
-            QCOMPARE(textfile::readBoolean(textfile::printBoolean(b)), std::optional<bool>(b));
     }
 
     // Lenient reading takes the leading number (0 when there is none); strict reading wants the

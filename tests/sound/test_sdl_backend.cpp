@@ -14,6 +14,7 @@
 #include "sound/sdl_audio_backend.h"
 #include "sound/sound_engine.h"
 #include "sound/sound_file.h"
+#include "tests/support/files.h"
 #include "wav_bytes.h"
 
 using namespace talomir;
@@ -28,8 +29,7 @@ class TestSdlBackend : public QObject {
     std::unique_ptr<SdlAudioBackend> disk_;  // opened by the first case that listens
 
     QString file(const char* name, const QByteArray& bytes) {
-        if (!writeFile(dir_.filePath(name), bytes)) qFatal("cannot write %s", name);
-        return dir_.filePath(name);
+        return talomir::testing::writeBytes(dir_.filePath(name), bytes), dir_.filePath(name);
     }
     qint64 written() const { return QFileInfo(output_).size() & ~qint64(3); }
     qint64 bytesFor(double seconds) const { return qint64(seconds * disk_->outputRate()) * 4; }

@@ -5,10 +5,10 @@
 
 #include "sound/recording_audio.h"
 #include "sound/sound_engine.h"
-#include "wav_bytes.h"
+#include "tests/support/files.h"
 
 using namespace talomir;
-using wavbytes::writeFile;
+using talomir::testing::writeBytes;
 
 // Nine clips on files of their own, switched on, the event sounds on, and two music files.
 struct Rig {
@@ -19,11 +19,11 @@ struct Rig {
 
     Rig() {
         for (int i = 0; i < kClipCount; ++i) {
-            writeFile(file(Clip(i)), "RIFF");
+            writeBytes(file(Clip(i)), "RIFF");
             engine.clip(Clip(i)).setDMCtrlPath(file(Clip(i)));
             engine.clip(Clip(i)).setDMCtrlEnabled(true);
         }
-        for (const char* name : {"a.wav", "b.wav"}) writeFile(file(name), "RIFF");
+        for (const char* name : {"a.wav", "b.wav"}) writeBytes(file(name), "RIFF");
         engine.setEnableSoundControl(true);
     }
     QString file(Clip c) const { return dir.filePath(defaultFileName(c)); }
@@ -68,13 +68,13 @@ private slots:
         for (int k = 0; k < 3; ++k) rig.engine.play(Clip::mDown1);
         const QRegularExpression oneBuffer("^(load 1 |rewind 1$|volume 1 -1200$)");
         QCOMPARE(rig.audio.lines().filter(oneBuffer).size(), 7);
-        writeFile(path, "RIFX");  // the same size, an older time
+        writeBytes(path, "RIFX");  // the same size, an older time
         QFile f(path);
         QVERIFY(
             f.open(QIODevice::ReadWrite) &&
             f.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFile::FileModificationTime));
         rig.engine.play(Clip::mDown1);
-        writeFile(path, "RIFF and more");
+        writeBytes(path, "RIFF and more");
         rig.engine.play(Clip::mDown1);
         QVERIFY(rig.audio.loadCount(path) == 3 && rig.audio.liveBuffers() == 1);
 
@@ -84,7 +84,7 @@ private slots:
         rig.audio.clear();
         for (Clip c : {Clip::mLeft1, Clip::mLeft1, Clip::mDrop1, Clip::mDrop1, Clip::mDown1})
             rig.engine.play(c);
-        writeFile(missing, "RIFF");
+        writeBytes(missing, "RIFF");
         rig.engine.play(Clip::mLeft1);
         QVERIFY(rig.audio.loadCount(missing) == 2 &&
                 rig.audio.loadCount(rig.file(Clip::mDrop1)) == 1);

@@ -2,7 +2,6 @@
 // Wav files built byte by byte for the sound tests.
 
 #include <QByteArray>
-#include <QFile>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -40,11 +39,6 @@ inline QByteArray toneWav(double seconds, int rate = 44100, int channels = 2) {
         for (int c = 0; c < channels; ++c) s.push_back(c ? int16_t(-v) : v);
     }
     return wav(1, channels, rate, 16, pcm16(s));
-}
-
-inline bool writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
 }  // namespace wavbytes

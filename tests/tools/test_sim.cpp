@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "tests/support/files.h"
+
 namespace {
 
 const QString kData = QStringLiteral(TALOMIR_SOURCE_DIR "/tests/tools/data/");
@@ -33,9 +35,8 @@ QByteArray readData(const QString& name) {
 }
 
 QString writeFile(const QTemporaryDir& dir, const QByteArray& content) {
-    QFile f(dir.filePath(QStringLiteral("file.txt")));
-    if (f.open(QIODevice::WriteOnly)) f.write(content);
-    return f.fileName();
+    const QString path = dir.filePath(QStringLiteral("file.txt"));
+    return talomir::testing::writeBytes(path, content), path;
 }
 
 }  // namespace

@@ -83,8 +83,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&window));
         QTest::keyClick(sink, Qt::Key_Down, Qt::ShiftModifier | Qt::ControlModifier);
         const int both = kShiftMask | kCtrlMask;
-        QCOMPARE(downs, (QList<QPair<int, int>>{{40, both}}));
-        QCOMPARE(ups, (QList<QPair<int, int>>{{40, both}}));
+        QVERIFY(downs == ups && ups == (QList<QPair<int, int>>{{40, both}}));
         for (Qt::Key arrow : {Qt::Key_Left, Qt::Key_Up, Qt::Key_Right, Qt::Key_Down}) {
             button->setFocus();
             QTest::keyClick(button, arrow);
@@ -94,8 +93,7 @@ private slots:
         }
         QTest::keyClick(sink, Qt::Key_Escape);
         QCOMPARE(sink->keys, (QList<int>{Qt::Key_Shift, Qt::Key_Control, Qt::Key_Escape}));
-        QCOMPARE(downs.size(), 10);
-        QCOMPARE(ups.last(), (QPair<int, int>{27, 0}));
+        QVERIFY(downs.size() == 10 && ups.last() == (QPair<int, int>{27, 0}));
         // Auto-repeat gives further key-downs and one key-up.
         for (auto [type, repeat] :
              {std::pair(QEvent::KeyPress, false), std::pair(QEvent::KeyRelease, true),
