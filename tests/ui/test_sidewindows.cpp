@@ -83,9 +83,17 @@ private slots:
             QTest::mouseClick(b, Qt::LeftButton);
             QVERIFY(!s.window->isVisible() && w.game().display[s.ctl].Value == 0);
         }
+        // A click in a list while another program's window has the keys hands them back too.
+        w.check("chkRec")->setValue(1);
         w.check("chkStat")->setValue(1);
-        QTest::mouseClick(w.frm->frmStatistic()->lstStatistic->viewport(), Qt::LeftButton);
-        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.well()));
+        QWidget other;
+        for (QListWidget* list :
+             {w.frm->frmTalomiFathers()->lstTable, w.frm->frmStatistic()->lstStatistic}) {
+            other.show();
+            QTRY_VERIFY((other.activateWindow(), other.isActiveWindow()));
+            QTest::mouseClick(list->viewport(), Qt::LeftButton);
+            QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.well()));
+        }
     }
 
     // Minimised, the main window takes its shown side windows along and pauses the game; a
