@@ -8,6 +8,7 @@
 #include "sound/recording_audio.h"
 #include "tests/support/main_window_rig.h"
 #include "ui/application.h"
+#include "ui/frmopen.h"
 #include "ui/sidewindows.h"
 
 using namespace talomir;
@@ -169,6 +170,7 @@ private slots:
         for (bool yes : {true, false}) {
             Window w(true);
             QVERIFY(w.start() && std::exchange(w.calls, {}) == QStringList{"firstload"});
+            ui::FrmOpen::instance();  // the chooser loaded, hidden
             w.onNewGame = [&w, yes] {
                 const QListWidget* table = w.frm->frmTalomiFathers()->lstTable;
                 return yes && table->item(0)->text().startsWith("1. Tester");
@@ -191,7 +193,7 @@ private slots:
             QCOMPARE(w.calls, (QStringList{"name", "newgame", "save"}));
             QVERIFY(!w.frm->isVisible() && !w.frm->tmrDown.isEnabled());
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-            for (const char* name : {"frmStatistic", "frmTalomiFathers", "frmFuture"})
+            for (const char* name : {"frmStatistic", "frmTalomiFathers", "frmFuture", "frmOpen"})
                 QVERIFY2(!vb::Forms::find(name), name);
         }
     }
