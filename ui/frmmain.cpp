@@ -644,12 +644,8 @@ void FrmMain::dock() {
 }
 
 void FrmMain::focusWell() {
-    if (isActiveWindow() || !isVisible())
-        picTalomir->setFocus();
-    else {
-        activateWindow();
-        picTalomir->setFocus();
-    }
+    if (isVisible() && !isActiveWindow()) activateWindow();
+    picTalomir->setFocus();
 }
 
 void FrmMain::setMainWindowState(int state) {
