@@ -423,14 +423,15 @@ void FrmMain::timerChanged(Tmr t) {
 
 void FrmMain::layoutWindow() {
     picTalomir->setScale(3760, 7760);
-    vb::setTwipsGeometry(picTalomir, 120, 100, 3495, 6495);
-    const int fraLeft = (3495 - 1935) / 2 + 120;
-    vb::setTwipsGeometry(fraControl, fraLeft, 6840, 1935, 975);
+    picTalomir->move(vb::twipsToPixels(120), vb::twipsToPixels(100));
+    // The control frame, and the pause label in its place, centred under the well.
+    const int fraLeft = (picTalomir->width() - fraControl->width()) / 2 + picTalomir->x();
+    fraControl->move(fraLeft, vb::twipsToPixels(6840));
     NextBoxX = CInt((1452 - 1000) / 2.0 + 4080);
     NextBoxY = CInt((1452 - 1000) / 2.0 + 2520);
     Draw_Figure();
     Draw_Next_Figure();
-    vb::setTwipsGeometry(lblPause, fraLeft, 6840, 1695, 615);
+    lblPause->move(fraLeft, vb::twipsToPixels(6840));
 }
 
 void FrmMain::Draw_Well() {
