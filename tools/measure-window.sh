@@ -25,8 +25,8 @@
 # % of one core. Figures depend on the machine's load, printed with them: compare columns of one
 # run, not runs. Needs Xvfb, xdotool and the build's tools/winprobe; uses openbox when installed.
 # Where the build has them, the floors are measured too: the start-up of an empty Qt window
-# (tools/emptywindow) and the CPU of SDL's silent output alone (tools/silentoutput), the least
-# this toolkit and this sound output cost here.
+# (tools/emptywindow), its longest freeze, and the CPU of SDL's silent output alone
+# (tools/silentoutput): the least this toolkit and this sound output cost here.
 set -euo pipefail
 
 here="$(cd "$(dirname "$0")/.." && pwd)"
@@ -254,6 +254,13 @@ measureFloors() {  # an empty Qt window's start-up and SDL's silent output alone
     R[floor,load0]=$(load)
     R[floor,start_silent]=$(startup "Empty Qt window" "$work" -- "$dir/emptywindow")
     R[floor,start_sound]="${R[floor,start_silent]}"
+    local worst=0
+    for _ in $(seq "$launches"); do  # a window that does nothing stalls too
+        launch "Empty Qt window" "$work" 1.5 -- "$dir/emptywindow"
+        worst=$(awk -v a="$worst" -v b="$frozen" 'BEGIN { print (b > a) ? b : a }')
+        end
+    done
+    R[floor,freeze]=$worst
     for _ in $(seq "$rounds"); do
         "$dir/silentoutput" 2>>"$work/game.log" &
         gpid=$!
