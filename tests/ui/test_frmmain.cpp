@@ -60,9 +60,11 @@ private slots:
         QVERIFY(w.game().field.FigX == x - 1 && left->backColor() == 0x00FF00);  // green
         QTest::mouseRelease(left, Qt::RightButton);
         QCOMPARE(left->backColor(), w.game().ButtonColor);
+        w.frm->cmdDown->setFocus();
         QTest::mouseClick(w.frm->cmdLeftRight[2], Qt::LeftButton);
-        QTest::mouseClick(w.frm->cmdRotate[0], Qt::LeftButton);
-        QVERIFY(w.game().field.FigX == x && w.game().field.Fig != cellsOf(masks::kEll));
+        QTest::mouseClick(w.frm->cmdRotate[0], Qt::LeftButton);  // the well takes the keys back
+        QVERIFY(w.game().field.FigX == x && w.game().field.Fig != cellsOf(masks::kEll) &&
+                w.frm->focusWidget() == w.well());
         QTest::mouseClick(w.frm->cmdDown, Qt::RightButton);
         QVERIFY(w.game().DropMode && w.frm->focusWidget() == w.well());
         w.frm->cmdRotate[0]->setFocus();
