@@ -489,8 +489,7 @@ std::unique_ptr<AudioBuffer> SdlAudioBackend::loadWav(QByteArrayView bytes) {
 std::unique_ptr<AudioBuffer> SdlAudioBackend::loadDecoded(QByteArrayView bytes,
                                                           std::optional<PcmSound> sound) {
     if (!started()) return nullptr;
-    if (!sound || (device_->rate && sound->rate != device_->rate))
-        sound = decodeWav(bytes, device_->rate);
+    if (!sound) sound = decodeWav(bytes, device_->rate);
     if (!sound || !ready(sound->rate)) return nullptr;
     if (sound->rate != device_->rate) sound = decodeWav(bytes, device_->rate);
     if (!sound) return nullptr;
