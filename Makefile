@@ -5,7 +5,9 @@ JOBS     ?= $(shell nproc 2>/dev/null || echo 2)
 # What the game needs to build and run; the tests add theirs, the package its tools.
 RUN_PACKAGES = g++ cmake make pkg-config qt6-base-dev libsdl2-dev libfontconfig-dev \
                fonts-liberation fonts-wine fonts-dejavu-core
-PACKAGES     = $(RUN_PACKAGES) libbenchmark-dev desktop-file-utils appstream strace
+# The tests' tools; the last line serves and mounts the network folders the hall of fame is tried on.
+PACKAGES     = $(RUN_PACKAGES) libbenchmark-dev desktop-file-utils appstream strace \
+               openssh-server openssh-client sshfs samba smbnetfs fuse3
 PACKAGE_PACKAGES = $(RUN_PACKAGES) dpkg-dev file
 SUDO     = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 CONFIGURE = cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo

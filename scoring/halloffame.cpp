@@ -1,12 +1,17 @@
 #include "scoring/halloffame.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QSet>
 #include <QThread>
 #include <QUuid>
 #include <algorithm>
 #include <utility>
+
+#include "scoring/logging.h"
+#include "scoring/sharedlock.h"
 
 namespace talomir {
 
@@ -25,6 +30,29 @@ QString storableName(QString name) {
     return textfile::decode(textfile::encode(name));
 }
 
+// Inserts the entry below every entry of an equal or higher score; false when the table is full
+// and the entry's place would be 100 or below.
+bool insertEntry(QStringList& names, std::vector<double>& scores, const PendingEntry& entry) {
+    constexpr auto kMax = static_cast<std::size_t>(HallOfFame::kMaxEntries);
+    const auto below =
+        std::find_if(scores.begin(), scores.end(), [&entry](double s) { return entry.score > s; });
+    if (below == scores.end()) {
+        if (scores.size() >= kMax) return false;
+        names.append(entry.name);
+        scores.push_back(entry.score);
+        return true;
+    }
+    const auto index = below - scores.begin();
+    scores.insert(below, entry.score);
+    names.insert(index, entry.name);
+    if (scores.size() > kMax) {
+        // Only entry 100 goes: a longer file edited by hand keeps its other entries.
+        scores.erase(scores.begin() + HallOfFame::kMaxEntries);
+        names.removeAt(HallOfFame::kMaxEntries);
+    }
+    return true;
+}
+
 // Pairs of lines, name then score. A file that ends after a name line keeps that entry, with 0.
 void parseTable(const QStringList& lines, QStringList& names, std::vector<double>& scores) {
     for (qsizetype i = 0; i < lines.size(); i += 2) {
@@ -33,13 +61,49 @@ void parseTable(const QStringList& lines, QStringList& names, std::vector<double
     }
 }
 
-filestore::SaveOptions tableSaving() {
+filestore::SaveOptions tableSaving(filestore::Lock& lock, const filestore::Contents& basis) {
     filestore::SaveOptions options;
     options.ownKind = [](const QByteArray& bytes) {
         return HallOfFame::isTable(textfile::splitLines(textfile::decode(bytes)));
     };
     options.inPlaceFallback = true;  // every writer holds the table's lock
+    options.lock = &lock;
+    options.basis = &basis;
     return options;
+}
+
+// New copies of the table that older copies of the game left beside it ("<table>.tmp<random>")
+// when a crash or a failed rename stopped them.
+QStringList oldTemporaryCopies(const QString& target) {
+    const QFileInfo info(target);
+    const QDir folder(info.absolutePath());
+    QStringList found;
+    for (const QString& name :
+         folder.entryList({info.fileName() + QStringLiteral(".tmp*")}, QDir::Files | QDir::Hidden))
+        found << folder.filePath(name);
+    return found;
+}
+
+// Copies of one table a few steps apart, joined: every entry, as often as the copy that holds it
+// most often holds it, at its place by score.
+void joinTables(QList<QStringList> tables, QStringList& names, std::vector<double>& scores) {
+    std::sort(tables.begin(), tables.end(),
+              [](const QStringList& a, const QStringList& b) { return a.size() > b.size(); });
+    for (const QStringList& table : tables) {
+        QStringList theirs;
+        std::vector<double> theirScores;
+        parseTable(table, theirs, theirScores);
+        for (qsizetype i = 0; i < theirs.size(); ++i) {
+            const auto same = [&](qsizetype j, const QStringList& n, const std::vector<double>& s) {
+                return n[j] == theirs[i] && s[std::size_t(j)] == theirScores[std::size_t(i)];
+            };
+            qsizetype want = 0, have = 0;
+            for (qsizetype j = 0; j < theirs.size(); ++j) want += same(j, theirs, theirScores);
+            for (qsizetype j = 0; j < names.size(); ++j) have += same(j, names, scores);
+            if (have < want)
+                insertEntry(names, scores, {QString(), theirs[i], theirScores[std::size_t(i)]});
+        }
+    }
 }
 
 QString busyReason(const QString& lockPath) {
@@ -87,11 +151,12 @@ void HallOfFame::Load_Records() {
 }
 
 textfile::ReadStatus HallOfFame::readTable(QStringList& names, std::vector<double>& scores) {
-    names.clear();
-    scores.clear();
     textfile::ReadResult file = textfile::readLines(path_);
     textfile::ReadStatus status = file.status;
     if (status == textfile::ReadStatus::Missing) {
+        // Usually another copy is replacing it (some network clients delete the old file before
+        // they rename the new one into place), or a replace was cut short: under the lock it is
+        // then read, rebuilt or created.
         createDefaultFile();
         file = textfile::readLines(path_);
         if (file.status == textfile::ReadStatus::Missing) {
@@ -101,6 +166,8 @@ textfile::ReadStatus HallOfFame::readTable(QStringList& names, std::vector<doubl
         }
         if (file.status == textfile::ReadStatus::Unreadable) status = file.status;
     }
+    names.clear();
+    scores.clear();
     if (file.status == textfile::ReadStatus::Unreadable) {
         lastError_ = file.error;
         return status;
@@ -109,7 +176,7 @@ textfile::ReadStatus HallOfFame::readTable(QStringList& names, std::vector<doubl
     return status;
 }
 
-bool HallOfFame::acquire(filestore::Lock& lock, bool wait) {
+bool HallOfFame::acquire(filestore::Lock& lock, int timeoutMs) {
     QElapsedTimer waited;
     waited.start();
     // Short tries with a little jitter serve copies that queue up together one after another.
@@ -125,8 +192,7 @@ bool HallOfFame::acquire(filestore::Lock& lock, bool wait) {
                 break;
         }
         jitter = jitter * 1664525u + 1013904223u;
-        if (!wait || waited.elapsed() >= lockTimeoutMs_ ||
-            !pause_(10 + static_cast<int>((jitter >> 24) % 30))) {
+        if (waited.elapsed() >= timeoutMs || !pause_(10 + static_cast<int>((jitter >> 24) % 30))) {
             lastError_ = busyReason(lock.path());
             return false;
         }
@@ -134,14 +200,7 @@ bool HallOfFame::acquire(filestore::Lock& lock, bool wait) {
 }
 
 bool HallOfFame::createDefaultFile() {
-    const QString target = filestore::resolve(path_, &lastError_);
-    if (target.isEmpty()) return false;
-    // Not worth a wait at the start: a copy holding the lock is creating the file itself.
-    filestore::Lock lock(target + QStringLiteral(".lock"), staleLockMs_);
-    if (!acquire(lock, false)) return false;
-    // Another copy may have created it before this one took the lock.
-    if (textfile::readLines(target).status != textfile::ReadStatus::Missing) return true;
-    return textfile::writeLines(target, defaultFileLines(), &lastError_, tableSaving());
+    return update(std::min(lockTimeoutMs_, kMissingWaitMs));
 }
 
 bool HallOfFame::hasPlace(const std::vector<double>& scores, double score) {
@@ -149,27 +208,6 @@ bool HallOfFame::hasPlace(const std::vector<double>& scores, double score) {
         return true;
     }
     return scores.size() < static_cast<std::size_t>(kMaxEntries);
-}
-
-bool HallOfFame::insertEntry(QStringList& names, std::vector<double>& scores,
-                             const PendingEntry& entry) {
-    const auto below =
-        std::find_if(scores.begin(), scores.end(), [&entry](double s) { return entry.score > s; });
-    if (below == scores.end()) {
-        if (scores.size() >= static_cast<std::size_t>(kMaxEntries)) return false;
-        names.append(entry.name);
-        scores.push_back(entry.score);
-        return true;
-    }
-    const auto index = below - scores.begin();
-    scores.insert(below, entry.score);
-    names.insert(index, entry.name);
-    if (scores.size() > static_cast<std::size_t>(kMaxEntries)) {
-        // Only entry 100 goes: a longer file edited by hand keeps its other entries.
-        scores.erase(scores.begin() + kMaxEntries);
-        names.removeAt(kMaxEntries);
-    }
-    return true;
 }
 
 void HallOfFame::mergeUnsavedIntoLists() {
@@ -186,37 +224,98 @@ QStringList HallOfFame::fileLines(const QStringList& names, const std::vector<do
 }
 
 bool HallOfFame::writeUnsaved(bool wait) {
-    if (unsaved_.empty()) return true;
-    const QString target = filestore::resolve(path_, &lastError_);
-    if (target.isEmpty()) return false;
-    filestore::Lock lock(target + QStringLiteral(".lock"), staleLockMs_);
-    if (!acquire(lock, wait) || !filestore::recoverInPlaceWrite(target, &lastError_)) return false;
-    // The re-read under the lock is what gets written back, so nothing another copy wrote is lost.
-    const textfile::ReadResult file = textfile::readLines(target);
-    if (file.status == textfile::ReadStatus::Unreadable) {
-        lastError_ = file.error;
+    return unsaved_.empty() || update(wait ? lockTimeoutMs_ : 0);
+}
+
+bool HallOfFame::update(int timeoutMs) {
+    if (!textfile::codecAvailable()) {
+        lastError_ = QStringLiteral("нет кодировки Windows-1251");
         return false;
     }
-    QStringList names;
-    std::vector<double> scores;
-    parseTable(file.lines, names, scores);
-    std::vector<PendingEntry> pushedOut;
-    for (const PendingEntry& entry : unsaved_)
-        if (!insertEntry(names, scores, entry)) pushedOut.push_back(entry);
-    if (!textfile::writeLines(target, fileLines(names, scores), &lastError_, tableSaving()))
+    const QString target = filestore::resolve(path_, &lastError_);
+    if (target.isEmpty()) return false;
+    if (const QString problem = filestore::sharingProblem(target); !problem.isEmpty()) {
+        lastError_ = problem;
         return false;
-    QStringList stored;
-    for (const PendingEntry& entry : unsaved_)
-        if (entry.kept) stored << entry.id;
-    // Forgotten once stored; should that fail, the journal's copy is at worst stored again.
-    if (journal_ && !stored.isEmpty()) journal_->remove(stored);
-    unsaved_.clear();
-    displaced_.insert(displaced_.end(), pushedOut.begin(), pushedOut.end());
-    names_ = std::move(names);
-    scores_ = std::move(scores);
-    loadStatus_ = textfile::ReadStatus::Read;
-    lastError_.clear();
-    return true;
+    }
+    QElapsedTimer waited;
+    waited.start();
+    // A lock lost to another copy before the rename costs nothing but a new try.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        filestore::Lock lock(target + QStringLiteral(".lock"), staleLockMs_);
+        if (!acquire(lock, std::max<int>(0, timeoutMs - int(waited.elapsed()))) ||
+            !filestore::recoverInPlaceWrite(target, &lastError_))
+            return false;
+        const filestore::Replaced stored = storeUnderLock(lock, target);
+        if (stored != filestore::Replaced::Lost) return stored == filestore::Replaced::Yes;
+    }
+    return false;
+}
+
+filestore::Replaced HallOfFame::storeUnderLock(filestore::Lock& lock, const QString& target) {
+    using filestore::Replaced;
+    for (int round = 0; round < 3; ++round) {
+        // The re-read under the lock is what gets written back, so nothing another copy wrote is
+        // lost; a writer that ignores the lock and replaces it meanwhile makes it read again.
+        const filestore::Contents basis = filestore::read(target);
+        if (basis.found == filestore::Found::Refused) {
+            lastError_ = basis.error;
+            return Replaced::No;
+        }
+        const bool gone = basis.found == filestore::Found::Nothing;
+        if (!gone && unsaved_.empty()) return Replaced::Yes;  // created by another copy meanwhile
+        // What stopped writers left is cleared by every holder; it rebuilds a table that is gone.
+        const QStringList leftovers = lock.recoverableCopies() + oldTemporaryCopies(target);
+        QStringList names;
+        std::vector<double> scores;
+        QList<QStringList> copies;
+        if (gone) {
+            for (const QString& copy : leftovers) {
+                // Every line of a complete copy ends, the last one too: a copy cut off in the
+                // middle of a line would bring a name or score cut short.
+                const filestore::Contents c = filestore::read(copy);
+                const QStringList lines = textfile::splitLines(textfile::decode(c.bytes));
+                if (c.found == filestore::Found::File &&
+                    (c.bytes.endsWith('\r') || c.bytes.endsWith("\r\n")) && isTable(lines))
+                    copies << lines;
+            }
+            joinTables(copies, names, scores);
+            if (!copies.isEmpty())
+                qCWarning(lcScores) << "table" << target << "rebuilt from" << copies.size()
+                                    << "copies left by writers that were stopped";
+        } else {
+            parseTable(textfile::splitLines(textfile::decode(basis.bytes)), names, scores);
+        }
+        const bool fresh = gone && copies.isEmpty();
+        if (fresh) parseTable(defaultFileLines(), names, scores);
+        std::vector<PendingEntry> pushedOut;
+        for (const PendingEntry& entry : unsaved_)
+            if (!insertEntry(names, scores, entry)) pushedOut.push_back(entry);
+        // A new table holds exactly the default lines until an entry joins them.
+        const QStringList lines =
+            fresh && unsaved_.empty() ? defaultFileLines() : fileLines(names, scores);
+        const Replaced replaced = filestore::replace(target, textfile::encodeLines(lines),
+                                                     &lastError_, tableSaving(lock, basis));
+        if (replaced == Replaced::Changed) continue;
+        if (replaced != Replaced::Yes) return replaced;
+        // Older copies' leftovers go now; the lock's own when it is released.
+        for (const QString& copy : leftovers)
+            if (!copy.startsWith(lock.path() + u'.')) QFile::remove(copy);
+        QStringList stored;
+        for (const PendingEntry& entry : unsaved_)
+            if (entry.kept) stored << entry.id;
+        // Forgotten once stored; should that fail, the journal's copy is at worst stored again.
+        if (journal_ && !stored.isEmpty()) journal_->remove(stored);
+        unsaved_.clear();
+        displaced_.insert(displaced_.end(), pushedOut.begin(), pushedOut.end());
+        names_ = std::move(names);
+        scores_ = std::move(scores);
+        loadStatus_ = textfile::ReadStatus::Read;
+        lastError_.clear();
+        return Replaced::Yes;
+    }
+    qCWarning(lcScores) << "table" << target << "kept changing under the lock:" << lastError_;
+    return Replaced::No;
 }
 
 void HallOfFame::keepInJournal() {

@@ -35,6 +35,7 @@
 #include <vector>
 
 #include "scoring/journal.h"
+#include "scoring/sharedlock.h"
 #include "scoring/textfile.h"
 
 namespace talomir {
@@ -48,6 +49,9 @@ public:
     static constexpr int kDefaultLockTimeoutMs = filestore::Lock::kStaleMs + 2000;
     static_assert(kDefaultLockTimeoutMs > filestore::Lock::kStaleMs,
                   "a writer must wait longer than an abandoned lock takes to go stale");
+    // A table found missing is waited for this long under the lock before the default is made:
+    // another copy is most likely replacing it.
+    static constexpr int kMissingWaitMs = 3000;
 
     enum class AddOutcome {
         NoPlace,    // the score has no place in the table; no name was asked, nothing stored
@@ -136,12 +140,12 @@ public:
 private:
     textfile::ReadStatus readTable(QStringList& names, std::vector<double>& scores);
     bool createDefaultFile();
-    bool acquire(filestore::Lock& lock, bool wait);
+    bool acquire(filestore::Lock& lock, int timeoutMs);
     bool writeUnsaved(bool wait);
+    bool update(int timeoutMs);
+    filestore::Replaced storeUnderLock(filestore::Lock& lock, const QString& target);
     void keepInJournal();
     void mergeUnsavedIntoLists();
-    static bool insertEntry(QStringList& names, std::vector<double>& scores,
-                            const PendingEntry& entry);
     static bool hasPlace(const std::vector<double>& scores, double score);
     static QStringList fileLines(const QStringList& names, const std::vector<double>& scores);
 

@@ -4,6 +4,7 @@
 #include <QThread>
 
 #include "scoring/filestore.h"
+#include "scoring/sharedlock.h"
 #include "scoring/textfile.h"
 
 namespace talomir {

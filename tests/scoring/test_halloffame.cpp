@@ -16,6 +16,7 @@
 #include <optional>
 
 #include "scoring/halloffame.h"
+#include "scoring/sharedlock.h"
 #include "tests/support/files.h"
 #include "tests/support/users.h"
 
@@ -205,28 +206,50 @@ private slots:
     }
 
     // Locks left by killed writers or dead copies cost no entry and no wait; a fresh one of
-    // another computer is waited out with the caller's pause between tries (which may stop
-    // the wait); one that can never be taken is reported at once.
+    // another computer, or one without owner, is waited out with the caller's pause between
+    // tries (which may stop the wait); one that can never be taken is reported at once. Nothing
+    // of any of them is left beside the table.
     void locks_data() {
-        QTest::addColumn<QByteArray>("content");  // "dir": a folder at the lock's place
+        QTest::addColumn<QByteArray>("kind");  // at the lock's place: file, folder or fifo
+        QTest::addColumn<QByteArray>("content");
         QTest::addColumn<int>("ageSeconds");
         QTest::addColumn<bool>("stop");
-        const QByteArray here = "999999999\ntalomir\n" + QSysInfo::machineHostName().toUtf8();
-        QTest::newRow("empty, killed before writing") << QByteArray() << 3 << false;
-        QTest::newRow("dead process here") << here << 0 << false;
-        QTest::newRow("other computer, old") << kOtherComputer << 3600 << false;
-        QTest::newRow("other computer, fresh") << kOtherComputer << 0 << false;
-        QTest::newRow("fresh, wait stopped") << kOtherComputer << 0 << true;
-        QTest::newRow("a folder") << QByteArray("dir") << 0 << false;
+        QTest::addColumn<bool>("waits");
+        const QByteArray host = QSysInfo::machineHostName().toUtf8();
+        const QByteArray dead = "999999999\ntalomir\n" + host;
+        const QByteArray holder = "\nfeedfacefeedface\n000000000007\n";
+        const auto row = [](const char* tag, const char* kind, const QByteArray& content, int age,
+                            bool stop, bool waits) {
+            QTest::newRow(tag) << QByteArray(kind) << content << age << stop << waits;
+        };
+        row("older copy's, empty", "file", "", 3, false, false);
+        row("older copy's, process gone", "file", dead, 0, false, false);
+        row("older copy's, other computer, old", "file", kOtherComputer, 3600, false, false);
+        row("older copy's, other computer, fresh", "file", kOtherComputer, 0, false, true);
+        row("fresh, wait stopped", "file", kOtherComputer, 0, true, true);
+        row("killed holder here", "folder", dead + '\n' + filestore::systemIdentity() + holder, 0,
+            false, false);
+        row("other computer's, not beating", "folder", kOtherComputer + "boot pid:[1]" + holder, 0,
+            false, true);
+        row("empty folder", "folder", "", 0, false, false);
+        row("without owner, a copy inside", "folder", "part-1=C\r\n", 0, false, true);
+        row("a FIFO", "fifo", "", 0, false, false);
     }
     void locks() {
+        QFETCH(QByteArray, kind);
         QFETCH(QByteArray, content);
         QFETCH(int, ageSeconds);
         QFETCH(bool, stop);
-        const bool saved = content != "dir" && !stop;
+        QFETCH(bool, waits);
+        const bool saved = kind != "fifo" && !stop;
+        const QString lock = path_ + ".lock";
         writeBytes(path_, tableBytes({{"A", 100}}));
-        if (content != "dir") leaveLock(path_ + ".lock", content, ageSeconds);
-        QVERIFY(content != "dir" || QDir().mkdir(path_ + ".lock"));
+        if (kind == "file") leaveLock(lock, content, ageSeconds);
+        if (kind == "folder") QVERIFY(QDir().mkdir(lock));
+        if (kind == "folder" && !content.isEmpty())
+            writeBytes(lock + '/' + (content.contains('=') ? content.split('=')[0] : "owner"),
+                       content.contains('=') ? content.split('=')[1] : content);
+        if (kind == "fifo") QCOMPARE(mkfifo(QFile::encodeName(lock).constData(), 0600), 0);
         HallOfFame hof(path_);
         hof.setStaleLockAge(400);
         int pauses = 0;
@@ -236,8 +259,60 @@ private slots:
         t.start();
         QCOMPARE(add(hof, 50), saved ? Outcome::Saved : Outcome::NotSaved);
         QVERIFY2(t.elapsed() < 1500, qPrintable(QString::number(t.elapsed())));
-        QCOMPARE(pauses > 0, content == kOtherComputer && ageSeconds == 0);
+        QCOMPARE(pauses > 0, waits);
         QCOMPARE(readBytes(path_) == tableBytes({{"A", 100}, {"Me", 50}}), saved);
+        if (saved)
+            QCOMPARE(QDir(dir_->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                     QStringList{"TalomirFathers.txt"});
+    }
+
+    // A live holder beats: however long another copy watches it, the lock is not taken, and once
+    // released it is. A holder whose lock was taken over meanwhile replaces nothing.
+    void aLiveLockIsNeverTaken() {
+        writeBytes(path_, tableBytes({{"A", 100}}));
+        filestore::Lock holder(path_ + ".lock"), waiter(path_ + ".lock", 1500);
+        QCOMPARE(holder.tryLock(), filestore::Lock::Attempt::Taken);
+        QElapsedTimer t;
+        for (t.start(); t.elapsed() < 2600; QThread::msleep(50))
+            QCOMPARE(waiter.tryLock(), filestore::Lock::Attempt::Busy);
+        QVERIFY(holder.stillHeld() && !holder.lost());
+        holder.unlock();
+        QCOMPARE(waiter.tryLock(), filestore::Lock::Attempt::Taken);
+        // Another copy's owner file where this one's was: the lock is no longer this copy's.
+        const QByteArray other =
+            readBytes(path_ + ".lock/owner")
+                .replace(readBytes(path_ + ".lock/owner").split('\n').value(4), "0123456789abcdef");
+        writeBytes(path_ + ".lock/owner", other);
+        const filestore::Contents basis = filestore::read(path_);
+        filestore::SaveOptions options;
+        options.lock = &waiter;
+        options.basis = &basis;
+        QString error;
+        QCOMPARE(filestore::replace(path_, "B\r\n 1 \r\n", &error, options),
+                 filestore::Replaced::Lost);
+        // A table another writer replaced since it was read is not written over either.
+        writeBytes(path_, tableBytes({{"C", 300}}));
+        options.lock = nullptr;
+        QCOMPARE(filestore::replace(path_, "B\r\n 1 \r\n", &error, options),
+                 filestore::Replaced::Changed);
+        QCOMPARE(readBytes(path_), tableBytes({{"C", 300}}));
+    }
+
+    // A table that a replace cut short (a client that deletes before it renames, a crash) is
+    // rebuilt from the complete copies stopped writers left, never emptied; the partial ones and
+    // the leftovers go.
+    void aTableGoneIsRebuiltFromWhatIsLeft() {
+        const QString aside = path_ + ".lock.stale-feedfacefeedface";
+        QVERIFY(QDir().mkpath(aside));
+        writeBytes(aside + "/new-1", tableBytes({{"A", 100}, {"B", 50}, {"B", 50}}));
+        writeBytes(aside + "/part-1", "C\r\n 70 \r\n");
+        writeBytes(path_ + ".tmp2x", tableBytes({{"A", 100}, {"Z", 70}, {"B", 50}}));
+        writeBytes(path_ + ".tmp3y", "C\r\n 7");
+        HallOfFame hof(path_);
+        hof.Load_Records();
+        QCOMPARE(readBytes(path_), tableBytes({{"A", 100}, {"Z", 70}, {"B", 50}, {"B", 50}}));
+        QCOMPARE(QDir(dir_->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList{"TalomirFathers.txt"});
     }
 
     // Nothing but a table (or nothing) at the table's path is ever replaced: the game plays on
@@ -323,15 +398,50 @@ private slots:
         QCOMPARE(readBytes(table), tableBytes({{"Me", 50}, {"Zarno", 0}}));
     }
 
-    // An in-place rewrite cut short by a crash: its complete backup copy is put back first.
+    // An in-place rewrite cut short by a crash: its complete backup copy is put back first,
+    // also where the table is gone.
     void interruptedInPlaceRewriteIsRecovered() {
+        const auto backup = [this](const QByteArray& table) {
+            writeBytes(path_ + ".backup",
+                       "#talomir-backup\r\n" + table + "#talomir-backup-complete\r\n");
+        };
         writeBytes(path_, "A\r\n 100 \r\nB\r\n 5");
-        writeBytes(path_ + ".backup", "#talomir-backup\r\n" + tableBytes({{"A", 100}, {"B", 90}}) +
-                                          "#talomir-backup-complete\r\n");
+        backup(tableBytes({{"A", 100}, {"B", 90}}));
         HallOfFame hof(path_);
         QCOMPARE(add(hof, 95), Outcome::Saved);
         QCOMPARE(readBytes(path_), tableBytes({{"A", 100}, {"Me", 95}, {"B", 90}}));
         QVERIFY(!QFile::exists(path_ + ".backup"));
+        QFile::remove(path_);
+        backup(tableBytes({{"A", 100}}));
+        hof.Load_Records();
+        QCOMPARE(std::pair(hof.names(), readBytes(path_)),
+                 std::pair(QStringList{"A"}, tableBytes({{"A", 100}})));
+    }
+
+    // The mount that holds a folder, and the mounts on which a shared table cannot be kept safe.
+    void mountsOfFolders() {
+        const QByteArray info =
+            "22 1 0:21 / / rw,relatime - ext4 /dev/vda rw\n"
+            "40 22 0:40 / /mnt/my\\040share rw shared:1 - cifs //srv/games rw,cache=strict\n"
+            "41 22 0:41 / /net/home rw,nocto - nfs4 srv:/home rw,vers=4.2\n"
+            "42 22 0:42 / /net rw - nfs srv:/export rw,nocto\n"
+            "43 22 0:43 / /net/ok rw - nfs srv:/ok rw\n";
+        const struct {
+            const char* folder;
+            const char* type;
+            const char* source;
+            bool problem;
+        } rows[] = {{"/home/p/game", "ext4", "/dev/vda", false},
+                    {"/mnt/my share/t", "cifs", "//srv/games", false},
+                    {"/mnt/my sharex", "ext4", "/dev/vda", false},
+                    {"/net/home/x", "nfs4", "srv:/home", true},
+                    {"/net/other", "nfs", "srv:/export", true},
+                    {"/net/ok", "nfs", "srv:/ok", false}};
+        for (const auto& r : rows) {
+            const filestore::Mount m = filestore::mountOf(r.folder, info);
+            QCOMPARE(m.type + ' ' + m.source, QString(r.type) + ' ' + r.source);
+            QVERIFY2(filestore::sharingProblem(m).isEmpty() != r.problem, r.folder);
+        }
     }
 
     // The text conventions of the game's files: numbers, Booleans, lines, the code page, and
