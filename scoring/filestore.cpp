@@ -326,7 +326,17 @@ Mount mountOfPath(const QString& path) {
 QString describeFileSystem(const QString& path) {
     const Mount m = mountOfPath(path);
     if (m.type.isEmpty()) return QString();
-    return QStringLiteral(" (файловая система %1, %2)").arg(m.type, m.source);
+    // What makes such a mount safe for a shared table, or where else to keep it.
+    QString advice = QStringLiteral("запустите игру с --data-dir на другом диске");
+    if (m.type == QLatin1String("fuse.sshfs"))
+        advice = QStringLiteral("смонтируйте папку с sshfs -o cache=no");
+    else if (m.type.startsWith(QLatin1String("nfs")))
+        advice = QStringLiteral("смонтируйте папку без nocto, с lookupcache=positive");
+    else if (m.type == QLatin1String("cifs") || m.type == QLatin1String("smb3"))
+        advice = QStringLiteral("смонтируйте папку с cache=strict");
+    else if (m.type.startsWith(QLatin1String("fuse.")))
+        advice = QStringLiteral("смонтируйте папку через ядро (mount -t cifs или nfs)");
+    return QStringLiteral(" (файловая система %1, %2; %3)").arg(m.type, m.source, advice);
 }
 
 QString sharingProblem(const Mount& mount) {

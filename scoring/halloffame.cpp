@@ -78,8 +78,8 @@ QStringList oldTemporaryCopies(const QString& target) {
     const QFileInfo info(target);
     const QDir folder(info.absolutePath());
     QStringList found;
-    for (const QString& name :
-         folder.entryList({info.fileName() + QStringLiteral(".tmp*")}, QDir::Files | QDir::Hidden))
+    for (const QString& name : folder.entryList({info.fileName() + QStringLiteral(".tmp*")},
+                                                QDir::Files | QDir::Hidden | QDir::NoSymLinks))
         found << folder.filePath(name);
     return found;
 }

@@ -167,8 +167,9 @@ Lock::Attempt Lock::tryLock() {
 
 bool Lock::prepareOwnFolder() {
     const QByteArray folder = encoded(own_);
-    removeFolder(own_);
-    if (::mkdir(folder.constData(), 0777) != 0) {
+    // One left by an earlier try that failed half-way is made anew.
+    if (::mkdir(folder.constData(), 0777) != 0 && errno == EEXIST) removeFolder(own_);
+    if (::mkdir(folder.constData(), 0777) != 0 && errno != EEXIST) {
         error_ = QStringLiteral("не удаётся создать блокировку ") + path_ + QStringLiteral(": ") +
                  reason(errno);
         return false;
@@ -274,13 +275,12 @@ bool Lock::refusedByStickyFolder() const {
 
 Lock::Judged Lock::takeOver(const QByteArray& seen) {
     seenSince_ = -1;
-    // Named after the dead holder: the waiters that judged it together race for one name, and
-    // one that comes late cannot move the next holder's lock there while it still exists.
-    const QByteArray token = seen.split('\n').value(4);
-    const QString key = QString::fromLatin1(
-        token.isEmpty() ? QCryptographicHash::hash(seen, QCryptographicHash::Sha1).toHex().left(16)
-                        : token.toHex());
-    const QString aside = path_ + QStringLiteral(".stale-") + key;
+    // Named after what the dead holder left: the waiters that judged it together race for one
+    // name, and one that comes late cannot move the next holder's lock there while it exists.
+    const QString aside =
+        path_ + QStringLiteral(".stale-") +
+        QString::fromLatin1(
+            QCryptographicHash::hash(seen, QCryptographicHash::Sha1).toHex().left(16));
     if (::rename(encoded(path_).constData(), encoded(aside).constData()) != 0) {
         const int e = errno;
         struct stat st = {};
@@ -400,7 +400,8 @@ QStringList Lock::recoverableCopies() {
     }
     QStringList copies;
     for (const QString& folder : std::as_const(aside_))
-        for (const QString& name : QDir(folder).entryList({QStringLiteral("new-*")}, QDir::Files))
+        for (const QString& name :
+             QDir(folder).entryList({QStringLiteral("new-*")}, QDir::Files | QDir::NoSymLinks))
             copies << folder + u'/' + name;
     return copies;
 }

@@ -30,23 +30,26 @@
 // - else when the owner file has not changed for staleMs as this waiter's own clock counts: a
 //   holder that is alive beats every second, so a live lock is never taken, whatever the clocks
 //   of the two computers say; a dead one is taken after staleMs of watching;
-// - a lock folder without an owner file (a holder killed between the two steps of taking it):
-//   after kEmptyStaleMs of watching.
-// An abandoned lock is moved aside, renamed to <path>.stale-<its holder's token> (one of the
-// waiters that judged it wins the rename; one that comes late cannot move the next holder's lock
-// onto that name while it exists), and checked to be the one judged; the waiters then take the
-// lock anew. What a dead
-// holder left inside (a complete new copy of the table, named new-<token>) stays available for a
-// rebuild of a table that its replace cut short (recoverableCopies), until this holder unlocks.
-// A holder unlocks by moving the lock aside the same way and then deleting it, so that the lock
-// is never an empty folder that another copy's rename would silently replace. Every holder
-// clears what killed copies left: folders moved aside, and the own folders of copies that died
+// - a lock folder without an owner file, which only something else's deletion leaves: after
+//   kEmptyStaleMs of watching. An empty folder is no lock: the next rename replaces it.
+// An abandoned lock is moved aside, to <path>.stale-<digest of its owner file>: one of the waiters
+// that judged it together wins that rename, and one that comes late cannot move the next holder's
+// lock onto the name while it exists. The mover checks that it moved the lock it judged (else it
+// puts it back), and the waiters then take the lock anew. What a dead holder left inside (a
+// complete new copy of the table, new-<token>) stays there for a rebuild of a table that its
+// replace cut short (recoverableCopies). A holder unlocks by moving its lock aside too and then
+// deleting it, so the lock never stands empty while its owner still deletes in it. Every holder
+// clears what stopped copies left: folders moved aside, and the own folders of copies that died
 // waiting (of this system and gone, or untouched for an hour).
 //
-// Fencing. The holder stages its new copy inside the lock folder and renames it from there: a
-// holder whose lock was moved aside cannot replace the table (its copy is no longer where it
-// renames from), and it checks that the owner file still holds its token just before. A holder
-// that loses its lock finds out at its next beat or check and gives up (lost()).
+// Fencing. The holder stages its new copy inside the lock folder and checks, just before it
+// renames the copy into place, that the owner file still holds its token; a holder whose lock was
+// moved aside meanwhile renames nothing, since its copy went with the folder. A holder that loses
+// its lock finds out at its next beat or check and gives up (lost()); its caller tries again.
+// NFS: RENAME and the reads above are what NFS documents as consistent (close-to-open; the lock
+// manager is not needed). A RENAME retried after a lost answer may report failure for the rename
+// it did: the copy then finds its own token in the lock and holds it. A mount with nocto gives up
+// the open-time check, so filestore refuses to share a table on one (sharingProblem).
 //
 // Older copies of the game took a lock file (not a folder) at the same path; one found there is
 // judged as before (process gone on this computer, empty for kEmptyStaleMs, or older than
@@ -69,7 +72,7 @@ class Lock {
 public:
     // How long a lock's owner file may stay unchanged before a waiter takes it for abandoned.
     static constexpr int kStaleMs = 10000;
-    // A lock folder still without owner file this long was left by a copy killed taking it.
+    // A lock folder without owner file this long holds nobody (something deleted the file).
     static constexpr int kEmptyStaleMs = 3000;
     // How often the holder shows it is alive.
     static constexpr int kBeatMs = 1000;

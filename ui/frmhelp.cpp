@@ -1,6 +1,7 @@
 #include "ui/frmhelp.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -8,6 +9,7 @@
 #include <QScreen>
 #include <algorithm>
 
+#include "scoring/gamefolders.h"
 #include "ui/design.h"
 #include "ui/frmmain.h"
 #include "ui/toolkit/controls.h"
@@ -24,10 +26,13 @@ constexpr vb::Color kTableHighlight = 0x0000FF;    // red
 constexpr int kClientWidth = 3480;
 constexpr int kResizeMs = 15;
 
+// Where this copy keeps its table, and how computers share one here: one copy started from a
+// network folder, or any copy pointed at one.
 const char kTablePage[] =
-    "Лучшие игроки. Чтобы эта таблица стала общей для нескольких компьютеров в сети, создайте "
-    "ярлыки, ссылающиеся на один и тот же Talomir XII Vostrun.exe. Чтобы очистить таблицу надо "
-    "удалить файл TalomirFathers.txt ( он в папке с Talomir'ом ).";
+    "Лучшие игроки. Таблица хранится в файле %1 . Чтобы эта таблица стала общей для нескольких "
+    "компьютеров в сети, запускайте на всех компьютерах одну и ту же копию игры из общей сетевой "
+    "папки ( SMB, NFS или SFTP ) или запускайте игру с параметром --data-dir <общая папка>. Чтобы "
+    "очистить таблицу надо удалить этот файл.";
 
 void paint(QWidget* w, QPalette::ColorRole role, vb::Color colour) {
     QPalette p = w->palette();
@@ -189,7 +194,9 @@ public:
         main_.game().playRandomEventSound();
         // The list is lit even while its window is hidden.
         if (!page(main_.frmTalomiFathers()->lstTable, kTableHighlight,
-                  QString::fromUtf8(kTablePage)))
+                  QString::fromUtf8(kTablePage)
+                      .arg(QDir::toNativeSeparators(GameFolders::current().dataFile(
+                          QLatin1String(GameFolders::kTableFile))))))
             return;
         for (const char* name : helpTourOrder()) {
             if (help_->blnClose) break;

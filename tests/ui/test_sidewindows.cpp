@@ -4,6 +4,7 @@
 #include <QListWidget>
 #include <QtTest>
 
+#include "scoring/gamefolders.h"
 #include "tests/support/main_window_rig.h"
 #include "ui/design.h"
 #include "ui/dialogs.h"
@@ -243,7 +244,11 @@ private slots:
             seen << lit();
             if (seen.last() == "picTalomir")  // lit, the well shows its new colour
                 QCOMPARE(w.well()->pixel(0, 0), vb::Color(0xFF0000));
-            if (seen.size() == 1) first = h->frameGeometry();
+            if (seen.size() == 1) {  // the table's page says where this copy keeps it
+                first = h->frameGeometry();
+                QVERIFY(h->txtText->toPlainText().contains(
+                    GameFolders::current().dataFile(GameFolders::kTableFile) + " "));
+            }
             if (how == "end") QTRY_COMPARE(w.frm->tmrDemo.interval(), Game::kShortestInterval);
             if (seen.size() == endOn && how == "ESC") return QTest::keyClick(h, Qt::Key_Escape);
             if (seen.size() == endOn && how != "Close")
