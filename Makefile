@@ -9,12 +9,14 @@ RUN_PACKAGES = g++ cmake make pkg-config qt6-base-dev libsdl2-dev libfontconfig-
 PACKAGES     = $(RUN_PACKAGES) libbenchmark-dev desktop-file-utils appstream strace \
                openssh-server openssh-client sshfs samba smbnetfs fuse3
 PACKAGE_PACKAGES = $(RUN_PACKAGES) dpkg-dev file
+# The fuzz build is clang's, with libFuzzer's runtime (which clang only recommends).
+FUZZ_PACKAGES = $(PACKAGES) clang libclang-rt-dev
 SUDO     = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 CONFIGURE = cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 # The player's files in a build folder (hall of fame, settings, and what goes with them).
 PLAYER_FILES = Talo*
 
-.PHONY: all deps deps-run deps-package configure build run test bench package test-asan fuzz clean format
+.PHONY: all deps deps-run deps-package deps-fuzz configure build run test bench package test-asan fuzz clean format
 
 all: build
 
@@ -35,6 +37,8 @@ deps-run:
 	$(call install_missing,$(RUN_PACKAGES))
 deps-package:
 	$(call install_missing,$(PACKAGE_PACKAGES))
+deps-fuzz:
+	$(call install_missing,$(FUZZ_PACKAGES))
 
 # The tests are switched on here even in a folder that `make run` configured without them.
 configure: deps
@@ -68,22 +72,32 @@ test-asan: deps
 	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy $(SANITIZER_ENV) \
 	  ctest --output-on-failure -j $(JOBS)
 
-# Each libFuzzer target of tests/fuzz for FUZZ_SECONDS, starting from its seed corpus (found
-# inputs collect in $(FUZZ_BUILD)/corpus/<name>). Needs clang; without it says so and stops.
+# Each libFuzzer target of tests/fuzz for FUZZ_SECONDS (CI gives each a minute), starting from
+# its seed corpus; the inputs it finds collect in $(FUZZ_BUILD)/corpus/<name>. Every target runs;
+# any finding (a crash, a sanitizer report, a failed check, an input slower than FUZZ_TIMEOUT
+# seconds or past libFuzzer's memory limit) fails the whole, its input kept in
+# $(FUZZ_BUILD)/findings/.
 FUZZ_BUILD   ?= build-fuzz
-FUZZ_SECONDS ?= 60
-fuzz: deps
-	@command -v clang++ >/dev/null || { echo "make fuzz needs clang (apt-get install clang)"; exit 1; }
+FUZZ_SECONDS ?= 300
+FUZZ_TIMEOUT ?= 30
+fuzz: deps-fuzz
 	@[ -f $(FUZZ_BUILD)/CMakeCache.txt ] || CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(FAST_CONFIGURE) \
 	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTALOMIR_FUZZ=ON
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz-targets
-	@set -e; for src in tests/fuzz/fuzz_*.cpp; do \
+	@mkdir -p $(FUZZ_BUILD)/findings; passed=0; failed=""; \
+	for src in tests/fuzz/fuzz_*.cpp; do \
 	  name=$$(basename $$src .cpp | sed 's/^fuzz_//'); \
 	  mkdir -p $(FUZZ_BUILD)/corpus/$$name; \
 	  echo "== $$name: $(FUZZ_SECONDS) s"; \
-	  $(SANITIZER_ENV) $(FUZZ_BUILD)/tests/fuzz/talomir-fuzz-$$name -max_total_time=$(FUZZ_SECONDS) \
-	    -print_final_stats=1 $(FUZZ_BUILD)/corpus/$$name tests/fuzz/corpus/$$name; \
-	done
+	  if $(SANITIZER_ENV) $(FUZZ_BUILD)/tests/fuzz/talomir-fuzz-$$name \
+	       -max_total_time=$(FUZZ_SECONDS) -timeout=$(FUZZ_TIMEOUT) -print_final_stats=1 \
+	       -artifact_prefix=$(FUZZ_BUILD)/findings/$$name- \
+	       $(FUZZ_BUILD)/corpus/$$name tests/fuzz/corpus/$$name; \
+	  then passed=$$((passed + 1)); else failed="$$failed $$name"; fi; \
+	done; \
+	[ -z "$$failed" ] || echo "Findings in:$$failed (inputs in $(FUZZ_BUILD)/findings)"; \
+	echo "fuzz: $$passed passed, $$(echo $$failed | wc -w) failed"; \
+	[ -z "$$failed" ]
 
 bench: build
 	$(BUILD)/tools/bench/talomir-bench

@@ -236,9 +236,12 @@ std::optional<PcmSound> decodeWav(QByteArrayView bytes, int rate) {
                           AUDIO_S16SYS, static_cast<Uint8>(sound.channels), sound.rate) < 0)
         return std::nullopt;
     const std::size_t frameBytes = sizeof(int16_t) * std::size_t(sound.channels);
+    // Less than one frame is no sound, like an empty file; an empty vector may have no buffer
+    // to copy into, so nothing is copied then.
     auto keep = [&](const Uint8* pcm, std::size_t bytes) {
         sound.samples.resize(bytes / frameBytes * sound.channels);
-        std::memcpy(sound.samples.data(), pcm, sound.samples.size() * sizeof(int16_t));
+        if (!sound.samples.empty())
+            std::memcpy(sound.samples.data(), pcm, sound.samples.size() * sizeof(int16_t));
     };
     if (!cvt.needed) {
         keep(data, length);  // already what the mixer plays: one copy, no work buffer

@@ -1,5 +1,10 @@
-// The settings reader on any bytes: no crash or sanitizer finding, and what it read, written
-// back, reads whole and the same.
+// The settings reader on any bytes: no crash or sanitizer finding; the check a save makes before
+// replacing a file agrees with the reading; what it read, written back, reads whole and the same;
+// and the sound paths and volumes read go on to the music and the clips without a finding.
+#include <cstdlib>
+#include <functional>
+#include <vector>
+
 #include "scoring/textfile.h"
 #include "sound/recording_audio.h"
 #include "sound/sound_engine.h"
@@ -16,22 +21,38 @@ struct Reader {
     bool loop = false;
     Integer speed = 0;
     SettingsFile settings{QStringLiteral("/nonexistent"), places, engine, loop, speed};
+    // The music's start, run once the file is read, as the window's timer would.
+    std::vector<std::function<void()>> music;
     Reader() {
-        settings.deferMusic = [](std::function<void()>) {};  // no file is ever opened
+        audio.setAcceptAnyPath(true);  // a path read is loaded without a file being opened
+        settings.deferMusic = [this](std::function<void()> step) {
+            music.push_back(std::move(step));
+        };
     }
 };
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    // Sound paths that name no file are looked for in this folder, which holds none.
+    static const bool folders =
+        (GameFolders::setCurrent(GameFolders::beside(QStringLiteral("/nonexistent"))), true);
+    (void)folders;
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    const QStringList lines = textfile::splitLines(textfile::decode(bytes));
     Reader first;
-    first.settings.walk(textfile::splitLines(textfile::decode(bytes)), true);
-    const QByteArray written = textfile::encodeLines(first.settings.lines());
+    const bool whole = first.settings.walk(lines, false);
+    const bool own = first.settings.readsAsSettings(lines);
+    if (first.settings.walk(lines, true) != whole || (whole && !own)) abort();
+    const QStringList read = first.settings.lines();
+    const QByteArray written = textfile::encodeLines(read);
     const QStringList back = textfile::splitLines(textfile::decode(written));
     Reader second;
     if (!second.settings.readsAsSettings(back) || !second.settings.walk(back, true) ||
-        second.settings.lines() != first.settings.lines())
+        second.settings.lines() != read)
         abort();
+    // The values at work: the music started at its volume, every clip played.
+    for (const auto& step : first.music) step();
+    for (Clip c : kSettingsClipOrder) first.engine.play(c);
     return 0;
 }

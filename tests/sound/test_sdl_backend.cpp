@@ -88,6 +88,9 @@ private slots:
         for (const QByteArray& bytes : {cut, cut.mid(8)})  // also without its RIFF header
             QVERIFY(decodeWav(bytes, 8000) && decodeWav(bytes, 8000)->frames() == 400);
         QVERIFY(!audio.loadWav(wav(1, 1, 1, 16, QByteArray(40000, 'x'))));  // 1 Hz: gigabytes
+        // 24 samples at 2.8 MHz make less than one frame at the output's rate: no sound.
+        const QByteArray blip = wav(1, 1, 2818065, 8, QByteArray(24, 'x'));
+        QVERIFY(decodeWav(blip) && !decodeWav(blip, 44100) && !audio.loadWav(blip));
         QVERIFY(!audio.load(dir_.filePath("missing.wav")) && !audio.load(QString()));
         const QString fifo = dir_.filePath("fifo.wav"), big = file("big.wav", toneWav(0.01));
         QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
