@@ -39,7 +39,8 @@ bool remote(int fd) {
 // A network client answers "busy" while another computer holds the file open, and some answer
 // "exists" when they cannot delete the file a rename would replace: both pass in a moment.
 bool busy(int e, bool deniedToo) {
-    return e == EBUSY || e == EEXIST || e == ETXTBSY || e == EAGAIN ||
+    // EIO too: an SMB client under load answers it for a request the server was slow to answer.
+    return e == EBUSY || e == EEXIST || e == ETXTBSY || e == EAGAIN || e == EIO ||
            (deniedToo && (e == EACCES || e == EPERM));
 }
 

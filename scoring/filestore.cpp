@@ -165,7 +165,8 @@ QString resolve(const QString& path, QString* error) {
 
 Replaced replace(const QString& path, const QByteArray& bytes, QString* error,
                  const SaveOptions& options) {
-    const auto refused = [error](const QString& why) {
+    const auto refused = [error, &path](const QString& why) {
+        qCWarning(lcFiles) << "not replaced:" << path << why;
         fail(error, why);
         return Replaced::No;
     };

@@ -191,8 +191,12 @@ bool HallOfFame::acquire(filestore::Lock& lock, int timeoutMs) {
             case filestore::Lock::Attempt::Busy:
                 break;
         }
+        // The longer the queue, the less often each copy asks: a share that many copies wait on
+        // spends its time on the holder's writes.
         jitter = jitter * 1664525u + 1013904223u;
-        if (waited.elapsed() >= timeoutMs || !pause_(10 + static_cast<int>((jitter >> 24) % 30))) {
+        const qint64 spread = std::min<qint64>(30 + waited.elapsed() / 10, 240);
+        if (waited.elapsed() >= timeoutMs ||
+            !pause_(10 + static_cast<int>((jitter >> 8) % quint32(spread)))) {
             lastError_ = busyReason(lock.path());
             return false;
         }

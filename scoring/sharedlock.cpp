@@ -31,7 +31,7 @@ constexpr char kOwner[] = "/owner";
 constexpr char kOwnerName[] = "owner";
 // How often a waiter reads an existing lock's owner file: a dead holder of this computer is
 // seen within this, and a busy network share is not flooded with reads.
-constexpr int kJudgeEveryMs = 200;
+constexpr int kJudgeEveryMs = 400;
 // How long a holder tolerates its owner file missing: a waiter that moved the lock aside by
 // mistake (another copy took it between its judgement and its move) puts it back at once.
 constexpr int kMissingMs = 3000;
@@ -81,12 +81,15 @@ void removeFolder(const QString& path) {
     ::rmdir(folder.constData());
 }
 
-// The own folder of a waiting copy that died before it took the lock: of this system and gone, or
-// untouched for an hour (no copy waits that long).
+// The own folder of a waiting copy that died before it took the lock: of this system and gone,
+// without owner file, or untouched for an hour (no copy waits that long).
 bool abandonedOwnFolder(const QString& folder) {
-    const QList<QByteArray> lines = look(folder + kOwner).split('\n');
+    const QByteArray owner = look(folder + kOwner);
+    const QList<QByteArray> lines = owner.split('\n');
     if (lines.size() > 4 && !systemIdentity().isEmpty() && lines[3] == systemIdentity())
         return processGoneHere(lines[0].toLongLong());
+    // Without its owner file it was left half-made: a copy still making it makes it again.
+    if (owner.isEmpty()) return true;
     struct stat st = {};
     return ::lstat(encoded(folder).constData(), &st) == 0 && ageMs(st) > 3600 * 1000;
 }
@@ -142,6 +145,15 @@ Lock::Attempt Lock::tryLock() {
             ownReady_ = false;
             continue;
         }
+        // A lock folder is there (sshfs says "not permitted" for it): judged without asking the
+        // server more than the owner file, to spare a share that many copies wait on.
+        if (e == EEXIST || e == ENOTEMPTY || e == EPERM) {
+            const Judged judged = judgeFolder();
+            if (held_) return Attempt::Taken;
+            if (judged == Judged::Alive) return Attempt::Busy;
+            if (judged == Judged::Stuck) return Attempt::Broken;
+            continue;
+        }
         struct stat st = {};
         if (::lstat(lock.constData(), &st) != 0) {
             if (errno == ENOENT && e != EROFS && e != EACCES) continue;  // released meanwhile
@@ -166,12 +178,22 @@ Lock::Attempt Lock::tryLock() {
 }
 
 bool Lock::prepareOwnFolder() {
+    // A holder clearing leftovers may take a half-made folder for a dead copy's: made again.
+    for (int round = 0; round < 3; ++round) {
+        if (prepareOwnFolderOnce() || errno != ENOENT) return ownReady_;
+    }
+    return false;
+}
+
+bool Lock::prepareOwnFolderOnce() {
     const QByteArray folder = encoded(own_);
     // One left by an earlier try that failed half-way is made anew.
     if (::mkdir(folder.constData(), 0777) != 0 && errno == EEXIST) removeFolder(own_);
     if (::mkdir(folder.constData(), 0777) != 0 && errno != EEXIST) {
+        const int e = errno;
         error_ = QStringLiteral("не удаётся создать блокировку ") + path_ + QStringLiteral(": ") +
-                 reason(errno);
+                 reason(e);
+        errno = e;
         return false;
     }
     // Other users of a shared folder must be able to clear it once it is an abandoned lock.
@@ -184,10 +206,12 @@ bool Lock::prepareOwnFolder() {
     QString why;
     beats_ = 0;
     if (!inside.ok() || !writeNewFile(inside, kOwnerName, ownerContent(beats_), nullptr, &why)) {
+        const int e = errno;
         error_ = QStringLiteral("не удаётся создать блокировку ") + path_ + QStringLiteral(": ") +
-                 (why.isEmpty() ? reason(errno) : why);
+                 (why.isEmpty() ? reason(e) : why);
         inside.reset();
         removeFolder(own_);
+        errno = e;
         return false;
     }
     // What this client reads back must be what it wrote, or no read here can be trusted.
