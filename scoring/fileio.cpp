@@ -112,7 +112,7 @@ bool readOpen(int fd, qint64 maxBytes, QByteArray& bytes, QString* error, struct
 }
 
 bool writeNewFile(int dir, const QByteArray& name, const QByteArray& bytes, const struct stat* like,
-                  QString* error) {
+                  QString* error, bool durable) {
     Fd out(::openat(dir, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                     0666));
     if (!out.ok()) {
@@ -130,7 +130,7 @@ bool writeNewFile(int dir, const QByteArray& name, const QByteArray& bytes, cons
     else if (::fstat(out, &created) == 0)
         ::fchmod(out, sharedMode(dir, created.st_mode));
     // A network client reports a write it could not deliver at the latest when the file closes.
-    const bool written = writeAll(out, bytes) && ::fsync(out) == 0;
+    const bool written = writeAll(out, bytes) && (!durable || ::fsync(out) == 0);
     const int e = errno;
     const int fd = out;
     const bool closed = ::close(fd) == 0;

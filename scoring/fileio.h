@@ -48,11 +48,12 @@ bool writeAll(int fd, const QByteArray& bytes);
 // of at most maxBytes; st receives its status.
 bool readOpen(int fd, qint64 maxBytes, QByteArray& bytes, QString* error, struct stat* st);
 
-// Creates name in the folder dir (it must not exist), writes bytes, makes them durable and closes
-// it. It takes the permissions and group of like, when given (the file it is to replace), else
-// those of a new file in that folder (see sharedMode).
+// Creates name in the folder dir (it must not exist), writes bytes, makes them durable (unless
+// told they need not survive a power loss) and closes it. It takes the permissions and group of
+// like, when given (the file it is to replace), else those of a new file in that folder (see
+// sharedMode).
 bool writeNewFile(int dir, const QByteArray& name, const QByteArray& bytes, const struct stat* like,
-                  QString* error);
+                  QString* error, bool durable = true);
 
 // The permissions for a new file (or, with directory, folder) in the folder dir that was created
 // with the mode created: plus read and write for the group and for others where the folder lets

@@ -145,9 +145,10 @@ Lock::Attempt Lock::tryLock() {
             ownReady_ = false;
             continue;
         }
-        // A lock folder is there (sshfs says "not permitted" for it): judged without asking the
-        // server more than the owner file, to spare a share that many copies wait on.
-        if (e == EEXIST || e == ENOTEMPTY || e == EPERM) {
+        // A lock folder is there: judged without asking the server more than the owner file, to
+        // spare a share that many copies wait on. (sshfs answers "not permitted" for it, as a
+        // sticky folder does for another user's lock file: that one is looked at first.)
+        if (e == EEXIST || e == ENOTEMPTY) {
             const Judged judged = judgeFolder();
             if (held_) return Attempt::Taken;
             if (judged == Judged::Alive) return Attempt::Busy;
@@ -205,7 +206,9 @@ bool Lock::prepareOwnFolderOnce() {
     Fd inside(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     QString why;
     beats_ = 0;
-    if (!inside.ok() || !writeNewFile(inside, kOwnerName, ownerContent(beats_), nullptr, &why)) {
+    // A lock need not outlive a power loss: no copy that held it runs after one.
+    if (!inside.ok() ||
+        !writeNewFile(inside, kOwnerName, ownerContent(beats_), nullptr, &why, false)) {
         const int e = errno;
         error_ = QStringLiteral("не удаётся создать блокировку ") + path_ + QStringLiteral(": ") +
                  (why.isEmpty() ? reason(e) : why);
@@ -241,7 +244,8 @@ bool Lock::establish() {
     // again; the lock is this copy's, whatever it holds.
     if (look(path_ + kOwner).isEmpty()) {
         Fd inside(::open(lock.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-        if (inside.ok()) writeNewFile(inside, kOwnerName, ownerContent(beats_), nullptr, nullptr);
+        if (inside.ok())
+            writeNewFile(inside, kOwnerName, ownerContent(beats_), nullptr, nullptr, false);
     }
     held_ = true;
     lost_ = false;
