@@ -2,6 +2,7 @@
 #include <QCommandLineParser>
 #include <cstdio>
 
+#include "app/platform.h"
 #include "scoring/gamefolders.h"
 #include "ui/application.h"
 #include "ui/icon.h"
@@ -52,7 +53,12 @@ int main(int argc, char** argv) {
         }
     }
 
+    // Read by the application as it starts; the player's environment is theirs again after.
+    const QByteArray platform = talomir::chosenPlatform(QProcessEnvironment::systemEnvironment());
+    const bool askPlatform = !platform.isEmpty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+    if (askPlatform) qputenv("QT_QPA_PLATFORM", platform);
     QApplication app(argc, argv);  // takes the toolkit's own options out of the arguments
+    if (askPlatform) qunsetenv("QT_QPA_PLATFORM");
     QGuiApplication::setDesktopFileName(QStringLiteral(TALOMIR_APP_ID));
     QApplication::setWindowIcon(talomir::ui::gameIcon());
     QCommandLineParser& parser = options.parser;
