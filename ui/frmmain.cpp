@@ -645,7 +645,7 @@ void FrmMain::dock() {
 }
 
 void FrmMain::focusWell() {
-    if (isVisible() && !isActiveWindow()) activateWindow();
+    if (isVisible() && !isActiveWindow()) vb::activate(this);
     picTalomir->setFocus();
 }
 
@@ -654,7 +654,7 @@ void FrmMain::setMainWindowState(int state) {
         showMinimized();
     } else {
         if (isMinimized()) showNormal();
-        activateWindow();
+        vb::activate(this);
         raise();
     }
 }

@@ -1,6 +1,8 @@
 #include "ui/sidewindows.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 #include "ui/toolkit/fonts.h"
@@ -61,7 +63,7 @@ void SideWindow::closeEvent(QCloseEvent* event) {
 void SideWindow::giveFocusBack() {
     // A minimised main window is left alone: activating it would restore it.
     if (main_ && main_->isVisible() && !main_->isMinimized()) {
-        main_->activateWindow();
+        vb::activate(main_);
         if (QWidget* w = main_->focusWidget()) w->setFocus();
     }
 }
@@ -69,6 +71,22 @@ void SideWindow::giveFocusBack() {
 void SideWindow::mouseReleaseEvent(QMouseEvent* event) {
     QWidget::mouseReleaseEvent(event);
     giveFocusBack();
+}
+
+// A Wayland compositor gives the keyboard to the newest window and keeps it there, whatever the
+// program asks: the game is steered from the main window all the same.
+void SideWindow::forwardKey(QKeyEvent* event) {
+    if (!main_) return event->ignore();
+    QWidget* target = main_->focusWidget() ? main_->focusWidget() : main_;
+    QCoreApplication::sendEvent(target, event);
+}
+
+void SideWindow::keyPressEvent(QKeyEvent* event) {
+    forwardKey(event);
+}
+
+void SideWindow::keyReleaseEvent(QKeyEvent* event) {
+    forwardKey(event);
 }
 
 void SideWindow::focusInEvent(QFocusEvent* event) {

@@ -8,7 +8,7 @@
 namespace talomir::ui {
 
 // A fixed-size window beside the main window that hands the keyboard focus straight back to the
-// main window.
+// main window, and its keys too where the window system keeps the focus on it.
 class SideWindow : public QWidget {
     Q_OBJECT
 
@@ -25,10 +25,13 @@ signals:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void giveFocusBack();
+    void forwardKey(QKeyEvent* event);
     void guardFocus(QWidget* content);
 
 private:

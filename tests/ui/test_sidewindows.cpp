@@ -57,7 +57,7 @@ private slots:
     void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
 
     // Each button shows and hides its window; the window, activated or clicked, hands the
-    // keyboard back to the well.
+    // keyboard back to the well, and the keys it gets all the same.
     void buttonsShowAndHideTheirWindows() {
         Window w;
         QVERIFY(w.start());
@@ -81,6 +81,10 @@ private slots:
             s.window->activateWindow();  // as a click on its caption bar does
             QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(w.frm.get()));
             QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.well()));
+            // Where the window system keeps the keyboard on it (Wayland), its keys steer.
+            const int column = w.game().field.FigX;
+            QTest::keyClick(s.window, Qt::Key_Left);
+            QCOMPARE(int(w.game().field.FigX), column - 1);
             QTest::mouseClick(b, Qt::LeftButton);
             QVERIFY(!s.window->isVisible() && w.game().display[s.ctl].Value == 0);
         }

@@ -1,5 +1,6 @@
 #include "ui/toolkit/process.h"
 
+#include <QGuiApplication>
 #include <QPointer>
 #include <QSet>
 #include <vector>
@@ -81,6 +82,17 @@ int Forms::unload(const QString& name) {
 
 bool Forms::isUnloadingByProgram(const QWidget* window) {
     return unloading().contains(window);
+}
+
+// ---- The window system --------------------------------------------------------------------
+
+bool programPlacesWindows() {
+    // "wayland", and its variants such as "wayland-egl".
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+void activate(QWidget* window) {
+    if (window && programPlacesWindows()) window->activateWindow();
 }
 
 }  // namespace vb

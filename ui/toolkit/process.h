@@ -29,4 +29,11 @@ public:
     static bool isUnloadingByProgram(const QWidget* window);
 };
 
+// Whether the window system lets the program place its windows and give them the keyboard. A
+// Wayland compositor does both itself: a move there changes only the place Qt reports, and a
+// request for the keyboard is refused, with a warning.
+bool programPlacesWindows();
+// Gives the window the keyboard where the program may.
+void activate(QWidget* window);
+
 }  // namespace vb
