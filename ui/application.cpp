@@ -10,6 +10,7 @@
 
 #include "sound/sound_choices.h"
 #include "ui/frmsettings.h"
+#include "ui/toolkit/process.h"
 #include "ui/toolkit/units.h"
 
 namespace talomir::ui {
@@ -98,18 +99,21 @@ QWidget* MainWindowPlaces::side(::talomir::SideWindow w) const {
 }
 
 QPointF MainWindowPlaces::mainPosition() const {
+    if (!placesKnown && readMain_) return *readMain_;
     return toTwips(main_.frameGeometry().topLeft());
 }
 
 void MainWindowPlaces::setMainPosition(QPointF twips) {
+    readMain_ = twips;
     main_.move(reachable(toPixels(twips), main_.frameGeometry().size()));
 }
 
 bool MainWindowPlaces::sideVisible(::talomir::SideWindow w) const {
-    return side(w)->isVisible();
+    return side(w)->isVisible() && (placesKnown || readSides_[static_cast<int>(w)].visible);
 }
 
 void MainWindowPlaces::setSideVisible(::talomir::SideWindow w, bool visible) {
+    readSides_[static_cast<int>(w)].visible = visible;
     // Through the window's check button, so button and window agree.
     const Ctl check = w == ::talomir::SideWindow::TalomirFathers ? Ctl::chkRec
                       : w == ::talomir::SideWindow::Statistic    ? Ctl::chkStat
@@ -119,10 +123,13 @@ void MainWindowPlaces::setSideVisible(::talomir::SideWindow w, bool visible) {
 }
 
 QPointF MainWindowPlaces::sidePosition(::talomir::SideWindow w) const {
+    const std::optional<QPointF>& read = readSides_[static_cast<int>(w)].place;
+    if (!placesKnown && read) return *read;
     return toTwips(side(w)->frameGeometry().topLeft());
 }
 
 void MainWindowPlaces::setSidePosition(::talomir::SideWindow w, QPointF twips) {
+    readSides_[static_cast<int>(w)].place = twips;
     QWidget* window = side(w);
     const QPoint at = reachable(toPixels(twips), window->frameGeometry().size());
     window->move(at);
@@ -149,6 +156,7 @@ Application::Application(const GameFolders& folders, AudioBackend* audio,
     bridge_ = std::make_unique<SoundBridge>(*engine_);
     main_->game().display.addObserver(bridge_.get());
     places_ = std::make_unique<MainWindowPlaces>(*main_);
+    places_->placesKnown = vb::programPlacesWindows();
     Game& game = main_->game();
     settings_ =
         std::make_unique<SettingsFile>(folders.dataFolder(), *places_, *engine_, game.EnableLoop,

@@ -1,8 +1,10 @@
 #pragma once
 // The program as a whole: the model's random generator and clock, the hall of fame, the sound
 // engine and the settings file, wired to the main window.
+#include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "game/random.h"
 #include "scoring/gamefolders.h"
@@ -19,6 +21,10 @@ namespace talomir::ui {
 class MainWindowPlaces : public WindowPlaces {
 public:
     explicit MainWindowPlaces(FrmMain& main) : main_(main) {}
+    // False where the window system places the windows itself (Wayland): what they report there
+    // is not where they are, so the places read from the settings are the ones given back, and a
+    // side window shown without a place read for it counts as hidden.
+    bool placesKnown = true;
     QPointF mainPosition() const override;
     void setMainPosition(QPointF twips) override;
     bool sideVisible(::talomir::SideWindow w) const override;
@@ -33,6 +39,13 @@ public:
 private:
     QWidget* side(::talomir::SideWindow w) const;
     FrmMain& main_;
+    // As read from the settings.
+    std::optional<QPointF> readMain_;
+    struct ReadSide {
+        bool visible = false;
+        std::optional<QPointF> place;
+    };
+    std::array<ReadSide, 3> readSides_;
 };
 
 // Forwards the model's sounds to the engine.
@@ -63,6 +76,7 @@ public:
     FrmMain& main() { return *main_; }
     SoundEngine& sound() { return *engine_; }
     SettingsFile& settings() { return *settings_; }
+    MainWindowPlaces& places() { return *places_; }
     HallOfFame& table() { return records_.table(); }
     void start();  // the first game, the window shown
 

@@ -68,7 +68,18 @@ private slots:
         QCOMPARE(next.app.main().frameGeometry().topLeft(), QPoint(150, 120));
         QCOMPARE(next.app.main().frmStatistic()->frameGeometry().topLeft(), QPoint(600, 90));
         QCOMPARE(next.app.main().game().display[Ctl::chkStat].Value, 1);
+        // Where the window system places the windows itself (Wayland) what they report is not
+        // their place: the layout read is written back, the sound choices as ever.
+        const QStringList read = textfile::readLines(next.app.settings().path()).lines;
+        next.app.places().placesKnown = false;
+        next.app.main().move(0, 0);
+        next.app.main().game().setCheckValue(Ctl::chkAuto, 1);  // all three shown, docked
+        next.app.sound().setEnableSoundControl(!next.app.sound().EnableSoundControl());
         next.app.main().close();
+        const QStringList kept = textfile::readLines(next.app.settings().path()).lines;
+        QCOMPARE(kept.size(), read.size());  // the docked windows hidden, as they were read
+        QCOMPARE(kept.mid(0, 7), read.mid(0, 7));
+        QVERIFY(kept[7] != read[7]);
     }
 
     void modelSoundsReachTheEngine() {
