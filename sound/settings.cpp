@@ -157,16 +157,17 @@ bool SettingsFile::walk(const QStringList& lines, bool apply) {
     for (SideWindow w : kSides) {
         bool visible = false;
         if (!boolean(visible)) return false;
+        // The first side window's position reads leniently, the others strictly. A shown window
+        // is placed before it is shown: some window managers (weston's, for Xwayland) place a
+        // window only as it first appears.
+        const bool placed =
+            !visible || (w == SideWindow::TalomirFathers ? lenient(left) && lenient(top)
+                                                         : strict(left) && strict(top));
         if (apply) {
+            if (visible && placed) windows_.setSidePosition(w, {left, top});
             windows_.setSideVisible(w, visible);
-            visible = windows_.sideVisible(w);
         }
-        if (!visible) continue;
-        // The first side window's position reads leniently, the others strictly.
-        const bool ok = w == SideWindow::TalomirFathers ? lenient(left) && lenient(top)
-                                                        : strict(left) && strict(top);
-        if (!ok) return false;
-        if (apply) windows_.setSidePosition(w, {left, top});
+        if (!placed) return false;
     }
 
     bool soundOn = false;

@@ -83,8 +83,8 @@ private slots:
     }
 
     // "..." is the shipped sound of its place, saved as a full path; "true" shows the hall of
-    // fame, whose two lines read leniently, the statistics window's strictly; "#FALSE#" is
-    // False; a volume half way rounds to the even neighbour.
+    // fame, whose two lines read leniently, the statistics window's strictly (each placed before
+    // it is shown); "#FALSE#" is False; a volume half way rounds to the even neighbour.
     void linesAreReadInTheirWays() {
         Rig rig;
         QStringList lines = fileWith(
@@ -92,8 +92,8 @@ private slots:
         lines[0] = "12abc";
         rig.load(lines);
         QCOMPARE(rig.places.main, QPointF(12, 2000));
-        QCOMPARE(rig.places.side[int(SideWindow::TalomirFathers)], QPointF(7, 0));
-        QCOMPARE(rig.places.side[int(SideWindow::Statistic)], QPointF(9090, 900.5));
+        QCOMPARE(rig.places.shownAt[int(SideWindow::TalomirFathers)], QPointF(7, 0));
+        QCOMPARE(rig.places.shownAt[int(SideWindow::Statistic)], QPointF(9090, 900.5));
         QCOMPARE(rig.places.visible[int(SideWindow::Future)], false);
         QCOMPARE(rig.settings.VolumeBkgMusic, Integer(2));
         const QString sound = QDir(rig.dir.path()).filePath("sound/");
