@@ -117,6 +117,10 @@ void FrmHelp::Form_Load() {
     applyHeight();
     place();
     tmrResize.setEnabled(true);
+    // A compositor that places windows itself (Wayland) fits a window on the screen as it first
+    // appears: the page appears open, or it would roll open past the screen's edge.
+    if (!vb::programPlacesWindows())
+        while (tmrResize.isEnabled()) tmrResize_Timer();
 }
 
 void FrmHelp::tmrResize_Timer() {
