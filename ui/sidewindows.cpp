@@ -73,8 +73,9 @@ void SideWindow::mouseReleaseEvent(QMouseEvent* event) {
     giveFocusBack();
 }
 
-// A Wayland compositor gives the keyboard to the newest window and keeps it there, whatever the
-// program asks: the game is steered from the main window all the same.
+// Some compositors give the keyboard to the newest window and keep it there whatever the program
+// asks (any on Wayland, weston for X windows too): the game is steered from the main window all
+// the same.
 void SideWindow::forwardKey(QKeyEvent* event) {
     if (!main_) return event->ignore();
     QWidget* target = main_->focusWidget() ? main_->focusWidget() : main_;
