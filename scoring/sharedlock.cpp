@@ -82,16 +82,17 @@ void removeFolder(const QString& path) {
 }
 
 // The own folder of a waiting copy that died before it took the lock: of this system and gone,
-// without owner file, or untouched for an hour (no copy waits that long).
+// without owner file for half a minute, or untouched for an hour (no copy waits that long).
 bool abandonedOwnFolder(const QString& folder) {
     const QByteArray owner = look(folder + kOwner);
     const QList<QByteArray> lines = owner.split('\n');
     if (lines.size() > 4 && !systemIdentity().isEmpty() && lines[3] == systemIdentity())
         return processGoneHere(lines[0].toLongLong());
-    // Without its owner file it was left half-made: a copy still making it makes it again.
-    if (owner.isEmpty()) return true;
+    // Without its owner file a while, it was left half-made (a copy still making it would make
+    // it again); untouched for an hour, its copy no longer waits.
     struct stat st = {};
-    return ::lstat(encoded(folder).constData(), &st) == 0 && ageMs(st) > 3600 * 1000;
+    return ::lstat(encoded(folder).constData(), &st) == 0 &&
+           ageMs(st) > (owner.isEmpty() ? 30 : 3600) * 1000;
 }
 
 }  // namespace
@@ -179,9 +180,13 @@ Lock::Attempt Lock::tryLock() {
 }
 
 bool Lock::prepareOwnFolder() {
-    // A holder clearing leftovers may take a half-made folder for a dead copy's: made again.
+    // A holder clearing leftovers may take a half-made folder for a dead copy's, and a busy share
+    // may answer a request with a passing error: made again. What lasts is reported.
     for (int round = 0; round < 3; ++round) {
-        if (prepareOwnFolderOnce() || errno != ENOENT) return ownReady_;
+        if (prepareOwnFolderOnce()) return true;
+        if (errno == EACCES || errno == EPERM || errno == EROFS || errno == ENOSPC ||
+            errno == EDQUOT)
+            return false;
     }
     return false;
 }

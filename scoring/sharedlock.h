@@ -40,7 +40,7 @@
 // replace cut short (recoverableCopies). A holder unlocks by moving its lock aside too and then
 // deleting it, so the lock never stands empty while its owner still deletes in it. Every holder
 // clears what stopped copies left: folders moved aside, and the own folders of copies that died
-// waiting (of this system and gone, half-made, or untouched for an hour).
+// waiting (of this system and gone, half-made for half a minute, or untouched for an hour).
 //
 // Fencing. The holder stages its new copy inside the lock folder and checks, just before it
 // renames the copy into place, that the owner file still holds its token; a holder whose lock was
