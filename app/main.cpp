@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "app/platform.h"
-#include "scoring/gamefolders.h"
+#include "persistence/gamefolders.h"
 #include "ui/application.h"
 #include "ui/icon.h"
 

@@ -3,7 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "scoring/gamefolders.h"
+#include "persistence/gamefolders.h"
 
 #if defined(__unix__)
 #include <sys/stat.h>

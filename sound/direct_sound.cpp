@@ -1,6 +1,6 @@
 #include "sound/direct_sound.h"
 
-#include "scoring/gamefolders.h"
+#include "persistence/gamefolders.h"
 
 namespace talomir {
 

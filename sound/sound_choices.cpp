@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "scoring/textfile.h"
+#include "persistence/textfile.h"
 
 namespace talomir {
 

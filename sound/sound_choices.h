@@ -8,7 +8,7 @@
 #include <QVariant>
 #include <functional>
 
-#include "game/vbtypes.h"
+#include "rules/vbtypes.h"
 #include "sound/sound_engine.h"
 
 namespace talomir {

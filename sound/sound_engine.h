@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "game/display.h"
-#include "scoring/gamefolders.h"
+#include "presentation/display.h"
+#include "persistence/gamefolders.h"
 #include "sound/audio_backend.h"
 #include "sound/clsdmctrl.h"
 #include "sound/direct_sound.h"

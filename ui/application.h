@@ -6,11 +6,11 @@
 #include <memory>
 #include <optional>
 
-#include "game/random.h"
-#include "scoring/gamefolders.h"
-#include "scoring/records.h"
+#include "rules/random.h"
+#include "persistence/gamefolders.h"
+#include "persistence/records.h"
 #include "sound/sdl_audio_backend.h"
-#include "sound/settings.h"
+#include "persistence/settingsfile.h"
 #include "sound/sound_engine.h"
 #include "ui/frmmain.h"
 

@@ -9,7 +9,7 @@
 #include <QScreen>
 #include <algorithm>
 
-#include "scoring/gamefolders.h"
+#include "persistence/gamefolders.h"
 #include "ui/design.h"
 #include "ui/frmmain.h"
 #include "ui/toolkit/controls.h"

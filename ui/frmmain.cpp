@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "scoring/gamefolders.h"
+#include "persistence/gamefolders.h"
 #include "ui/dialogs.h"
 #include "ui/frmhelp.h"
 #include "ui/sidewindows.h"

@@ -5,7 +5,7 @@
 #include <QPointer>
 #include <functional>
 
-#include "game/game.h"
+#include "rules/game.h"
 #include "ui/design.h"
 #include "ui/sidewindows.h"
 #include "ui/toolkit/controlarray.h"

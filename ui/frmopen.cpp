@@ -15,7 +15,7 @@
 #include <algorithm>
 #include <functional>
 
-#include "scoring/gamefolders.h"
+#include "persistence/gamefolders.h"
 #include "ui/toolkit/fonts.h"
 #include "ui/toolkit/process.h"
 #include "ui/toolkit/units.h"

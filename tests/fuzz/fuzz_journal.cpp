@@ -6,8 +6,8 @@
 #include <QLoggingCategory>
 #include <QTemporaryDir>
 
-#include "scoring/journal.h"
-#include "scoring/textfile.h"
+#include "persistence/journal.h"
+#include "persistence/textfile.h"
 
 using namespace talomir;
 

@@ -9,7 +9,7 @@
 #include <QLoggingCategory>
 #include <QTemporaryDir>
 
-#include "scoring/halloffame.h"
+#include "persistence/halloffame.h"
 
 using namespace talomir;
 

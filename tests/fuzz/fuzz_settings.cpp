@@ -5,7 +5,7 @@
 #include <functional>
 #include <vector>
 
-#include "scoring/textfile.h"
+#include "persistence/textfile.h"
 #include "sound/recording_audio.h"
 #include "sound/sound_engine.h"
 #include "tests/support/fake_places.h"

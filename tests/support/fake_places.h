@@ -1,6 +1,6 @@
 #pragma once
 // The windows as the settings file sees them, without windows.
-#include "sound/settings.h"
+#include "persistence/settingsfile.h"
 
 namespace talomir::testing {
 

@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "game/game.h"
+#include "rules/game.h"
 #include "sound/sound_engine.h"
 
 namespace talomir::testing {

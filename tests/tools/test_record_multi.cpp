@@ -13,8 +13,8 @@
 #include <QtTest>
 #include <memory>
 
-#include "scoring/filestore.h"
-#include "scoring/halloffame.h"
+#include "persistence/filestore.h"
+#include "persistence/halloffame.h"
 #include "tests/support/files.h"
 
 using talomir::testing::readBytes;

@@ -9,8 +9,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "scoring/gamefolders.h"
-#include "scoring/textfile.h"
+#include "persistence/gamefolders.h"
+#include "persistence/textfile.h"
 #include "sound/recording_audio.h"
 #include "sound/sound_engine.h"
 #include "tests/support/files.h"

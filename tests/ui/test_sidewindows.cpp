@@ -4,7 +4,7 @@
 #include <QListWidget>
 #include <QtTest>
 
-#include "scoring/gamefolders.h"
+#include "persistence/gamefolders.h"
 #include "tests/support/main_window_rig.h"
 #include "ui/design.h"
 #include "ui/dialogs.h"

@@ -7,7 +7,7 @@
 #include <QtTest>
 #include <limits>
 
-#include "game/random.h"
+#include "rules/random.h"
 #include "ui/toolkit/controlarray.h"
 #include "ui/toolkit/controls.h"
 #include "ui/toolkit/fonts.h"

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "game/game.h"
+#include "rules/game.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <deque>
 #include <memory>
 
-#include "game/game.h"
+#include "rules/game.h"
 
 namespace talomir::sim {
 

@@ -1,0 +1,8 @@
+#include "persistence/logging.h"
+
+namespace talomir {
+
+Q_LOGGING_CATEGORY(lcFiles, "talomir.files", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcScores, "talomir.scores", QtWarningMsg)
+
+}  // namespace talomir

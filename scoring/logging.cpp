@@ -1,8 +1,0 @@
-#include "scoring/logging.h"
-
-namespace talomir {
-
-Q_LOGGING_CATEGORY(lcFiles, "talomir.files", QtWarningMsg)
-Q_LOGGING_CATEGORY(lcScores, "talomir.scores", QtWarningMsg)
-
-}  // namespace talomir
