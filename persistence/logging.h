@@ -8,5 +8,7 @@ namespace talomir {
 Q_DECLARE_LOGGING_CATEGORY(lcFiles)
 // The hall of fame: entries stored late or not at all, tables rebuilt.
 Q_DECLARE_LOGGING_CATEGORY(lcScores)
+// The settings file: not read, not saved, read only in part.
+Q_DECLARE_LOGGING_CATEGORY(lcSettings)
 
 }  // namespace talomir

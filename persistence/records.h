@@ -1,6 +1,6 @@
 #pragma once
 // The hall of fame behind the game's table interface.
-#include "rules/host.h"
+#include "rules/records.h"
 #include "persistence/halloffame.h"
 
 namespace talomir {

@@ -4,8 +4,8 @@
 #include <optional>
 
 #include "persistence/filestore.h"
+#include "persistence/logging.h"
 #include "persistence/textfile.h"
-#include "sound/sound_engine.h"
 
 namespace talomir {
 
@@ -30,29 +30,11 @@ private:
 
 }  // namespace
 
-SettingsFile::SettingsFile(QString folder, WindowPlaces& windows, SoundEngine& sound,
-                           bool& enableLoop, Integer& speedChange, QString soundFolder)
-    : folder_(std::move(folder)),
-      soundFolder_(soundFolder.isEmpty() ? QDir(folder_).filePath(QString::fromLatin1(kSoundFolder))
-                                         : std::move(soundFolder)),
-      windows_(windows),
-      sound_(sound),
-      enableLoop_(enableLoop),
-      speedChange_(speedChange) {}
+SettingsFile::SettingsFile(QString folder, WindowPlaces& windows, SoundSettings& sound)
+    : folder_(std::move(folder)), windows_(windows), sound_(sound) {}
 
 QString SettingsFile::path() const {
     return QDir(folder_).filePath(QString::fromLatin1(kFileName));
-}
-
-// The music and the clips share the one `sound` folder, whatever the case sensitivity of the
-// file system.
-QString SettingsFile::defaultMusicPath() const {
-    return QDir(soundFolder_).filePath(QString::fromLatin1(kBkgMusicFileName));
-}
-
-QString SettingsFile::defaultClipPath(int clipIndex) const {
-    const Clip clip = kSettingsClipOrder[static_cast<std::size_t>(clipIndex)];
-    return QDir(soundFolder_).filePath(defaultFileName(clip));
 }
 
 QStringList SettingsFile::lines() const {
@@ -68,14 +50,12 @@ QStringList SettingsFile::lines() const {
             out << printNumber(p.x()) << printNumber(p.y());
         }
     }
-    out << printBoolean(sound_.EnableSoundControl()) << QString::fromLatin1(kMarker)
-        << PathToBkgMusic << printBoolean(enableLoop_) << printInteger(VolumeBkgMusic);
-    for (Clip c : kSettingsClipOrder) {
-        const clsDMCtrl& clip = sound_.clip(c);
-        out << clip.DMCtrlPath() << printBoolean(clip.DMCtrlEnabled())
-            << printInteger(clip.DMCtrlVolume());
-    }
-    out << printInteger(speedChange_);
+    out << printBoolean(sound_.soundOn()) << QString::fromLatin1(kMarker) << sound_.musicPath()
+        << printBoolean(sound_.musicOn()) << printInteger(sound_.musicVolume());
+    for (int c = 0; c < kClipRecords; ++c)
+        out << sound_.clipPath(c) << printBoolean(sound_.clipOn(c))
+            << printInteger(sound_.clipVolume(c));
+    out << printInteger(sound_.sweepStep());
     return out;
 }
 
@@ -95,7 +75,9 @@ bool SettingsFile::Save_Settings() {
     options.ownKind = [this](const QByteArray& bytes) {
         return readsAsSettings(textfile::splitLines(textfile::decode(bytes)));
     };
-    return textfile::writeLines(path(), lines(), &lastError_, options);
+    const bool saved = textfile::writeLines(path(), lines(), &lastError_, options);
+    if (!saved) qCWarning(lcSettings) << "settings not saved:" << path() << lastError_;
+    return saved;
 }
 
 void SettingsFile::Load_Settings() {
@@ -110,10 +92,14 @@ void SettingsFile::Load_Settings() {
         // Unreadable for now (permissions, a share that is down, not a file): play with what
         // memory holds and leave the file alone.
         lastError_ = file.error;
+        qCWarning(lcSettings) << "settings not read:" << path() << lastError_;
         return;
     }
     // At an unreadable line the file is rewritten from memory, with what was read so far.
-    if (!walk(file.lines, true)) Save_Settings();
+    if (!walk(file.lines, true)) {
+        qCWarning(lcSettings) << "settings read up to a line that does not read:" << path();
+        Save_Settings();
+    }
 }
 
 bool SettingsFile::walk(const QStringList& lines, bool apply) {
@@ -172,56 +158,36 @@ bool SettingsFile::walk(const QStringList& lines, bool apply) {
 
     bool soundOn = false;
     if (!boolean(soundOn)) return false;
-    if (apply) sound_.setEnableSoundControl(soundOn);
+    if (apply) sound_.setSoundOn(soundOn);
     if (!in.next()) return false;  // the marker, never checked
 
     auto music = in.next();
     if (!music) return false;
-    if (apply) PathToBkgMusic = *music == QLatin1String(kDefaultPath) ? defaultMusicPath() : *music;
+    if (apply) sound_.setMusicPath(*music);
     bool loop = false;
     if (!boolean(loop)) return false;
-    if (apply) {
-        enableLoop_ = loop;
-        sound_.setEnableLoop(loop);
-        musicStep([this, path = PathToBkgMusic, loop] {
-            sound_.music().PlayBkgMusic(path);
-            if (!loop) sound_.music().StopBkgMusic();
-        });
-    }
+    if (apply) sound_.setMusicOn(loop);
 
     Integer volume = 0;
     if (!integer(volume)) return false;
-    if (apply) {
-        musicStep([this, volume] { sound_.music().SetBkgVolume(volume); });
-        VolumeBkgMusic = volume;
-    }
+    if (apply) sound_.setMusicVolume(volume);
 
-    for (std::size_t i = 0; i < kSettingsClipOrder.size(); ++i) {
-        clsDMCtrl& clip = sound_.clip(kSettingsClipOrder[i]);
+    for (int c = 0; c < kClipRecords; ++c) {
         auto p = in.next();
         if (!p) return false;
-        if (apply)
-            clip.setDMCtrlPath(
-                *p == QLatin1String(kDefaultPath) ? defaultClipPath(static_cast<int>(i)) : *p);
+        if (apply) sound_.setClipPath(c, *p);
         bool enabled = false;
         if (!boolean(enabled)) return false;
-        if (apply) clip.setDMCtrlEnabled(enabled);
+        if (apply) sound_.setClipOn(c, enabled);
         Integer clipVolume = 0;
         if (!integer(clipVolume)) return false;
-        if (apply) clip.setDMCtrlVolume(clipVolume);
+        if (apply) sound_.setClipVolume(c, clipVolume);
     }
 
     Integer speed = 0;
     if (!integer(speed)) return false;
-    if (apply) speedChange_ = speed;
+    if (apply) sound_.setSweepStep(speed);
     return true;
-}
-
-void SettingsFile::musicStep(std::function<void()> step) {
-    if (deferMusic)
-        deferMusic(std::move(step));
-    else
-        step();
 }
 
 }  // namespace talomir

@@ -1,17 +1,16 @@
 #pragma once
-// The settings file TaloVostrun.ini: one value a line, in a fixed order,
-// without keys; the window positions, the open side windows and every sound choice.
+// The settings file TaloVostrun.ini: one value a line, in a fixed order, without keys; the window
+// positions, the open side windows and every sound choice. It reads into, and writes from, the
+// windows and the sound through two narrow interfaces, so it knows neither.
 #include <QPointF>
 #include <QString>
 #include <QStringList>
 #include <functional>
 
-#include "rules/vbtypes.h"
 #include "persistence/gamefolders.h"
+#include "rules/vbtypes.h"
 
 namespace talomir {
-
-class SoundEngine;
 
 enum class SideWindow { TalomirFathers, Statistic, Future };
 
@@ -27,17 +26,39 @@ public:
     virtual void setSidePosition(SideWindow w, QPointF twips) = 0;
 };
 
+// The sound choices as the settings file sees them. The nine clips are numbered in the file's
+// order; a path "..." in the file stands for the shipped file and reaches the setters as it is.
+class SoundSettings {
+public:
+    virtual ~SoundSettings() = default;
+    virtual bool soundOn() const = 0;
+    virtual void setSoundOn(bool on) = 0;
+    virtual QString musicPath() const = 0;
+    virtual void setMusicPath(const QString& path) = 0;
+    virtual bool musicOn() const = 0;
+    // The music starts from the path set (or is loaded and stopped).
+    virtual void setMusicOn(bool on) = 0;
+    virtual Integer musicVolume() const = 0;
+    virtual void setMusicVolume(Integer volume) = 0;
+    virtual QString clipPath(int clip) const = 0;
+    virtual void setClipPath(int clip, const QString& path) = 0;
+    virtual bool clipOn(int clip) const = 0;
+    virtual void setClipOn(int clip, bool on) = 0;
+    virtual Integer clipVolume(int clip) const = 0;
+    virtual void setClipVolume(int clip, Integer volume) = 0;
+    virtual Integer sweepStep() const = 0;
+    virtual void setSweepStep(Integer step) = 0;
+};
+
 class SettingsFile {
 public:
     static constexpr const char* kFileName = GameFolders::kSettingsFile;
     static constexpr const char* kMarker = "talomir-music...";
     static constexpr const char* kDefaultPath = "...";
+    static constexpr int kClipRecords = 9;
 
-    // folder: where the file lives; enableLoop and speedChange: the game's copies of the music
-    // switch and the sweep step, which the fall tick reads; soundFolder: where the default
-    // sounds are, `sound` inside folder when empty.
-    SettingsFile(QString folder, WindowPlaces& windows, SoundEngine& sound, bool& enableLoop,
-                 Integer& speedChange, QString soundFolder = {});
+    // folder: where the file lives.
+    SettingsFile(QString folder, WindowPlaces& windows, SoundSettings& sound);
 
     QString path() const;
     // Reads the file once per process and applies every value as it is read. A missing file is
@@ -56,26 +77,12 @@ public:
     // starting as a settings file.
     bool readsAsSettings(const QStringList& lines);
 
-    QString defaultMusicPath() const;
-    QString defaultClipPath(int clipIndex) const;
     QString lastError() const { return lastError_; }
 
-    QString PathToBkgMusic;
-    Integer VolumeBkgMusic = 0;
-
-    // When set, the start of the background music (loading and decoding its file, opening the
-    // audio device) is handed to it to run later, so that a window can show first.
-    std::function<void(std::function<void()>)> deferMusic;
-
 private:
-    void musicStep(std::function<void()> step);
-
     QString folder_;
-    QString soundFolder_;
     WindowPlaces& windows_;
-    SoundEngine& sound_;
-    bool& enableLoop_;
-    Integer& speedChange_;
+    SoundSettings& sound_;
     QString lastError_;
 };
 

@@ -38,23 +38,23 @@ void FigureChooser::discard(int count) {
 Mask FigureChooser::Choose_Figure() {
     if (dealer_) {
         if (auto dealt = dealer_->deal()) {
-            lngTalomirBonus = dealt->Bonus;
-            bTalomirFigure = dealt->IsTalomir;
+            lngTalomirBonus_ = dealt->Bonus;
+            bTalomirFigure_ = dealt->IsTalomir;
             return dealt->Mask;
         }
     }
     discard(2 * clock_.seconds() + 1);
-    lngTalomirBonus = 0;
+    lngTalomirBonus_ = 0;
     const int k = static_cast<int>(std::floor(7.0f * rng_.Rnd()));
     Mask mask = kClassicMasks[static_cast<std::size_t>(k >= 0 && k <= 5 ? k : 6)];
-    bTalomirFigure = 0;
+    bTalomirFigure_ = 0;
     if (static_cast<int>(std::floor(50.0f * rng_.Rnd())) == 25) {
         Initialize_Array_For_Talomir(mask);
-        bTalomirFigure = -1;
+        bTalomirFigure_ = -1;
         if (mask == kSuperMask) {
-            lngTalomirBonus = 250000;
+            lngTalomirBonus_ = 250000;
         } else {
-            lngTalomirBonus = CLng(20001.0 * static_cast<double>(rng_.Rnd()) + 30000.0);
+            lngTalomirBonus_ = CLng(20001.0 * static_cast<double>(rng_.Rnd()) + 30000.0);
         }
     }
     return mask;
@@ -86,15 +86,20 @@ void Initialize_Array_For_Brikko(CellArray& arrFIG, const Mask& strFIG, Integer&
 }
 
 void FigureQueue::fillEntry(int i, FigureChooser& chooser) {
-    FigureRec& e = (*this)[i];
+    FigureRec& e = entries_[static_cast<std::size_t>(i)];
     e.Mask = chooser.Choose_Figure();
-    e.Bonus = chooser.lngTalomirBonus;
-    e.IsTalomir = chooser.bTalomirFigure;
+    e.Bonus = chooser.lngTalomirBonus();
+    e.IsTalomir = chooser.bTalomirFigure();
 }
 
 void FigureQueue::Shift_Queue(FigureChooser& chooser) {
-    for (int i = 2; i <= 5; ++i) (*this)[i - 1] = (*this)[i];
+    for (std::size_t i = 2; i <= 5; ++i) entries_[i - 1] = entries_[i];
     fillEntry(5, chooser);
+}
+
+FigureKind kindOf(const FigureRec& figure) {
+    if (figure.IsTalomir == 0) return FigureKind::Classic;
+    return figure.Mask == kSuperMask ? FigureKind::Super : FigureKind::Bonus;
 }
 
 }  // namespace talomir

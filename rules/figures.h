@@ -4,6 +4,7 @@
 #include <array>
 #include <optional>
 
+#include "rules/events.h"
 #include "rules/random.h"
 #include "rules/vbtypes.h"
 
@@ -21,9 +22,6 @@ inline constexpr Mask kSuperMask = {'1', '0', '0', '1', '1', '1', '1', '1',
                                     '1', '0', '0', '1', '1', '1', '1', '1'};
 extern const std::array<Mask, 7> kClassicMasks;
 
-inline constexpr Colour kColourClassic = 0xFFFF00;
-inline constexpr Colour kColourBonus = 0x0000FF;
-inline constexpr Colour kColourSuper = 0xFF0000;
 
 struct FigureRec {
     ::talomir::Mask Mask{};
@@ -48,8 +46,8 @@ public:
 
     void setDealer(FigureDealer* dealer) { dealer_ = dealer; }
 
-    Integer bTalomirFigure{};
-    Long lngTalomirBonus{};
+    Integer bTalomirFigure() const { return bTalomirFigure_; }
+    Long lngTalomirBonus() const { return lngTalomirBonus_; }
 
 private:
     void discard(int count);
@@ -57,19 +55,25 @@ private:
     RandomSource& rng_;
     const Clock& clock_;
     FigureDealer* dealer_ = nullptr;
+    Integer bTalomirFigure_{};
+    Long lngTalomirBonus_{};
 };
 
 // Fills arrFIG from the mask and counts its filled cells into FigCells.
 void Initialize_Array_For_Brikko(CellArray& arrFIG, const Mask& strFIG, Integer& FigCells);
 
-struct FigureQueue {
-    std::array<FigureRec, 6> entries{};  // 1 to 5 used; entry 1 current, 2 next
-
-    FigureRec& operator[](int i) { return entries[static_cast<std::size_t>(i)]; }
-    const FigureRec& operator[](int i) const { return entries[static_cast<std::size_t>(i)]; }
-
+// Entries 1 to 5: entry 1 the falling figure, 2 the next one, 3 to 5 the preview's.
+class FigureQueue {
+public:
+    const FigureRec& operator[](int i) const { return entries_[static_cast<std::size_t>(i)]; }
     void fillEntry(int i, FigureChooser& chooser);
     void Shift_Queue(FigureChooser& chooser);
+
+private:
+    std::array<FigureRec, 6> entries_{};
 };
+
+// What a queue entry is: a classic figure, a bonus figure or the super figure.
+FigureKind kindOf(const FigureRec& figure);
 
 }  // namespace talomir

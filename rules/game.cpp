@@ -5,22 +5,9 @@
 
 namespace talomir {
 
-namespace {
-constexpr Colour kGreen = 0x00FF00;
-constexpr Colour kYellow = 0x00FFFF;
-constexpr Ctl kMoveButtons[] = {Ctl::cmdDown, Ctl::cmdLeftRight0, Ctl::cmdLeftRight2,
-                                Ctl::cmdRotate0};
-}  // namespace
-
-Game::Game(RandomSource& rng, const Clock& clock)
-    : chooser(rng, clock), levels(display, log, rng), rng_(rng), clock_(clock) {}
-
-void Game::draw(void (GameObserver::*what)()) {
-    display.notify([what](GameObserver& o) { (o.*what)(); });
-}
-
-void Game::play(Clip c) {
-    display.notify([c](GameObserver& o) { o.playClip(c); });
+void GameEventList::remove(GameEvents* listener) {
+    listeners_.erase(std::remove(listeners_.begin(), listeners_.end(), listener),
+                     listeners_.end());
 }
 
 namespace {
@@ -28,13 +15,21 @@ namespace {
 // overshoots the bounds by up to one step.
 void sweepStep(Integer& sweep, Integer& dir, Integer change) {
     if (sweep > 5000 || sweep < -5000) dir = static_cast<Integer>(-dir);
-    // SpeedChange comes from the settings file unchecked: keep the sweep inside 16 bits.
+    // The step comes from the settings file unchecked: keep the sweep inside 16 bits.
     sweep = addClamped16(sweep, static_cast<long>(dir) * change);
 }
 }  // namespace
 
+Game::Game(RandomSource& rng, const Clock& clock) : rng_(rng), clock_(clock), chooser_(rng, clock) {}
+
 void Game::discard(int count) {
     for (int i = 0; i < count; ++i) rng_.Rnd();
+}
+
+void Game::sound(SoundEvent event) {
+    // The first of two sounds for a draw above one half.
+    const int variant = soundVariants(event) > 1 && !(rng_.Rnd() > 0.5f) ? 1 : 0;
+    tell([event, variant](GameEvents& e) { e.soundPlayed(event, variant); });
 }
 
 void Game::Form_Load() {
@@ -43,90 +38,79 @@ void Game::Form_Load() {
     MusicSweep = -5000;
     MusicSweepDir = 1;
     finishing_ = false;
-    ranking.captureMenuColour();
-    setCheckValue(Ctl::chkDemo, 0);
-    display.setTimer(Tmr::tmrDemo, false);
-    levels.startGame();
-    ranking.clearCaptions();
-    field.reset();
+    setDemo(false);
+    setDemoTimer(false);
+    levels_.startGame();
+    field_.reset();
     FigNext = {};
-    display.setBackColor(Ctl::frmMain, 0);
 
     discard(2 * clock_.seconds() + 1);
-    ButtonColor = QBColor(static_cast<int>(std::floor(15.0f * rng_.Rnd())) + 1);
-    for (Ctl b : kMoveButtons) display.setBackColor(b, ButtonColor);
-    display.setBorderColor(Ctl::shpTwo, QBColor(CInt(rng_.Rnd() * 15.0f)));
-
-    const bool running = display[Ctl::chkPause].Value != 1;
-    display.setTimer(Tmr::tmrDown, running);
-    display.setVisible(Ctl::fraControl, running);
-
-    scoring.startGame();
+    const int buttons = static_cast<int>(std::floor(15.0f * rng_.Rnd())) + 1;
+    const int circle = CInt(rng_.Rnd() * 15.0f);
+    scoring_.startGame();
+    tell([buttons, circle](GameEvents& e) { e.gameStarting(buttons, circle); });
     // A game started with the pause button down waits for it like any paused game, keys too.
-    EnableKeys = running;
-    draw(&GameObserver::layoutWindow);
+    tell([this](GameEvents& e) { e.fallingChanged(!paused_); });
+    EnableKeys = !paused_;
     FigCells = 0;
     FigureCount = 0;
-    levels.LinesInLevel = 0;
-
-    for (int i = 1; i <= 5; ++i) Queue.fillEntry(i, chooser);
-    Initialize_Array_For_Brikko(field.Fig, Queue[1].Mask, FigCells);
-    Initialize_Array_For_Brikko(FigNext, Queue[2].Mask, FigCells);
-    scoring.Announce_Talomir_Figure(Queue[2]);
+    dealFirstFigures();
 
     records_->Load_Records();
     const QStringList table = records_->Fill_Table_List();
-    display.notify([&table](GameObserver& o) { o.tableFilled(table); });
-    ranking.startBelow(records_->count());
-    log.clear();
+    tell([&table](GameEvents& e) { e.tableLoaded(table); });
+    ranking_.startBelow(records_->count());
+    log_.clear();
 
-    draw(&GameObserver::Draw_Well);
-    draw(&GameObserver::Draw_Figure);
-    draw(&GameObserver::Draw_Grid);
-    draw(&GameObserver::Draw_Next_Figure);
-    display.setEnabled(Ctl::cmdDown, true);
+    dropAvailable_ = true;
     DropMode = false;
-    draw(&GameObserver::Draw_Future);
-
+    tell([](GameEvents& e) { e.gameDealt(); });
     if (!SoundReady) {
-        host_->firstLoad();
+        tell([](GameEvents& e) { e.firstGameStarting(); });
         SoundReady = true;
     }
-    host_->syncSideWindowButtons();
+    tell([](GameEvents& e) { e.gameStarted(); });
+}
+
+void Game::dealFirstFigures() {
+    for (int i = 1; i <= 5; ++i) Queue.fillEntry(i, chooser_);
+    CellArray fig{};
+    Initialize_Array_For_Brikko(fig, Queue[1].Mask, FigCells);
+    field_.setFigure(fig);
+    Initialize_Array_For_Brikko(FigNext, Queue[2].Mask, FigCells);
+    scoring_.Announce_Talomir_Figure(Queue[2]);
 }
 
 void Game::tick() {
-    if (finishing_ || !display.timer(Tmr::tmrDown).Enabled) return;
+    if (finishing_ || !isFalling()) return;
     tmrDown_Timer();
 }
 
-int Game::inertTicksAhead() const {
-    return countdownRunning() ? 0 : quietTicksAhead();
-}
-
-int Game::quietTicksAhead() const {
-    if (DropMode || finishing_) return 0;
-    return std::max(0, Levels::kMaxSpeed - Speed - 1 - TickCount);
+TickPlan Game::planTick(int ahead) const {
+    const long tickCount = std::min<long>(long(TickCount) + ahead + 1, 32767);
+    // Every tick of a running countdown counts it on, until it ends.
+    const long timeTicks = long(TimeTicks) + ahead;
+    return {!DropMode && timeTicks < 201, DropMode || tickCount >= Levels::kMaxSpeed - Speed};
 }
 
 int Game::dropTicksAhead() const {
     if (!DropMode || finishing_) return 0;
-    Playfield probe = field;
+    Playfield probe = field_;
     int rows = 0;
     while (rows < Playfield::kRows && probe.Can_Move_Down()) {
-        ++probe.FigY;
+        probe.fall();
         ++rows;
     }
     return rows;
 }
 
 void Game::handOverSweep(int ticks, TickPace pace) {
-    if (!EnableLoop || finishing_ || !display.timer(Tmr::tmrDown).Enabled || ticks <= 0) return;
+    if (!sweep_ || !sweep_->musicOn() || finishing_ || !isFalling() || ticks <= 0) return;
     std::vector<Integer> pans;
     Integer sweep = MusicSweep, dir = MusicSweepDir;
     for (int i = 0; i < ticks; ++i) {
         pans.push_back(sweep);
-        sweepStep(sweep, dir, SpeedChange);
+        sweepStep(sweep, dir, sweep_->sweepStep());
     }
     const std::size_t known = std::min(handedOver_.size(), pans.size());
     if (!std::equal(handedOver_.begin(), handedOver_.begin() + known, pans.begin()))
@@ -136,113 +120,115 @@ void Game::handOverSweep(int ticks, TickPace pace) {
     pans.erase(pans.begin(), pans.begin() + from);
     handedOver_.insert(handedOver_.end(), pans.begin(), pans.end());
     const TickPace at{pace.first + std::int64_t(from) * pace.period, pace.period};
-    display.notify([&](GameObserver& o) { o.bkgPansAhead(pans, at); });
+    tell([&](GameEvents& e) { e.musicPansAhead(pans, at); });
 }
 
 void Game::withdrawSweep() {
     if (handedOver_.empty()) return;
     const int count = static_cast<int>(handedOver_.size());
     handedOver_.clear();
-    display.notify([count](GameObserver& o) { o.bkgPansWithdrawn(count); });
+    tell([count](GameEvents& e) { e.musicPansWithdrawn(count); });
 }
 
 void Game::tmrDown_Timer() {
     if (finishing_) return;
+    const TickPlan plan = planTick(0);
     TickCount = addClamped16(TickCount, 1);
-    if (countdownRunning()) {
-        scoring.Show_Time_Bonus(static_cast<Integer>(200 - TimeTicks));
+    if (plan.countdown) {
+        scoring_.Show_Time_Bonus(static_cast<Integer>(200 - TimeTicks));
         ++TimeTicks;
     }
-    if (EnableLoop) {
+    if (sweep_ && sweep_->musicOn()) {
         const Integer pan = MusicSweep;
         if (!handedOver_.empty() && handedOver_.front() == pan) {
             handedOver_.pop_front();
         } else {
             withdrawSweep();
-            display.notify([pan](GameObserver& o) { o.setBkgPan(pan); });
+            tell([pan](GameEvents& e) { e.musicPan(pan); });
         }
-        sweepStep(MusicSweep, MusicSweepDir, SpeedChange);
+        sweepStep(MusicSweep, MusicSweepDir, sweep_->sweepStep());
     } else {
         withdrawSweep();
     }
-    if (TickCount < Levels::kMaxSpeed - Speed && !DropMode) return;
+    if (!plan.fallStep) return;
 
-    draw(&GameObserver::Draw_Figure);
-    if (field.Can_Move_Down()) {
-        ++field.FigY;
+    tell([](GameEvents& e) { e.figureShown(); });
+    if (field_.Can_Move_Down()) {
+        field_.fall();
         TickCount = 0;
         // Show the figure where it now stands, so refused moves match the picture.
-        draw(&GameObserver::Draw_Figure);
+        tell([](GameEvents& e) { e.figureShown(); });
         return;
     }
     land();
 }
 
 void Game::land() {
-    display.setBackColor(Ctl::cmdDown, ButtonColor);
-    display.setVisible(Ctl::lblFirma, false);
-    field.Update_Array_C();
-    display.setEnabled(Ctl::cmdDown, true);
+    tell([](GameEvents& e) { e.figureLanding(); });
+    dropAvailable_ = true;
+    field_.Update_Array_C();
 
     Integer n = 0;
-    field.Remove_Full_Lines(n, [this] { levels.rowRemoved(Speed, scoring.shownScore()); });
-    draw(&GameObserver::Draw_Well);
-    draw(&GameObserver::Draw_Grid);
-    play(rng_.Rnd() > 0.5f ? Clip::mDown1 : Clip::mDown2);
+    field_.Remove_Full_Lines(n, [this] { levels_.rowRemoved(Speed, scoring_.shownScore()); });
+    tell([](GameEvents& e) { e.wellChanged(); });
+    sound(SoundEvent::Landing);
 
-    scoring.ScoreBefore = scoring.Score;
-    if (n > 0) scoring.addRowBonus(n);
-    scoring.addTimeAndCellBonus(TimeTicks, FigCells);
+    scoring_.beginLanding();
+    if (n > 0) scoring_.addRowBonus(n);
+    scoring_.addTimeAndCellBonus(TimeTicks, FigCells);
     TickCount = 0;
     DropMode = false;
-    ranking.Update_Position(scoring.shownScore(), records_->scores());
+    ranking_.Update_Position(scoring_.shownScore(), records_->scores());
 
-    field.FigX = Playfield::kEntryX;
-    field.FigY = Playfield::kEntryY;
+    field_.enterFigure();
     FigCells = 0;
-    scoring.addFigureBonus(Queue[1].Bonus);
+    scoring_.addFigureBonus(Queue[1].Bonus);
 
-    Queue.Shift_Queue(chooser);
-    Initialize_Array_For_Brikko(field.Fig, Queue[1].Mask, FigCells);
-    draw(&GameObserver::Draw_Figure);
-    scoring.Announce_Talomir_Figure(Queue[2]);
+    Queue.Shift_Queue(chooser_);
+    CellArray fig{};
+    Initialize_Array_For_Brikko(fig, Queue[1].Mask, FigCells);
+    field_.setFigure(fig);
+    tell([](GameEvents& e) { e.figureShown(); });
+    scoring_.Announce_Talomir_Figure(Queue[2]);
     Initialize_Array_For_Brikko(FigNext, Queue[2].Mask, FigCells);
-    draw(&GameObserver::Draw_Next_Figure);
+    const FigureKind kind = kindOf(Queue[2]);
+    const Long bonus = Queue[2].Bonus;
+    tell([kind, bonus](GameEvents& e) { e.nextFigureShown(kind, bonus); });
 
-    scoring.addTimeBonusTotal(TimeTicks);
+    scoring_.addTimeBonusTotal(TimeTicks);
     TimeTicks = 0;
-    scoring.showScore();
+    scoring_.showScore();
 
     FigureCount = addClamped16(FigureCount, 1);
-    log.append(landingLine(FigureCount, scoring.landingPoints(), n));
-    log.selectLast();
-    draw(&GameObserver::Draw_Future);
+    log_.append(landingLine(FigureCount, scoring_.landingPoints(), n));
+    log_.selectLast();
+    tell([](GameEvents& e) { e.queueShown(); });
 
-    if (field.GameOver()) Finish_Game(scoring.shownScore());
+    if (field_.GameOver()) Finish_Game(scoring_.shownScore());
 }
 
 void Game::Finish_Game(Long finalScore) {
     // Neither ticks nor keys may act on the game while its dialogs are open.
     finishing_ = true;
     withdrawSweep();
-    display.setTimer(Tmr::tmrDemo, false);
-    host_->unloadSettingsAndHelp();
+    setDemoTimer(false);
+    tell([](GameEvents& e) { e.gameEnding(); });
     records_->Add_Record(finalScore, [this](QString& name) {
-        display.setTimer(Tmr::tmrDemo, false);
-        if (!host_->askPlayerName(name)) return false;
+        setDemoTimer(false);
+        if (!questions_->askPlayerName(name)) return false;
         if (name.isEmpty()) name = clock_.shortDate();
         return true;
     });
     const QStringList table = records_->Fill_Table_List();
-    display.notify([&table](GameObserver& o) { o.tableFilled(table); });
+    tell([&table](GameEvents& e) { e.tableLoaded(table); });
     records_->Save_Records();
-    if (host_->askNewGame()) {
-        scoring.Score = 0;
+    if (questions_->askNewGame()) {
+        scoring_.clearScore();
         Speed = 0;
         records_->Clear_Records();
         Form_Load();
     } else {
-        host_->endProgram();  // the game stays frozen while the program closes
+        tell([](GameEvents& e) { e.playerLeaves(); });  // the game stays frozen meanwhile
     }
 }
 
@@ -251,7 +237,7 @@ void Game::Form_KeyDown(int KeyCode) {
     switch (KeyCode) {
         case vk::Escape:
             EscPressed = true;
-            setCheckValue(Ctl::chkPause, display[Ctl::chkPause].Value == 1 ? 0 : 1);
+            setPaused(!paused_);
             break;
         case vk::Left:
             if (EnableKeys) cmdLeftRight_MouseDown(0);
@@ -263,7 +249,7 @@ void Game::Form_KeyDown(int KeyCode) {
             if (EnableKeys) cmdLeftRight_MouseDown(2);
             break;
         case vk::Down:
-            if (EnableKeys && display[Ctl::cmdDown].Enabled) cmdDown_MouseDown();
+            if (EnableKeys && dropAvailable_) cmdDown_MouseDown();
             break;
         default:
             break;
@@ -289,90 +275,81 @@ void Game::Form_KeyUp(int KeyCode) {
 
 void Game::cmdLeftRight_MouseDown(int Index) {
     if (finishing_ || (Index != 0 && Index != 2)) return;
-    display.setBackColor(Index == 0 ? Ctl::cmdLeftRight0 : Ctl::cmdLeftRight2, kGreen);
-    if (field.Enable_Move_Left_Right(Index)) {
-        field.FigX = static_cast<Byte>(field.FigX + Index - 1);
-        play(Index != 0 ? Clip::mRight1 : Clip::mLeft1);
-        draw(&GameObserver::Draw_Figure);
+    const MoveButton button = Index == 0 ? MoveButton::Left : MoveButton::Right;
+    tell([button](GameEvents& e) { e.buttonPressed(button); });
+    if (field_.Enable_Move_Left_Right(Index)) {
+        field_.moveBy(Index - 1);
+        sound(Index != 0 ? SoundEvent::Right : SoundEvent::Left);
+        tell([](GameEvents& e) { e.figureShown(); });
     }
 }
 
 void Game::cmdLeftRight_MouseUp(int) {
-    display.setBackColor(Ctl::cmdLeftRight0, ButtonColor);
-    display.setBackColor(Ctl::cmdLeftRight2, ButtonColor);
-    draw(&GameObserver::focusWell);
+    tell([](GameEvents& e) { e.buttonReleased(MoveButton::Left); });
+    tell([](GameEvents& e) { e.buttonReleased(MoveButton::Right); });
 }
 
 void Game::cmdRotate_MouseDown(int Index) {
     if (finishing_ || Index != 0) return;
-    display.setBackColor(Ctl::cmdRotate0, kYellow);
-    play(Clip::mRotate1);
-    field.Rotate_Figure();
-    draw(&GameObserver::Draw_Figure);
+    tell([](GameEvents& e) { e.buttonPressed(MoveButton::Rotate); });
+    sound(SoundEvent::Rotate);
+    field_.Rotate_Figure();
+    tell([](GameEvents& e) { e.figureShown(); });
 }
 
 void Game::cmdRotate_MouseUp(int) {
-    display.setBackColor(Ctl::cmdRotate0, ButtonColor);
-    draw(&GameObserver::focusWell);
+    tell([](GameEvents& e) { e.buttonReleased(MoveButton::Rotate); });
 }
 
 void Game::cmdDown_MouseDown() {
     // One drop per figure: the button stays disabled until the landing.
-    if (finishing_ || !display[Ctl::cmdDown].Enabled) return;
+    if (finishing_ || !dropAvailable_) return;
     DropMode = true;
-    display.setBackColor(Ctl::cmdDown, 0);
-    play(rng_.Rnd() > 0.5f ? Clip::mDrop1 : Clip::mDrop2);
-    display.setEnabled(Ctl::cmdDown, false);
+    dropAvailable_ = false;
+    tell([](GameEvents& e) { e.buttonPressed(MoveButton::Drop); });
+    sound(SoundEvent::Drop);
 }
 
-void Game::cmdDown_MouseUp() {
-    draw(&GameObserver::focusWell);
-}
-
-void Game::setCheckValue(Ctl check, int value) {
-    if (display[check].Value == value) return;
-    display.setValueSilently(check, value);
-    if (check == Ctl::chkPause) {
-        chkPause_Click();
-        return;
-    }
-    // The demo's switch is the model's own; the views still hear of it like the others.
-    if (check == Ctl::chkDemo) chkDemo_Click();
-    display.notify([check](GameObserver& o) { o.checkClicked(check); });
-}
-
-void Game::chkPause_Click() {
-    if (display[Ctl::chkPause].Value == 1) {
-        display.setVisible(Ctl::fraControl, false);
-        display.setTimer(Tmr::tmrDown, false);
-        withdrawSweep();
-        EnableKeys = false;
-        if (EscPressed) display.notify([](GameObserver& o) { o.setMainWindowState(1); });
-    } else {
-        display.setVisible(Ctl::fraControl, true);
-        display.setTimer(Tmr::tmrDown, true);
-        EnableKeys = true;
-        display.notify([](GameObserver& o) { o.setMainWindowState(0); });
-    }
+void Game::setPaused(bool paused) {
+    if (paused_ == paused) return;
+    paused_ = paused;
+    if (paused) withdrawSweep();
+    EnableKeys = !paused;
+    const bool byEscape = EscPressed;
+    tell([paused](GameEvents& e) { e.fallingChanged(!paused); });
+    tell([paused, byEscape](GameEvents& e) { e.pauseChanged(paused, byEscape); });
     EscPressed = false;
-    draw(&GameObserver::Draw_Figure);
-    draw(&GameObserver::Draw_Next_Figure);
-    draw(&GameObserver::focusWell);
+    const FigureKind kind = kindOf(Queue[2]);
+    const Long bonus = Queue[2].Bonus;
+    tell([](GameEvents& e) { e.figureShown(); });
+    tell([kind, bonus](GameEvents& e) { e.nextFigureShown(kind, bonus); });
 }
 
-void Game::chkDemo_Click() {
-    display.setTimer(Tmr::tmrDemo, display[Ctl::chkDemo].Value == 1);
-    draw(&GameObserver::focusWell);
+void Game::setDemo(bool on) {
+    if (demo_ == on) return;
+    demo_ = on;
+    tell([on](GameEvents& e) { e.demoSwitched(on); });
+    setDemoTimer(on);
+}
+
+void Game::setDemoTimer(bool running) {
+    if (demoTimer_ == running) return;
+    demoTimer_ = running;
+    const int wait = demoWaitMs_;
+    tell([running, wait](GameEvents& e) { e.demoTimerChanged(running, wait); });
 }
 
 void Game::tmrDemo_Timer() {
     // A paused game holds its figure still, whoever steers it.
-    if (finishing_ || isPaused() || !display.timer(Tmr::tmrDemo).Enabled) return;
+    if (finishing_ || paused_ || !demoTimer_) return;
     // Undo the previous step's press; the drop button keeps its colour until the landing.
-    for (Ctl b : {Ctl::cmdLeftRight0, Ctl::cmdLeftRight2, Ctl::cmdRotate0})
-        display.setBackColor(b, ButtonColor);
-    const Long wait = CLng(rng_.Rnd() * 750.0f);
-    display.setTimerInterval(Tmr::tmrDemo, std::max<Long>(wait, kShortestInterval));
+    for (MoveButton b : {MoveButton::Left, MoveButton::Right, MoveButton::Rotate})
+        tell([b](GameEvents& e) { e.buttonReleased(b); });
+    const int wait = std::max<Long>(CLng(rng_.Rnd() * 750.0f), kShortestInterval);
+    if (wait != demoWaitMs_) {
+        demoWaitMs_ = wait;
+        tell([wait](GameEvents& e) { e.demoTimerChanged(true, wait); });
+    }
     const Integer k = CInt(rng_.Rnd() * 21.0f);
     if (k <= 7)
         cmdLeftRight_MouseDown(0);
@@ -385,12 +362,12 @@ void Game::tmrDemo_Timer() {
 }
 
 void Game::playRandomEventSound() {
-    const auto n = static_cast<Byte>(std::lrint(rng_.Rnd() * 6.0f + 1.0f));
-    display.notify([n](GameObserver& o) { o.playEventSound(n); });
+    const auto event = static_cast<SoundEvent>(std::lrint(rng_.Rnd() * 6.0f + 1.0f));
+    tell([event](GameEvents& e) { e.soundPlayed(event, 0); });
 }
 
 void Game::Form_Resize(bool minimized) {
-    if (minimized && display[Ctl::chkPause].Value == 0) setCheckValue(Ctl::chkPause, 1);
+    if (minimized && !paused_) setPaused(true);
 }
 
 }  // namespace talomir

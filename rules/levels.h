@@ -1,7 +1,5 @@
 #pragma once
 // Levels and speed: a level rises after every nine removed rows, up to level 10.
-#include "presentation/display.h"
-#include "rules/random.h"
 #include "rules/statlog.h"
 
 namespace talomir {
@@ -10,24 +8,24 @@ class Levels {
 public:
     static constexpr Integer kMaxSpeed = 150;
     static constexpr Integer kSpeedStep = 15;
+    static constexpr Integer kRowsPerLevel = 9;
 
-    Levels(Display& display, StatisticsLog& log, RandomSource& rng)
-        : display_(display), log_(log), rng_(rng) {}
+    Levels(const GameEventList& events, StatisticsLog& log) : events_(events), log_(log) {}
 
+    // A game starts at level 0 with no row of it removed.
     void startGame();
     // Level bookkeeping after one removed row; may raise Speed. shownScore is the score before
     // this landing's bonuses.
     void rowRemoved(Integer& Speed, Long shownScore);
-    void tmrLevel_Timer();
 
-    Integer Level{};
-    Integer LinesInLevel{};
-    Integer LevelBlinks = 0;
+    Integer level() const { return Level; }
+    Integer linesInLevel() const { return LinesInLevel; }
 
 private:
-    Display& display_;
+    const GameEventList& events_;
     StatisticsLog& log_;
-    RandomSource& rng_;
+    Integer Level{};
+    Integer LinesInLevel{};
 };
 
 }  // namespace talomir

@@ -44,9 +44,21 @@ public:
         }
     }
 
-    bool cell(int c, int r) const { return Well[c][r]; }
-    bool figCell(int x, int y) const { return Fig[x][y]; }
+    // The figure: its cells, where its box stands, and its moves (checked by the caller).
+    const CellArray& figure() const { return Fig; }
+    Byte figX() const { return FigX; }
+    Byte figY() const { return FigY; }
+    void setFigure(const CellArray& cells) { Fig = cells; }
+    void moveBy(int columns) { FigX = static_cast<Byte>(FigX + columns); }
+    void fall() { ++FigY; }
+    void enterFigure() { FigX = kEntryX, FigY = kEntryY; }
+    // Puts the figure's box anywhere (a test's starting position).
+    void placeFigure(Byte x, Byte y) { FigX = x, FigY = y; }
 
+    bool cell(int c, int r) const { return Well[c][r]; }
+    void setCell(int c, int r, bool filled) { Well[c][r] = filled; }
+
+private:
     bool Well[kCols][kRows] = {};
     CellArray Fig{};
     Byte FigX = kEntryX;

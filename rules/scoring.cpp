@@ -4,23 +4,16 @@
 
 namespace talomir {
 
-namespace {
-constexpr Colour kYellow = 0x00FFFF;
-}
-
 void Scoring::startGame() {
     LinesCount = {};
-    display_.setCaption(Ctl::lblScore, QStringLiteral("---"));
-    for (int n = 1; n <= 4; ++n) display_.setCaption(lblCountLines(n), QString());
-    display_.setForeColor(Ctl::lblScore, kYellow);
     SumTalomirBonus = 0;
-    display_.setCaption(Ctl::lblSumBonus, QString());
     SumTimeBonus = 0;
+    scoreShown_ = false;
 }
 
 void Scoring::Show_Time_Bonus(Integer value) {
-    display_.setCaption(Ctl::lblTimeBonus, CStr(static_cast<long>(value)));
-    display_.setCaption(Ctl::lblTotalScore, CStr(static_cast<long>(SumTimeBonus)));
+    const Long total = SumTimeBonus;
+    events_.tell([value, total](GameEvents& e) { e.timeBonusShown(value, total); });
 }
 
 Long Scoring::rowBonus(int n) {
@@ -29,21 +22,12 @@ Long Scoring::rowBonus(int n) {
 
 void Scoring::addRowBonus(Integer n) {
     if (n < 1 || n > 4) return;
-    display_.notify([](GameObserver& o) { o.playClip(Clip::mDelLin1); });
-    const Long b = rowBonus(n);
-    Score += b;
-    LastLines = n;
-    for (int i = 1; i <= 4; ++i) display_.setForeColor(lblCountLines(i), kYellow);
-    if (display_.timer(Tmr::tmrMigCountLines).Enabled)
-        CountLinesBlinks = 0;
-    else
-        display_.setTimer(Tmr::tmrMigCountLines, true);
+    events_.tell([](GameEvents& e) { e.soundPlayed(SoundEvent::DeleteLines, 0); });
+    const Long bonus = rowBonus(n);
+    Score += bonus;
     LinesCount[static_cast<std::size_t>(n)] += 1;
     const Long count = LinesCount[static_cast<std::size_t>(n)];
-    display_.setCaption(lblCountLines(n), CStr(static_cast<long>(n)) + QStringLiteral("-Lines*") +
-                                              CStr(static_cast<long>(count)) +
-                                              QStringLiteral(" = ") +
-                                              CStr(static_cast<long>(CLng(b / 10.0 * count))));
+    events_.tell([n, count, bonus](GameEvents& e) { e.rowsRemoved(n, count, bonus); });
 }
 
 void Scoring::addTimeAndCellBonus(Integer TimeTicks, Integer FigCells) {
@@ -55,10 +39,8 @@ void Scoring::addTimeAndCellBonus(Integer TimeTicks, Integer FigCells) {
 
 void Scoring::addFigureBonus(Long bonus) {
     SumTalomirBonus += bonus;
-    if (SumTalomirBonus > 0)
-        display_.setCaption(Ctl::lblSumBonus,
-                            QStringLiteral("  Talomir Bonus : ") +
-                                CStr(static_cast<long>(CLng(SumTalomirBonus / 10.0))));
+    const Long total = SumTalomirBonus;
+    if (total > 0) events_.tell([total](GameEvents& e) { e.bonusTotalChanged(total); });
     Score += bonus;
 }
 
@@ -69,42 +51,19 @@ void Scoring::addTimeBonusTotal(Integer TimeTicks) {
 }
 
 void Scoring::showScore() {
-    display_.setCaption(Ctl::lblScore, CStr(static_cast<long>(shownScore())));
+    scoreShown_ = true;
+    const Long score = shownScore();
+    events_.tell([score](GameEvents& e) { e.scoreShown(score); });
 }
 
 void Scoring::Announce_Talomir_Figure(const FigureRec& next) {
-    if (next.IsTalomir == 0) {
-        ColorFigura = kColourClassic;
-        return;
-    }
-    if (display_[Ctl::lblScore].Caption != QStringLiteral("---"))
-        display_.notify([](GameObserver& o) { o.playClip(Clip::mTalomir1); });
-    display_.setVisible(Ctl::lblFirma, true);
-    ColorFigura = kColourBonus;
-    if (next.Mask == kSuperMask) {
-        ColorFigura = kColourSuper;
-        display_.setForeColor(Ctl::lblFirma, 0xFF0000);
-        display_.setCaption(Ctl::lblFirma, QStringLiteral("This Is Talomir Bonus 25000"));
-        log_.append(QStringLiteral("...SUPER TALOMIR !!!"));
-    } else {
-        display_.setForeColor(Ctl::lblFirma, 0xFFFF00);
-        display_.setCaption(Ctl::lblFirma, QStringLiteral("Talomir-фигурка Bonus ") +
-                                               CStr(static_cast<long>(CLng(next.Bonus / 10.0))));
-        log_.append(QStringLiteral("...Talomir"));
-    }
-}
-
-void Scoring::tmrMigCountLines_Timer() {
-    BlinkLine = LastLines;
-    CountLinesBlinks = addClamped16(CountLinesBlinks, 1);
-    if (BlinkLine < 1 || BlinkLine > 4) return;
-    const Ctl label = lblCountLines(BlinkLine);
-    display_.setForeColor(label, display_[label].ForeColor != 0 ? 0 : kYellow);
-    if (CountLinesBlinks > 5) {
-        display_.setTimer(Tmr::tmrMigCountLines, false);
-        display_.setForeColor(label, kYellow);
-        CountLinesBlinks = 0;
-    }
+    const FigureKind kind = kindOf(next);
+    if (kind == FigureKind::Classic) return;
+    if (scoreShown_) events_.tell([](GameEvents& e) { e.soundPlayed(SoundEvent::TalomirFigure, 0); });
+    const Long bonus = next.Bonus;
+    events_.tell([kind, bonus](GameEvents& e) { e.bonusFigureAnnounced(kind, bonus); });
+    log_.append(kind == FigureKind::Super ? QStringLiteral("...SUPER TALOMIR !!!")
+                                          : QStringLiteral("...Talomir"));
 }
 
 }  // namespace talomir

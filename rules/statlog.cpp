@@ -5,19 +5,19 @@ namespace talomir {
 void StatisticsLog::clear() {
     lines_.clear();
     listIndex_ = -1;
-    display_.notify([](GameObserver& o) { o.logCleared(); });
+    events_.tell([](GameEvents& e) { e.logCleared(); });
 }
 
 void StatisticsLog::append(const QString& line) {
     lines_.append(line);
-    display_.notify([&](GameObserver& o) { o.logAppended(line); });
+    events_.tell([&](GameEvents& e) { e.logAppended(line); });
 }
 
 void StatisticsLog::selectLast() {
     // The list addresses its lines with a 16-bit index.
     listIndex_ = static_cast<Integer>(std::min<qsizetype>(lines_.size() - 1, 32767));
     const int index = listIndex_;
-    display_.notify([index](GameObserver& o) { o.logSelected(index); });
+    events_.tell([index](GameEvents& e) { e.logSelected(index); });
 }
 
 QString landingLine(int figureCount, Long points, int rows) {

@@ -2,13 +2,13 @@
 // The statistics log: how the score of the current game came about, one line per event.
 #include <QStringList>
 
-#include "presentation/display.h"
+#include "rules/events.h"
 
 namespace talomir {
 
 class StatisticsLog {
 public:
-    explicit StatisticsLog(Display& display) : display_(display) {}
+    explicit StatisticsLog(const GameEventList& events) : events_(events) {}
 
     void clear();
     void append(const QString& line);
@@ -18,7 +18,7 @@ public:
     int ListIndex() const { return listIndex_; }
 
 private:
-    Display& display_;
+    const GameEventList& events_;
     QStringList lines_;
     int listIndex_ = -1;
 };

@@ -1,6 +1,6 @@
 #pragma once
 // Numeric types and conversions of the game's arithmetic: 16-bit Integer, 32-bit Long, 8-bit Byte,
-// colours as 0x00BBGGRR and conversions that round half to even.
+// and conversions that round half to even.
 #include <QString>
 #include <algorithm>
 #include <array>
@@ -13,7 +13,6 @@ namespace talomir {
 using Integer = std::int16_t;
 using Long = std::int32_t;
 using Byte = std::uint8_t;
-using Colour = std::uint32_t;  // 0x00BBGGRR, red in the low byte
 
 // std::lrint rounds half to even under the default rounding mode; std::round would not.
 inline Long CLng(double x) {
@@ -27,15 +26,6 @@ inline Integer CInt(double x) {
 inline Integer addClamped16(long a, long b) {
     using Limits = std::numeric_limits<Integer>;
     return static_cast<Integer>(std::clamp<long>(a + b, Limits::min(), Limits::max()));
-}
-
-inline constexpr std::array<Colour, 16> kQBColors = {
-    0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xC0C0C0,
-    0x808080, 0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF};
-
-// The standard 16-colour palette; out-of-range indices are clamped rather than read past the end.
-inline Colour QBColor(int n) {
-    return kQBColors[static_cast<std::size_t>(std::clamp(n, 0, 15))];
 }
 
 // Decimal text of a number, no blanks and no group separators.

@@ -11,17 +11,13 @@ namespace talomir {
 
 namespace {
 
-constexpr SoundEvent kListOrder[] = {
-    SoundEvent::TalomirFigure, SoundEvent::DeleteLines, SoundEvent::Landing, SoundEvent::Drop,
-    SoundEvent::Rotate,        SoundEvent::Left,        SoundEvent::Right};
-
 qsizetype lastSeparator(const QString& path) {
     return std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
 }
 
-const SoundEventInfo* eventNamed(const QString& text) {
-    for (const SoundEventInfo& info : soundEvents())
-        if (info.name == text) return &info;
+const SoundEventRow* eventNamed(const QString& text) {
+    for (const SoundEventRow& row : kSoundEvents)
+        if (QStringView(row.title) == text) return &row;
     return nullptr;
 }
 
@@ -57,38 +53,41 @@ SpeedText readSpeedText(const QString& text) {
     return out;
 }
 
-SoundChoices::SoundChoices(SoundValues values, QString soundFolder)
-    : v_(values), soundFolder_(std::move(soundFolder)) {}
+SoundChoices::SoundChoices(SoundEngine& sound, QString soundFolder)
+    : sound_(sound), soundFolder_(std::move(soundFolder)) {}
 
 QStringList SoundChoices::eventNames() {
     QStringList names;
-    for (SoundEvent e : kListOrder) names << soundEvent(e).name.toString();
+    for (int line = 0; line < kSoundEventCount; ++line)
+        for (const SoundEventRow& row : kSoundEvents)
+            if (row.listPosition == line) names << QString::fromUtf16(row.title);
     return names;
 }
 
 SoundChoices::Opening SoundChoices::Form_Load() {
     Opening o;
-    o.musicVolume = v_.sound.music().intBkgVolume();
-    o.musicOff = !v_.EnableLoop;
-    o.soundOff = !v_.sound.EnableSoundControl();
+    o.musicVolume = sound_.music().intBkgVolume();
+    o.musicOff = !sound_.EnableLoop();
+    o.soundOff = !sound_.EnableSoundControl();
     // A box shown checked has been clicked: its switch is applied again.
     if (o.musicOff) setMusicOff(true);
     if (o.soundOff) setSoundOff(true);
-    o.musicCaption = fileCaption(v_.PathToBkgMusic);
-    o.speed = v_.SpeedChange;
+    o.musicCaption = fileCaption(sound_.musicPath());
+    o.speed = sound_.sweepStep();
     return o;
 }
 
 clsDMCtrl* SoundChoices::clipFor(int n) const {
-    const SoundEventInfo* info = eventNamed(event_);
-    if (!info) return nullptr;
-    return &v_.sound.clip(n == 0 ? info->first : info->second);
+    const SoundEventRow* row = eventNamed(event_);
+    if (!row) return nullptr;
+    // Any n but 0 is the second clip, or the only one of an event with one.
+    return &sound_.clip({row->event, n != 0 && soundVariants(row->event) == 2 ? 1 : 0});
 }
 
 SoundChoices::EventShown SoundChoices::shown() const {
     EventShown s;
-    const SoundEventInfo* info = eventNamed(event_);
-    s.twoClips = info && info->hasTwoClips();
+    const SoundEventRow* row = eventNamed(event_);
+    s.twoClips = row && soundVariants(row->event) == 2;
     const auto show = [this](int n) {
         ClipShown c;
         c.caption = fileCaption(Get_Clip_Path(n));
@@ -130,22 +129,21 @@ QString SoundChoices::chooserFolder(const QString& path) const {
 }
 
 void SoundChoices::setSoundOff(bool off) {
-    v_.sound.setEnableSoundControl(!off);
+    sound_.setEnableSoundControl(!off);
 }
 
 void SoundChoices::setMusicOff(bool off) {
     if (off)
-        v_.sound.music().StopBkgMusic();
+        sound_.music().StopBkgMusic();
     else
-        v_.sound.music().ResumeBkgMusic();
-    setSweep(!off, v_.SpeedChange);
+        sound_.music().ResumeBkgMusic();
+    setSweep(!off, sound_.sweepStep());
 }
 
 void SoundChoices::setSweep(bool on, Integer speed) {
     const auto change = [&] {
-        v_.EnableLoop = on;
-        v_.sound.setEnableLoop(on);
-        v_.SpeedChange = speed;
+        sound_.setEnableLoop(on);
+        sound_.setSweepStep(speed);
     };
     if (steer)
         steer(change);
@@ -155,27 +153,27 @@ void SoundChoices::setSweep(bool on, Integer speed) {
 
 void SoundChoices::setMusicVolume(int volume) {
     const Integer v = toInteger(volume);
-    v_.sound.music().SetBkgVolume(v);
-    v_.VolumeBkgMusic = v;
+    sound_.music().SetBkgVolume(v);
+    sound_.setMusicVolume(v);
 }
 
 void SoundChoices::chooseMusic(const QString& path) {
-    DirectSound& music = v_.sound.music();
+    DirectSound& music = sound_.music();
     if (!path.isEmpty()) {
         music.PlayBkgMusic(path);
-        v_.PathToBkgMusic = path;
+        sound_.setMusicPath(path);
     }
     // A new buffer starts at full volume.
     music.SetBkgVolume(music.intBkgVolume());
 }
 
 void SoundChoices::setSpeed(int speed) {
-    setSweep(v_.EnableLoop, toInteger(speed));
+    setSweep(sound_.EnableLoop(), toInteger(speed));
 }
 
 SpeedText SoundChoices::typeSpeed(const QString& text) {
     const SpeedText t = readSpeedText(text);
-    setSweep(v_.EnableLoop, t.value);
+    setSweep(sound_.EnableLoop(), t.value);
     return t;
 }
 

@@ -38,20 +38,10 @@ SpeedText readSpeedText(const QString& text);
 // The kinds of Set_Clip_Property, numbered as the window passes them.
 enum class ClipProperty { Enabled = 0, Path = 1, Volume = 2 };
 
-// Where the values the window changes live: the clips and the music in the engine, the rest in
-// the game (read by the fall tick) and in the settings file's image.
-struct SoundValues {
-    SoundEngine& sound;
-    bool& EnableLoop;
-    Integer& SpeedChange;
-    QString& PathToBkgMusic;
-    Integer& VolumeBkgMusic;
-};
-
 class SoundChoices {
 public:
     // soundFolder: where the chooser opens for a file that has no folder yet.
-    SoundChoices(SoundValues values, QString soundFolder);
+    SoundChoices(SoundEngine& sound, QString soundFolder);
 
     // The event names in the order the list shows them.
     static QStringList eventNames();
@@ -86,7 +76,7 @@ public:
     // Sets one property of the clip Get_Clip_Path would name; nothing for an unknown event.
     void Set_Clip_Property(const QVariant& value, ClipProperty kind, int n);
 
-    const QString& musicPath() const { return v_.PathToBkgMusic; }
+    QString musicPath() const { return sound_.musicPath(); }
     // The folder the chooser opens in for a file: its own folder, or the sound folder.
     QString chooserFolder(const QString& path) const;
 
@@ -101,7 +91,7 @@ public:
     // txtChange: takes the typed speed; see readSpeedText.
     SpeedText typeSpeed(const QString& text);
 
-    // Runs a change of EnableLoop or SpeedChange; the owner runs it as the player's other input,
+    // Runs a change of the music's switch or sweep step; the owner runs it as the player's input,
     // so that the sweep's pans already handed over for the coming ticks are replaced. Unset, the
     // change runs directly.
     std::function<void(const std::function<void()>&)> steer;
@@ -110,7 +100,7 @@ private:
     clsDMCtrl* clipFor(int n) const;
     void setSweep(bool on, Integer speed);
 
-    SoundValues v_;
+    SoundEngine& sound_;
     QString soundFolder_;
     QString event_;
 };

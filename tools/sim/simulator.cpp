@@ -145,7 +145,7 @@ Simulator::Simulator(const Options& options, QTextStream& out, QTextStream& err)
     : options_(options), out_(out), err_(err) {}
 
 Simulator::~Simulator() {
-    if (game_) game_->display.removeObserver(this);
+    if (game_) game_->unlisten(this);
 }
 
 bool Simulator::start() {
@@ -164,8 +164,10 @@ bool Simulator::start() {
         clock_ = std::make_unique<SystemClock>();
     records_ = std::make_unique<HallOfFameRecords>(options_.tableFile);
     game_ = std::make_unique<Game>(*rng_, *clock_);
-    game_->display.addObserver(this);
-    game_->setHost(this);
+    presenter_ = std::make_unique<Presenter>(*rng_);
+    game_->listen(presenter_.get());
+    game_->listen(this);
+    game_->setQuestions(this);
     game_->setRecords(records_.get());
     if (!options_.figuresFile.isEmpty()) game_->setDealer(&dealer_);
     game_->Form_Load();
@@ -177,7 +179,7 @@ void Simulator::logAppended(const QString& line) {
 }
 
 bool Simulator::askNewGame() {
-    out_ << "GAME OVER " << game_->scoring.shownScore() << "\n";
+    out_ << "GAME OVER " << game_->scoring().shownScore() << "\n";
     return ++gamesOver_ < options_.games;
 }
 
@@ -188,14 +190,14 @@ bool Simulator::askPlayerName(QString& name) {
 }
 
 QString Simulator::board() const {
-    const Playfield& f = game_->field;
+    const Playfield& f = game_->field();
     QString s;
     s.reserve(31 * 16);
     for (int r = 0; r <= Playfield::WellHeight - 4; ++r) {
         for (int c = 4; c <= Playfield::WellWidth - 4; ++c) {
-            const int x = c - f.FigX, y = r - f.FigY;
-            const bool falling = x >= 0 && x < 4 && y >= 0 && y < 4 && f.Fig[x][y];
-            s += falling ? u'@' : (f.Well[c][r] ? u'#' : u'.');
+            const int x = c - f.figX(), y = r - f.figY();
+            const bool falling = x >= 0 && x < 4 && y >= 0 && y < 4 && f.figure()[x][y];
+            s += falling ? u'@' : (f.cell(c, r) ? u'#' : u'.');
         }
         s += u'\n';
     }
@@ -222,7 +224,7 @@ QString Simulator::labels() const {
     QString s;
     for (const auto& l : order) {
         // A hidden label shows nothing, whatever caption it keeps.
-        const ControlState& st = game_->display[l.c];
+        const ControlState& st = presenter_->state()[l.c];
         s += QLatin1String(l.name) + QStringLiteral(": ") + (st.Visible ? st.Caption : QString()) +
              u'\n';
     }

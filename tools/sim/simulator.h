@@ -6,6 +6,8 @@
 #include <deque>
 #include <memory>
 
+#include "persistence/records.h"
+#include "presentation/presenter.h"
 #include "rules/game.h"
 
 namespace talomir::sim {
@@ -35,7 +37,7 @@ private:
     std::deque<FigureRec> figures_;
 };
 
-class Simulator : public GameObserver, public GameHost {
+class Simulator : public GameEvents, public GameQuestions {
 public:
     Simulator(const Options& options, QTextStream& out, QTextStream& err);
     ~Simulator() override;
@@ -49,14 +51,14 @@ public:
     QString board() const;   // the `show` picture
     QString labels() const;  // the `labels` lines
 
-    // GameObserver
+    // GameEvents
     void logAppended(const QString& line) override;
-    void layoutWindow() override { holding_ = true; }
+    void gameStarting(int, int) override { holding_ = true; }
     void logCleared() override { holding_ = false; }
-    // GameHost
+    void playerLeaves() override { over_ = true; }
+    // GameQuestions
     bool askPlayerName(QString& name) override;
     bool askNewGame() override;
-    void endProgram() override { over_ = true; }
 
 private:
     bool execute(const QString& line, int lineNo);
@@ -71,6 +73,7 @@ private:
     std::unique_ptr<HallOfFameRecords> records_;
     FileDealer dealer_;
     std::unique_ptr<Game> game_;
+    std::unique_ptr<Presenter> presenter_;
     bool over_ = false;
     int gamesOver_ = 0;
     // Between the layout and the clearing of the log a game start may announce its first next
