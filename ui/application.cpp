@@ -87,15 +87,7 @@ QPoint MainWindowPlaces::reachable(QPoint p, QSize frame) {
 }
 
 QWidget* MainWindowPlaces::side(::talomir::SideWindow w) const {
-    switch (w) {
-        case ::talomir::SideWindow::TalomirFathers:
-            return main_.frmTalomiFathers();
-        case ::talomir::SideWindow::Statistic:
-            return main_.frmStatistic();
-        case ::talomir::SideWindow::Future:
-            return main_.frmFuture();
-    }
-    return nullptr;
+    return main_.sides().window(w);
 }
 
 QPointF MainWindowPlaces::mainPosition() const {
@@ -115,10 +107,7 @@ bool MainWindowPlaces::sideVisible(::talomir::SideWindow w) const {
 void MainWindowPlaces::setSideVisible(::talomir::SideWindow w, bool visible) {
     readSides_[static_cast<int>(w)].visible = visible;
     // Through the window's check button, so button and window agree.
-    const Ctl check = w == ::talomir::SideWindow::TalomirFathers ? Ctl::chkRec
-                      : w == ::talomir::SideWindow::Statistic    ? Ctl::chkStat
-                                                                 : Ctl::chkFuture;
-    main_.game().setCheckValue(check, visible ? 1 : 0);
+    main_.click(SideWindows::rows()[static_cast<std::size_t>(w)].button, visible ? 1 : 0);
     if (visible && !side(w)->isVisible()) side(w)->show();
 }
 
@@ -154,28 +143,25 @@ Application::Application(const GameFolders& folders, AudioBackend* audio,
     engine_ = std::make_unique<SoundEngine>(*audio);
     main_ = std::make_unique<FrmMain>(rng_, clock_, &records_);
     bridge_ = std::make_unique<SoundBridge>(*engine_);
-    main_->game().display.addObserver(bridge_.get());
+    main_->game().listen(bridge_.get());
+    main_->game().setSweepSettings(engine_.get());
     places_ = std::make_unique<MainWindowPlaces>(*main_);
     places_->placesKnown = vb::programPlacesWindows();
-    Game& game = main_->game();
-    settings_ =
-        std::make_unique<SettingsFile>(folders.dataFolder(), *places_, *engine_, game.EnableLoop,
-                                       game.SpeedChange, folders.soundFolder());
+    engineSettings_ = std::make_unique<EngineSettings>(*engine_, folders.soundFolder());
     // The music starts once the window is up: decoding it must not delay the first picture.
     // Tied to the window, so that a start still pending when the program goes is dropped.
-    settings_->deferMusic = [this](std::function<void()> start) {
+    engineSettings_->deferMusic = [this](std::function<void()> start) {
         QTimer::singleShot(kMusicDelayMs, main_.get(), std::move(start));
     };
+    settings_ =
+        std::make_unique<SettingsFile>(folders.dataFolder(), *places_, *engineSettings_);
     MainWindowHooks hooks;
     hooks.firstLoad = [this] { settings_->Load_Settings(); };
     hooks.saveSettings = [this] {
         settingsError_ = settings_->Save_Settings() ? QString() : settings_->lastError();
     };
     hooks.showSettings = [this, sounds = folders.soundFolder()] {
-        Game& g = main_->game();
-        SoundChoices choices({*engine_, g.EnableLoop, g.SpeedChange, settings_->PathToBkgMusic,
-                              settings_->VolumeBkgMusic},
-                             sounds);
+        SoundChoices choices(*engine_, sounds);
         // Like the player's other input: the ticks due run first with the old sweep, and the
         // changed one is handed over afresh.
         choices.steer = [this](const std::function<void()>& change) { main_->input(change); };
@@ -199,13 +185,13 @@ Application::Application(const GameFolders& folders, AudioBackend* audio,
 }
 
 Application::~Application() {
-    main_->game().display.removeObserver(bridge_.get());
+    main_->game().unlisten(bridge_.get());
 }
 
 void Application::start() {
     // For measurements (tools/measure-window.sh): the first game falls at the speed of a level.
     const int level = std::clamp(qEnvironmentVariableIntValue("TALOMIR_START_LEVEL"), 0, 10);
-    main_->game().Speed = static_cast<Integer>(level * Levels::kSpeedStep);
+    main_->game().setSpeed(static_cast<Integer>(level * Levels::kSpeedStep));
     main_->Form_Load();
     main_->show();
     main_->focusWell();
@@ -213,7 +199,7 @@ void Application::start() {
     // the window's start nor the first sound waits for them; the music is decoded there too.
     if (sdl_ && (engine_->EnableSoundControl() || engine_->EnableLoop()))
         QTimer::singleShot(kPrepareAudioDelayMs, main_.get(), [this] {
-            sdl_->prepare(GameFolders::current().playable(settings_->PathToBkgMusic));
+            sdl_->prepare(GameFolders::current().playable(engine_->musicPath()));
         });
 }
 

@@ -11,6 +11,7 @@
 #include "persistence/records.h"
 #include "sound/sdl_audio_backend.h"
 #include "persistence/settingsfile.h"
+#include "sound/sound_settings.h"
 #include "sound/sound_engine.h"
 #include "ui/frmmain.h"
 
@@ -48,18 +49,17 @@ private:
     std::array<ReadSide, 3> readSides_;
 };
 
-// Forwards the model's sounds to the engine.
-class SoundBridge : public GameObserver {
+// Sounds the game's sound events and sweeps its music.
+class SoundBridge : public GameEvents {
 public:
     explicit SoundBridge(SoundEngine& engine) : engine_(engine) {}
-    void playClip(Clip c) override { engine_.play(c); }
-    void playEventSound(Byte n) override { engine_.Play_Event_Sound(n); }
-    void setBkgPan(Integer pan) override { engine_.SetBkgPan(pan); }
-    void bkgPansAhead(const std::vector<Integer>& pans, TickPace pace) override {
+    void soundPlayed(SoundEvent event, int variant) override { engine_.play({event, variant}); }
+    void musicPan(Integer pan) override { engine_.SetBkgPan(pan); }
+    void musicPansAhead(const std::vector<Integer>& pans, TickPace pace) override {
         const std::vector<int> values(pans.begin(), pans.end());
         engine_.music().QueueBkgPans(values, pace.first, pace.period);
     }
-    void bkgPansWithdrawn(int count) override { engine_.music().UnqueueBkgPans(count); }
+    void musicPansWithdrawn(int count) override { engine_.music().UnqueueBkgPans(count); }
 
 private:
     SoundEngine& engine_;
@@ -101,6 +101,7 @@ private:
     std::unique_ptr<FrmMain> main_;
     std::unique_ptr<SoundBridge> bridge_;
     std::unique_ptr<MainWindowPlaces> places_;
+    std::unique_ptr<EngineSettings> engineSettings_;
     std::unique_ptr<SettingsFile> settings_;
 };
 

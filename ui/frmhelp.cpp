@@ -10,7 +10,6 @@
 #include <algorithm>
 
 #include "persistence/gamefolders.h"
-#include "ui/design.h"
 #include "ui/frmmain.h"
 #include "ui/toolkit/controls.h"
 #include "ui/toolkit/fonts.h"
@@ -197,22 +196,20 @@ public:
         QObject::connect(help_, &FrmHelp::unloadedByProgram, help_, [this] { end(); });
         main_.game().playRandomEventSound();
         // The list is lit even while its window is hidden.
-        if (!page(main_.frmTalomiFathers()->lstTable, kTableHighlight,
+        if (!page(main_.sides().table(), kTableHighlight,
                   QString::fromUtf8(kTablePage)
                       .arg(QDir::toNativeSeparators(GameFolders::current().dataFile(
                           QLatin1String(GameFolders::kTableFile))))))
             return;
-        for (const char* name : helpTourOrder()) {
+        for (Ctl c : helpTourOrder()) {
             if (help_->blnClose) break;
-            QWidget* control = main_.control(QString::fromLatin1(name));
-            if (!control) continue;
-            if (!page(control, kControlHighlight, control->property("Tag").toString())) return;
+            if (!page(main_.controls().widget(c), kControlHighlight, helpText(c))) return;
             main_.game().playRandomEventSound();
             // The new background colour cleared the well's surface.
-            if (control == main_.picTalomir) {
-                main_.Draw_Well();
-                main_.Draw_Grid();
-                main_.Draw_Figure();
+            if (c == Ctl::picTalomir) {
+                main_.painter().Draw_Well();
+                main_.painter().Draw_Grid();
+                main_.painter().Draw_Figure();
             }
         }
         delete help_.data();
@@ -245,7 +242,8 @@ private:
         if (ended_) return;
         ended_ = true;
         unlight();
-        main_.game().setCheckValue(Ctl::chkHelp, 0);
+        main_.presenter().setCheck(Ctl::chkHelp, 0);
+        main_.focusWell();
     }
 
     FrmMain& main_;

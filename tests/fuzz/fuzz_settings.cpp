@@ -8,6 +8,7 @@
 #include "persistence/textfile.h"
 #include "sound/recording_audio.h"
 #include "sound/sound_engine.h"
+#include "sound/sound_settings.h"
 #include "tests/support/fake_places.h"
 
 using namespace talomir;
@@ -18,14 +19,13 @@ struct Reader {
     RecordingAudio audio;
     SoundEngine engine{audio};
     testing::FakePlaces places;
-    bool loop = false;
-    Integer speed = 0;
-    SettingsFile settings{QStringLiteral("/nonexistent"), places, engine, loop, speed};
+    EngineSettings sound{engine, QStringLiteral("/nonexistent/sound")};
+    SettingsFile settings{QStringLiteral("/nonexistent"), places, sound};
     // The music's start, run once the file is read, as the window's timer would.
     std::vector<std::function<void()>> music;
     Reader() {
         audio.setAcceptAnyPath(true);  // a path read is loaded without a file being opened
-        settings.deferMusic = [this](std::function<void()> step) {
+        sound.deferMusic = [this](std::function<void()> step) {
             music.push_back(std::move(step));
         };
     }
@@ -53,6 +53,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         abort();
     // The values at work: the music started at its volume, every clip played.
     for (const auto& step : first.music) step();
-    for (Clip c : kSettingsClipOrder) first.engine.play(c);
+    for (int c = 0; c < kClipCount; ++c) first.engine.play(clipAt(c));
     return 0;
 }

@@ -11,6 +11,7 @@
 #include "persistence/settingsfile.h"
 #include "sound/sound_choices.h"
 #include "sound/sound_engine.h"
+#include "sound/sound_settings.h"
 #include "tests/support/fake_places.h"
 #include "tests/support/files.h"
 
@@ -23,9 +24,8 @@ struct Rig {
     RecordingAudio audio;
     SoundEngine engine{audio};
     testing::FakePlaces places;
-    bool enableLoop = false;
-    Integer speedChange = 0;
-    SettingsFile settings{dir.path(), places, engine, enableLoop, speedChange};
+    EngineSettings sound{engine, QDir(dir.path()).filePath("sound")};
+    SettingsFile settings{dir.path(), places, sound};
 
     QStringList load(const QStringList& lines) {
         testing::writeBytes(settings.path(), textfile::encodeLines(lines));
@@ -49,15 +49,16 @@ const QStringList kNoSides{"False", "False", "False"};
 struct ChoicesRig {
     RecordingAudio audio;
     SoundEngine engine{audio};
-    bool loop = true;
-    Integer speed = 77, volume = -700;
-    QString music = QStringLiteral("/m/a.wav");
-    SoundChoices choices{{engine, loop, speed, music, volume}, QStringLiteral("/game/sound")};
+    SoundChoices choices{engine, QStringLiteral("/game/sound")};
 
     ChoicesRig() {
         audio.setAcceptAnyPath(true);
-        engine.music().PlayBkgMusic(music);
-        engine.music().SetBkgVolume(volume);
+        engine.setEnableLoop(true);
+        engine.setSweepStep(77);
+        engine.setMusicVolume(-700);
+        engine.setMusicPath("/m/a.wav");
+        engine.music().PlayBkgMusic(engine.musicPath());
+        engine.music().SetBkgVolume(engine.musicVolume());
         audio.clear();
     }
     QStringList ops() {
@@ -95,19 +96,19 @@ private slots:
         QCOMPARE(rig.places.shownAt[int(SideWindow::TalomirFathers)], QPointF(7, 0));
         QCOMPARE(rig.places.shownAt[int(SideWindow::Statistic)], QPointF(9090, 900.5));
         QCOMPARE(rig.places.visible[int(SideWindow::Future)], false);
-        QCOMPARE(rig.settings.VolumeBkgMusic, Integer(2));
+        QCOMPARE(rig.engine.musicVolume(), Integer(2));
         const QString sound = QDir(rig.dir.path()).filePath("sound/");
-        QCOMPARE(rig.settings.PathToBkgMusic, sound + "bkgmusic.WAV");
-        QCOMPARE(rig.engine.clip(Clip::mTalomir1).DMCtrlPath(), sound + "talomir1.WAV");
-        QCOMPARE(rig.engine.clip(Clip::mDown2).DMCtrlVolume(), Integer(-600));  // 7th record
-        QVERIFY(rig.speedChange == Integer(250) && rig.settings.Save_Settings());
+        QCOMPARE(rig.engine.musicPath(), sound + "bkgmusic.WAV");
+        QCOMPARE(rig.engine.clip(Clip{SoundEvent::TalomirFigure}).DMCtrlPath(), sound + "talomir1.WAV");
+        QCOMPARE(rig.engine.clip(Clip{SoundEvent::Landing, 1}).DMCtrlVolume(), Integer(-600));  // 7th record
+        QVERIFY(rig.engine.sweepStep() == Integer(250) && rig.settings.Save_Settings());
         const QStringList saved = textfile::readLines(rig.settings.path()).lines;
         QCOMPARE(saved.mid(2, 7),
                  QStringList({"True", " 7 ", " 0 ", "True", " 9090 ", " 900.5 ", "False"}));
         QVERIFY(saved[11] == sound + "bkgmusic.WAV" && !saved.contains("..."));
         Rig other;  // other paths are literal
         other.load(fileWith(kNoSides, "...."));
-        QCOMPARE(other.engine.clip(Clip::mRight1).DMCtrlPath(), QStringLiteral("...."));
+        QCOMPARE(other.engine.clip(Clip{SoundEvent::Right}).DMCtrlPath(), QStringLiteral("...."));
     }
 
     // An unreadable line rewrites the file from memory, with what was read so far, and the
@@ -205,7 +206,7 @@ private slots:
         ChoicesRig r;
         for (const auto& row : rows) {
             const SpeedText t = r.choices.typeSpeed(QString::fromUtf8(row[0]));
-            QVERIFY2(QString::number(t.value) == row[1] && t.shown == row[2] && r.speed == t.value,
+            QVERIFY2(QString::number(t.value) == row[1] && t.shown == row[2] && r.engine.sweepStep() == t.value,
                      row[0]);
         }
 
@@ -218,19 +219,19 @@ private slots:
         r.choices.setMusicOff(false);      // goes on where it stopped
         r.choices.chooseMusic(QString());  // no choice: only the volume in effect, again
         QCOMPARE(r.ops(), QStringList({"stop 1", "play 1 loop", "volume 1 -700"}));
-        QVERIFY(r.loop && r.engine.EnableLoop());
+        QVERIFY(r.engine.EnableLoop());
         // Chosen while switched off, a new file sounds from its start; the sweep stays off.
         r.choices.setMusicOff(true);
         r.choices.chooseMusic(QStringLiteral("/m/b.wav"));
         QCOMPARE(r.ops(), QStringList({"stop 1", "stop 1", "release 1", "load 2 /m/b.wav",
                                        "play 2 loop", "rewind 2", "volume 2 -700"}));
-        QVERIFY(!r.loop && !r.engine.EnableLoop() && r.music == u"/m/b.wav");
+        QVERIFY(!r.engine.EnableLoop() && r.engine.musicPath() == u"/m/b.wav");
         QVERIFY(r.choices.Form_Load().musicOff);  // the next opening silences it again
         QCOMPARE(r.ops(), QStringList({"stop 2"}));
         // A file that does not play leaves the music silent and is kept as the choice.
         r.audio.failPath(QStringLiteral("/m/bad.wav"));
         r.choices.chooseMusic(QStringLiteral("/m/bad.wav"));
-        QVERIFY(!r.engine.music().blnBkgPlaying() && r.music == u"/m/bad.wav");
+        QVERIFY(!r.engine.music().blnBkgPlaying() && r.engine.musicPath() == u"/m/bad.wav");
 
         // The drop has two clips, each set on its own; a text that names no event has none.
         r.choices.selectEvent(QStringLiteral("Бросить"));
@@ -241,14 +242,14 @@ private slots:
         QVERIFY(shown.twoClips && shown.first.off && !shown.second.off);
         QCOMPARE(std::pair(shown.second.caption, shown.second.volume),
                  std::pair(QStringLiteral("d2.wav"), -1234));
-        QCOMPARE(r.engine.clip(Clip::mDrop2).DMCtrlPath(), "/s/d2.wav");
+        QCOMPARE(r.engine.clip(Clip{SoundEvent::Drop, 1}).DMCtrlPath(), "/s/d2.wav");
         r.choices.selectEvent(QStringLiteral("nothing"));
         QVERIFY(!r.choices.shown().twoClips && r.choices.Get_Clip_Path(0).isEmpty());
         r.choices.setMusicVolume(-1200);
         r.choices.setSpeed(300);
         r.choices.setSoundOff(true);
-        QVERIFY(r.volume == -1200 && r.engine.music().intBkgVolume() == -1200 && r.speed == 300 &&
-                !r.engine.EnableSoundControl());
+        QVERIFY(r.engine.musicVolume() == -1200 && r.engine.music().intBkgVolume() == -1200 &&
+                r.engine.sweepStep() == 300 && !r.engine.EnableSoundControl());
     }
 };
 

@@ -89,11 +89,13 @@ private slots:
         ScriptedRandom rng(script, kTrap);
         FixedClock clock(second);
         FigureChooser chooser(rng, clock);
-        chooser.bTalomirFigure = -1;
-        chooser.lngTalomirBonus = 77;
+        ListDealer once;  // a bonus figure dealt first leaves its values behind
+        once.figures = {bonusFigure(masks::kDot, 77)};
+        chooser.setDealer(&once);
+        chooser.Choose_Figure();
         QCOMPARE(cellList(chooser.Choose_Figure()), cells);
-        QCOMPARE(chooser.bTalomirFigure, Integer(generated.isEmpty() ? 0 : -1));
-        QCOMPARE((QList{int(chooser.lngTalomirBonus), int(rng.draws())}), bonusAndDraws);
+        QCOMPARE(chooser.bTalomirFigure(), Integer(generated.isEmpty() ? 0 : -1));
+        QCOMPARE((QList{int(chooser.lngTalomirBonus()), int(rng.draws())}), bonusAndDraws);
     }
 
     // One fixed seed at every start, values inside [0, 1) that reach every figure.
@@ -136,21 +138,21 @@ private slots:
         Playfield f;
         const QStringList paint = before.split(u' ');
         for (int r = 0; r < 4; ++r)
-            for (int c = 0; c < 15; ++c) f.Well[c + 4][27 + r] = paint[r][c] == u'#';
-        f.Well[8][0] = true;
+            for (int c = 0; c < 15; ++c) f.setCell(c + 4, 27 + r, paint[r][c] == u'#');
+        f.setCell(8, 0, true);
         Integer n = 0;
         int bookkeeping = 0;
         f.Remove_Full_Lines(n, [&] { ++bookkeeping; });
         QString picture;
         for (int r = 27; r <= 30; ++r)
-            for (int c = 4; c <= 19; ++c) picture += c == 19 ? u' ' : f.Well[c][r] ? u'#' : u'.';
+            for (int c = 4; c <= 19; ++c) picture += c == 19 ? u' ' : f.cell(c, r) ? u'#' : u'.';
         QCOMPARE(picture.trimmed(), after);
         QCOMPARE(std::pair(int(n), bookkeeping), std::pair(rows, rows));
         for (int r = 0; r < 27; ++r)
-            for (int c = 0; c <= 22; ++c) QCOMPARE(f.Well[c][r], c == 8 && r == rows);
-        for (int c = 4; c <= 18; ++c) f.Well[c][0] = true;  // a full top row goes too
+            for (int c = 0; c <= 22; ++c) QCOMPARE(f.cell(c, r), c == 8 && r == rows);
+        for (int c = 4; c <= 18; ++c) f.setCell(c, 0, true);  // a full top row goes too
         f.Remove_Full_Lines(n, [] {});
-        QCOMPARE(std::tuple(int(n), f.Well[8][0], f.Well[8][rows]),
+        QCOMPARE(std::tuple(int(n), f.cell(8, 0), f.cell(8, rows)),
                  std::tuple(rows + 1, false, rows > 0));
     }
 
@@ -159,14 +161,14 @@ private slots:
     void overlapEndsTheGame() {
         Playfield f;
         f.reset();
-        f.Fig = cellsOf(masks::kSuper);
+        f.setFigure(cellsOf(masks::kSuper));
         const std::tuple<int, int, bool> cells[] = {{10, 1, true}, {12, 3, true},  {9, 0, true},
                                                     {9, 1, false}, {11, 2, false}, {13, 0, false},
                                                     {10, 4, false}};
         for (const auto& [c, r, over] : cells) {
-            f.Well[c][r] = true;
+            f.setCell(c, r, true);
             QVERIFY2(f.GameOver() == over, qPrintable(QStringLiteral("%1,%2").arg(c).arg(r)));
-            f.Well[c][r] = false;
+            f.setCell(c, r, false);
         }
     }
 };

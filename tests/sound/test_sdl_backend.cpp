@@ -134,7 +134,7 @@ private slots:
     // the music a long loop.
     void shippedSoundsAreValid() {
         QStringList names{kBkgMusicFileName};
-        for (int i = 0; i < kClipCount; ++i) names << defaultFileName(Clip(i));
+        for (int i = 0; i < kClipCount; ++i) names << defaultFileName(clipAt(i));
         for (const QString& name : names) {
             const auto bytes = readSoundFile(TALOMIR_BIN_DIR "/assets/generated/sound/" + name);
             const auto s = bytes ? decodeWav(*bytes) : std::nullopt;

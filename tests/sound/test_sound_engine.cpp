@@ -19,9 +19,9 @@ struct Rig {
 
     Rig() {
         for (int i = 0; i < kClipCount; ++i) {
-            writeBytes(file(Clip(i)), "RIFF");
-            engine.clip(Clip(i)).setDMCtrlPath(file(Clip(i)));
-            engine.clip(Clip(i)).setDMCtrlEnabled(true);
+            writeBytes(file(clipAt(i)), "RIFF");
+            engine.clip(clipAt(i)).setDMCtrlPath(file(clipAt(i)));
+            engine.clip(clipAt(i)).setDMCtrlEnabled(true);
         }
         for (const char* name : {"a.wav", "b.wav"}) writeBytes(file(name), "RIFF");
         engine.setEnableSoundControl(true);
@@ -34,28 +34,27 @@ class TestSoundEngine : public QObject {
     Q_OBJECT
 
 private slots:
-    // Events by number and by draw (above 0.5 the first of two clips); the event switch
-    // silences clips, not the music; a clip's own switch silences that clip, without falling
-    // back on the event's other clip.
-    void eventsPickTheirClipsAndSwitchesSilenceThem() {
+    // Every clip plays its own file, and the settings file keeps them in its fixed order; the
+    // event switch silences clips, not the music; a clip's own switch silences that clip, without
+    // falling back on the event's other clip.
+    void clipsPlayTheirFilesAndSwitchesSilenceThem() {
         Rig rig;
-        for (int n : {0, 1, 2, 3, 4, 5, 6, 7, 8, 255}) rig.engine.Play_Event_Sound(uint8_t(n));
-        QStringList expected;
-        for (Clip c : {Clip::mTalomir1, Clip::mDown1, Clip::mLeft1, Clip::mRight1, Clip::mRotate1,
-                       Clip::mDrop1, Clip::mDelLin1})
-            expected << rig.file(c);
-        QCOMPARE(rig.audio.playedPaths(), expected);
-        QVERIFY(pickClip(SoundEvent::Drop, 0.51f) == Clip::mDrop1 &&
-                pickClip(SoundEvent::Landing, 0.5f) == Clip::mDown2);
+        QStringList names;
+        for (int i = 0; i < kClipCount; ++i) names << clipName(clipAt(i));
+        QCOMPARE(names.join(u' '), "mLeft1 mRight1 mRotate1 mDrop1 mDrop2 mDown1 mDown2 mDelLin1 "
+                                   "mTalomir1");
+        for (Clip c : {Clip{SoundEvent::Landing, 1}, Clip{SoundEvent::TalomirFigure}}) rig.engine.play(c);
+        QCOMPARE(rig.audio.playedPaths(),
+                 (QStringList{rig.file("down2.WAV"), rig.file("talomir1.WAV")}));
 
         rig.audio.clear();
-        rig.engine.clip(Clip::mDrop1).setDMCtrlEnabled(false);
-        rig.engine.playEvent(SoundEvent::Drop, 0.7f);
-        rig.engine.playEvent(SoundEvent::Drop, 0.3f);
+        rig.engine.clip({SoundEvent::Drop, 0}).setDMCtrlEnabled(false);
+        rig.engine.play({SoundEvent::Drop, 0});
+        rig.engine.play({SoundEvent::Drop, 1});
         rig.engine.setEnableSoundControl(false);
-        for (int n = 0; n < 8; ++n) rig.engine.Play_Event_Sound(uint8_t(n));
+        for (int i = 0; i < kClipCount; ++i) rig.engine.play(clipAt(i));
         rig.music.PlayBkgMusic(rig.file("a.wav"));
-        QCOMPARE(rig.audio.playedPaths(), (QStringList{rig.file(Clip::mDrop2), rig.file("a.wav")}));
+        QCOMPARE(rig.audio.playedPaths(), (QStringList{rig.file("drop2.WAV"), rig.file("a.wav")}));
     }
 
     // A clip keeps one buffer, replayed from its start at the clip's volume; its file is
@@ -63,9 +62,9 @@ private slots:
     // is tried once, and again once it changes.
     void filesAreDecodedOnceAndClipsKeepOneBuffer() {
         Rig rig;
-        const QString path = rig.file(Clip::mDown1), missing = rig.file("gone.wav");
-        rig.engine.clip(Clip::mDown1).setDMCtrlVolume(-1200);
-        for (int k = 0; k < 3; ++k) rig.engine.play(Clip::mDown1);
+        const QString path = rig.file(Clip{SoundEvent::Landing, 0}), missing = rig.file("gone.wav");
+        rig.engine.clip(Clip{SoundEvent::Landing, 0}).setDMCtrlVolume(-1200);
+        for (int k = 0; k < 3; ++k) rig.engine.play(Clip{SoundEvent::Landing, 0});
         const QRegularExpression oneBuffer("^(load 1 |rewind 1$|volume 1 -1200$)");
         QCOMPARE(rig.audio.lines().filter(oneBuffer).size(), 7);
         writeBytes(path, "RIFX");  // the same size, an older time
@@ -73,21 +72,21 @@ private slots:
         QVERIFY(
             f.open(QIODevice::ReadWrite) &&
             f.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFile::FileModificationTime));
-        rig.engine.play(Clip::mDown1);
+        rig.engine.play(Clip{SoundEvent::Landing, 0});
         writeBytes(path, "RIFF and more");
-        rig.engine.play(Clip::mDown1);
+        rig.engine.play(Clip{SoundEvent::Landing, 0});
         QVERIFY(rig.audio.loadCount(path) == 3 && rig.audio.liveBuffers() == 1);
 
-        rig.engine.clip(Clip::mLeft1).setDMCtrlPath(missing);
-        rig.audio.failPath(rig.file(Clip::mDrop1));
-        rig.engine.clip(Clip::mDown1).setDMCtrlPath(QString());  // its old sound goes too
+        rig.engine.clip(Clip{SoundEvent::Left}).setDMCtrlPath(missing);
+        rig.audio.failPath(rig.file(Clip{SoundEvent::Drop, 0}));
+        rig.engine.clip(Clip{SoundEvent::Landing, 0}).setDMCtrlPath(QString());  // its old sound goes too
         rig.audio.clear();
-        for (Clip c : {Clip::mLeft1, Clip::mLeft1, Clip::mDrop1, Clip::mDrop1, Clip::mDown1})
+        for (Clip c : {Clip{SoundEvent::Left}, Clip{SoundEvent::Left}, Clip{SoundEvent::Drop, 0}, Clip{SoundEvent::Drop, 0}, Clip{SoundEvent::Landing, 0}})
             rig.engine.play(c);
         writeBytes(missing, "RIFF");
-        rig.engine.play(Clip::mLeft1);
+        rig.engine.play(Clip{SoundEvent::Left});
         QVERIFY(rig.audio.loadCount(missing) == 2 &&
-                rig.audio.loadCount(rig.file(Clip::mDrop1)) == 1);
+                rig.audio.loadCount(rig.file(Clip{SoundEvent::Drop, 0})) == 1);
         QCOMPARE(rig.audio.playedPaths(), QStringList{missing});
     }
 

@@ -46,15 +46,15 @@ struct Window {
         return QTest::qWaitForWindowExposed(frm.get());
     }
     Game& game() { return frm->game(); }
-    vb::PictureBox* well() { return frm->picTalomir; }
-    vb::CheckButton* check(const char* name) {
-        return qobject_cast<vb::CheckButton*>(frm->control(name));
-    }
+    const ControlState& operator[](Ctl c) const { return frm->presenter().state()[c]; }
+    vb::PictureBox* well() { return frm->controls().picture(Ctl::picTalomir); }
+    vb::CheckButton* check(Ctl c) { return frm->controls().check(c); }
+    vb::CommandButton* button(Ctl c) { return frm->controls().command(c); }
     // Drops the current figure and ticks until it has landed.
     void land() {
-        const int count = game().FigureCount;
+        const int line = game().log().ListIndex();
         QTest::keyClick(frm.get(), Qt::Key_Down);
-        for (int i = 0; i < 100 && game().FigureCount == count; ++i) game().tick();
+        for (int i = 0; i < 100 && game().log().ListIndex() == line; ++i) game().tick();
     }
 
     QTemporaryDir dir;

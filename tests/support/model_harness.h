@@ -1,14 +1,15 @@
 #pragma once
-// Doubles for driving the game model headless: fixed figures, an observer that records what the
-// views hear, a hall of fame and dialogs that only record, and one rig that wires them together.
+// Doubles for driving the rules headless: fixed figures, a listener that records what the game
+// tells, a hall of fame and dialogs that only record, and one rig that wires them together with
+// the presenter that shows it all.
 #include <QStringList>
 #include <deque>
 #include <functional>
 #include <optional>
 #include <vector>
 
+#include "presentation/presenter.h"
 #include "rules/game.h"
-#include "sound/sound_engine.h"
 
 namespace talomir::testing {
 
@@ -43,37 +44,33 @@ public:
         figures.pop_front();
         return r;
     }
-    void add(const FigureRec& r) { figures.push_back(r); }
-
     std::deque<FigureRec> figures;
     std::optional<FigureRec> repeat;
 };
 
-// Remembers what the views hear, in order.
-class Recorder : public GameObserver {
+// Remembers what the game tells, in order; where the figure stood when it was to be shown.
+class Recorder : public GameEvents {
 public:
-    explicit Recorder(Display& d) : d_(d) { d_.addObserver(this); }
-    ~Recorder() override { d_.removeObserver(this); }
-
-    void Draw_Well() override { events << QStringLiteral("Draw_Well"); }
-    void Draw_Grid() override { events << QStringLiteral("Draw_Grid"); }
-    // Where the figure was when the views were told to draw it.
-    void Draw_Figure() override {
-        events << QStringLiteral("Draw_Figure %1,%2")
-                      .arg(field ? field->FigX : -1)
-                      .arg(field ? field->FigY : -1);
+    explicit Recorder(const Game& g) : game_(g) {}
+    void figureShown() override {
+        const Playfield& f = game_.field();
+        events << QStringLiteral("figureShown %1,%2").arg(f.figX()).arg(f.figY());
     }
-    void Draw_Next_Figure() override { events << QStringLiteral("Draw_Next_Figure"); }
-    void Draw_Future() override { events << QStringLiteral("Draw_Future"); }
-    void playClip(Clip c) override { events << QStringLiteral("clip:") + clipName(c); }
-    void setBkgPan(Integer pan) override { pans.push_back(pan); }
+    void wellChanged() override { events << QStringLiteral("wellChanged"); }
+    void nextFigureShown(FigureKind, Long) override { events << QStringLiteral("nextShown"); }
+    void queueShown() override { events << QStringLiteral("queueShown"); }
+    void gameDealt() override { events << QStringLiteral("gameDealt"); }
+    void soundPlayed(SoundEvent e, int variant) override {
+        events << QStringLiteral("sound:%1.%2").arg(int(e)).arg(variant);
+    }
+    void musicPan(Integer pan) override { pans.push_back(pan); }
     void logCleared() override { events << QStringLiteral("logCleared"); }
     void logSelected(int i) override { events << QStringLiteral("logSelected:%1").arg(i); }
-    void tableFilled(const QStringList&) override { events << QStringLiteral("tableFilled"); }
-    void checkClicked(Ctl c) override { events << QStringLiteral("checkClicked:%1").arg(int(c)); }
-    void tableSelected(int i) override { events << QStringLiteral("tableSelected:%1").arg(i); }
-    void focusWell() override { events << QStringLiteral("focusWell"); }
-    void setMainWindowState(int s) override { events << QStringLiteral("windowState:%1").arg(s); }
+    void tableLoaded(const QStringList&) override { events << QStringLiteral("tableLoaded"); }
+    void placeGained(int i) override { events << QStringLiteral("placeGained:%1").arg(i); }
+    void pauseChanged(bool on, bool esc) override {
+        events << QStringLiteral("paused:%1%2").arg(on).arg(esc);
+    }
 
     // The events that start with prefix, without it.
     QStringList filtered(const QString& prefix) const {
@@ -82,20 +79,19 @@ public:
             if (e.startsWith(prefix)) r << e.mid(prefix.size());
         return r;
     }
-    QStringList clips() const { return filtered(QStringLiteral("clip:")); }
     void clear() { events.clear(), pans.clear(); }
 
     QStringList events;
     std::vector<Integer> pans;
-    const Playfield* field = nullptr;
 
 private:
-    Display& d_;
+    const Game& game_;
 };
 
 // The hall of fame (the entries' scores, best first) and the dialogs, answering as told and
-// recording every call in one list; `duringDialog` runs while a dialog would be open.
-class FakeDesk : public Records, public GameHost {
+// recording every call and the game's start and end in one list; `duringDialog` runs while a
+// dialog would be open.
+class FakeDesk : public Records, public GameQuestions, public GameEvents {
 public:
     void Load_Records() override { calls << QStringLiteral("Load_Records"); }
     QStringList Fill_Table_List() const override {
@@ -111,8 +107,6 @@ public:
     int count() const override { return static_cast<int>(table.size()); }
     const std::vector<double>& scores() const override { return table; }
 
-    void firstLoad() override { calls << QStringLiteral("firstLoad"); }
-    void unloadSettingsAndHelp() override { calls << QStringLiteral("unloadSettingsAndHelp"); }
     bool askPlayerName(QString& name) override {
         name = nameToGive;
         return dialog("askPlayerName"), confirmName;
@@ -122,8 +116,10 @@ public:
         calls << which;
         if (duringDialog) duringDialog();
     }
-    void endProgram() override { calls << QStringLiteral("endProgram"); }
-    void syncSideWindowButtons() override { calls << QStringLiteral("syncSideWindowButtons"); }
+    void firstGameStarting() override { calls << QStringLiteral("firstGameStarting"); }
+    void gameStarted() override { calls << QStringLiteral("gameStarted"); }
+    void gameEnding() override { calls << QStringLiteral("gameEnding"); }
+    void playerLeaves() override { calls << QStringLiteral("playerLeaves"); }
 
     std::vector<double> table;
     bool placed = true;  // the score earns a place, so the name is asked
@@ -134,18 +130,28 @@ public:
     mutable QStringList calls;
 };
 
-// One game with scripted randomness (0 once the script is used up), the clock at second 0 and
-// bars dealt unless a test lists other figures.
+// The music's sweep as a test sets it.
+struct FakeSweep : SweepSettings {
+    bool on = false;
+    Integer step = 0;
+    bool musicOn() const override { return on; }
+    Integer sweepStep() const override { return step; }
+};
+
+// One game with scripted randomness (0 once the script is used up), the clock at second 0, bars
+// dealt unless a test lists other figures, and the presenter showing it.
 struct Rig {
     Rig() {
         game.setDealer(&dealer);
         game.setRecords(&desk);
-        game.setHost(&desk);
+        game.setQuestions(&desk);
+        game.setSweepSettings(&sweep);
+        for (GameEvents* l : std::initializer_list<GameEvents*>{&presenter, &rec, &desk})
+            game.listen(l);
         dealer.repeat = classic(masks::kBar);
-        rec.field = &game.field;
     }
 
-    // Starts the game and forgets what the start announced.
+    // Starts the game and forgets what the start told.
     void start() {
         game.Form_Load();
         rec.clear();
@@ -153,6 +159,12 @@ struct Rig {
     }
     void ticks(int n) {
         for (int i = 0; i < n; ++i) game.tick();
+    }
+    const ControlState& operator[](Ctl c) const { return presenter.state()[c]; }
+    // Moves the figure's box to column x (as far as the keys take it).
+    void moveTo(int x) {
+        for (int i = 0; i < 20 && game.field().figX() < x; ++i) game.cmdLeftRight_MouseDown(2);
+        for (int i = 0; i < 20 && game.field().figX() > x; ++i) game.cmdLeftRight_MouseDown(0);
     }
     // Drops the current figure and ticks until it has landed or the game is ending.
     void dropAndLand() {
@@ -166,8 +178,10 @@ struct Rig {
     FixedClock clock{0};
     ListDealer dealer;
     FakeDesk desk;
+    FakeSweep sweep;
     Game game{rng, clock};
-    Recorder rec{game.display};
+    Presenter presenter{rng};
+    Recorder rec{game};
 };
 
 }  // namespace talomir::testing

@@ -201,7 +201,7 @@ private slots:
         SoundEngine engine(audio);
         engine.setEnableSoundControl(true);
         const QString saved[] = {"/mnt/old/sound/left1.WAV", root.filePath("own/left1.WAV")};
-        const Clip clips[] = {Clip::mLeft1, Clip::mRight1};
+        const Clip clips[] = {Clip{SoundEvent::Left}, Clip{SoundEvent::Right}};
         for (int i : {0, 1}) {
             engine.clip(clips[i]).setDMCtrlEnabled(true);
             engine.clip(clips[i]).setDMCtrlPath(saved[i]);
@@ -210,7 +210,7 @@ private slots:
         engine.music().PlayBkgMusic("D:\\Games\\Talomir\\Sound\\BKGMUSIC.wav");
         QCOMPARE(audio.playedPaths(), (QStringList{root.filePath("sound/left1.WAV"), saved[1],
                                                    root.filePath("sound/bkgmusic.WAV")}));
-        QCOMPARE(engine.clip(Clip::mLeft1).DMCtrlPath(), saved[0]);
+        QCOMPARE(engine.clip(Clip{SoundEvent::Left}).DMCtrlPath(), saved[0]);
         run.app.main().close();
     }
 };

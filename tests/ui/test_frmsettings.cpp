@@ -82,7 +82,7 @@ private slots:
             // Values outside the sliders' ranges, as a hand-edited file may hold.
             app.settings().VolumeBkgMusic = -5000;
             app.main().game().SpeedChange = 5000;
-            app.sound().clip(Clip::mTalomir1).setDMCtrlVolume(-5000);
+            app.sound().clip(Clip{SoundEvent::TalomirFigure}).setDMCtrlVolume(-5000);
             app.main().close();
         }
         Application app(GameFolders::beside(dir.path()), &audio);
@@ -105,7 +105,7 @@ private slots:
             QVERIFY(!w.fraSecondVar->isHidden() && w.lblSecondVar->caption() == u"b.wav" &&
                     !w.chkEnSecondVar->isChecked());  // switched on
         });
-        QVERIFY(app.sound().clip(Clip::mTalomir1).DMCtrlVolume() == -1500 &&
+        QVERIFY(app.sound().clip(Clip{SoundEvent::TalomirFigure}).DMCtrlVolume() == -1500 &&
                 app.settings().VolumeBkgMusic == -1500 && app.main().game().SpeedChange == 5000);
         app.main().close();
     }
