@@ -98,10 +98,18 @@ public:
     bool isDropping() const { return DropMode; }
     bool countdownRunning() const { return !DropMode && TimeTicks < 201; }
     Integer tickCount() const { return TickCount; }
+    Integer figureCount() const { return FigureCount; }
     Integer timeTicks() const { return TimeTicks; }
     Integer musicSweep() const { return MusicSweep; }
 
     const Playfield& field() const { return field_; }
+    // Sets up a position in the well (a puzzle to study, a test's starting point) and shows it.
+    template <class Edit>
+    void setUpWell(Edit&& edit) {
+        edit(field_);
+        tell([](GameEvents& e) { e.wellChanged(); });
+        tell([](GameEvents& e) { e.figureShown(); });
+    }
     const CellArray& nextFigure() const { return FigNext; }
     FigureKind nextFigureKind() const { return kindOf(Queue[2]); }
     const FigureQueue& queue() const { return Queue; }

@@ -112,7 +112,7 @@ private slots:
         g.Form_KeyDown(27);
         for (bool minimised : {true, true}) g.Form_Resize(minimised);
         QCOMPARE(std::pair(mode(r), r.rec.filtered("paused:")),
-                 std::pair(QStringLiteral("paused"), QStringList{"11", "00", "10"}));
+                 std::pair(QStringLiteral("paused"), QStringList{"11", "01", "10"}));
         g.Form_Load();
         g.Form_KeyDown(37);
         QCOMPARE(std::pair(mode(r), int(g.field().figX())), std::pair(QStringLiteral("paused"), 9));
@@ -181,7 +181,7 @@ private slots:
                 planned += QStringLiteral("%1%2 ").arg(plan.countdown).arg(plan.fallStep);
                 g.tick();
                 const bool stepped = g.field().figY() != y || r.rec.events.size() != landed;
-                done += QStringLiteral("%1%2 ").arg(g.timeTicks() != t).arg(stepped);
+                done += QStringLiteral("%1%2 ").arg(g.timeTicks() == t + 1).arg(stepped);
             }
         };
         QVERIFY(g.planTick(148).countdown && !g.planTick(148).fallStep && g.planTick(149).fallStep);

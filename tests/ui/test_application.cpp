@@ -54,9 +54,9 @@ private slots:
         QTemporaryDir dir;
         {
             Run run(dir.path(), {});
-            run.app.main().game().setCheckValue(Ctl::chkStat, 1);
+            run.app.main().click(Ctl::chkStat, 1);
             run.app.main().move(150, 120);
-            run.app.main().frmStatistic()->move(600, 90);
+            run.app.main().sides().window(SideWindow::Statistic)->move(600, 90);
             QEvent quit(QEvent::Quit);
             QCoreApplication::sendEvent(qApp, &quit);
             QVERIFY(!run.app.main().isVisible());
@@ -64,16 +64,16 @@ private slots:
             QVERIFY(saved.size() == 40 && saved[3] == QStringLiteral("True"));
         }
         Run next(dir.path(), {});
-        QVERIFY(next.app.main().frmStatistic()->isVisible());
+        QVERIFY(next.app.main().sides().window(SideWindow::Statistic)->isVisible());
         QCOMPARE(next.app.main().frameGeometry().topLeft(), QPoint(150, 120));
-        QCOMPARE(next.app.main().frmStatistic()->frameGeometry().topLeft(), QPoint(600, 90));
-        QCOMPARE(next.app.main().game().display[Ctl::chkStat].Value, 1);
+        QCOMPARE(next.app.main().sides().window(SideWindow::Statistic)->frameGeometry().topLeft(), QPoint(600, 90));
+        QCOMPARE(next.app.main().presenter().state()[Ctl::chkStat].Value, 1);
         // Where the window system places the windows itself (Wayland) what they report is not
         // their place: the layout read is written back, the sound choices as ever.
         const QStringList read = textfile::readLines(next.app.settings().path()).lines;
         next.app.places().placesKnown = false;
         next.app.main().move(0, 0);
-        next.app.main().game().setCheckValue(Ctl::chkAuto, 1);  // all three shown, docked
+        next.app.main().click(Ctl::chkAuto, 1);  // all three shown, docked
         next.app.sound().setEnableSoundControl(!next.app.sound().EnableSoundControl());
         next.app.main().close();
         const QStringList kept = textfile::readLines(next.app.settings().path()).lines;

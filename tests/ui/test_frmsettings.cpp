@@ -35,10 +35,10 @@ void inSettings(Application& app, std::function<void(FrmSettings&)> act) {
         act(*w);
         QTest::mouseClick(w->cmdOk, Qt::LeftButton);
     });
-    auto* set = qobject_cast<vb::CheckButton*>(app.main().control(QStringLiteral("chkSet")));
+    auto* set = app.main().controls().check(Ctl::chkSet);
     QTest::mouseClick(set, Qt::LeftButton);
     QCOMPARE(set->value(), 0);
-    QTRY_COMPARE(QApplication::focusWidget(), app.main().picTalomir);
+    QTRY_COMPARE(QApplication::focusWidget(), app.main().controls().widget(Ctl::picTalomir));
 }
 
 }  // namespace
@@ -58,8 +58,8 @@ private slots:
             Application app(GameFolders::beside(dir.path()), &audio);
             app.start();
             inSettings(app, [&](FrmSettings& w) {
-                const Integer ticks = app.main().game().TickCount;  // the game runs behind it
-                QTRY_VERIFY(app.main().game().TickCount != ticks);
+                const Integer ticks = app.main().game().tickCount();  // the game runs behind it
+                QTRY_VERIFY(app.main().game().tickCount() != ticks);
                 QCOMPARE(w.lblFirstVar->caption(), QStringLiteral("Empty"));
                 w.cmbListEvents->setCurrentText(QStringLiteral("Бросить"));
                 // A file without a folder: the chooser opens among the game's sounds.
@@ -77,11 +77,11 @@ private slots:
                 QTest::mouseClick(w.chkEnSecondVar, Qt::LeftButton);
                 QTest::keyClicks(w.txtChange, QStringLiteral("1500"));
                 QCOMPARE(w.txtChange->selectedText(), QStringLiteral("1000"));
-                QVERIFY(w.sldChange->value() == 1000 && app.main().game().SpeedChange == 1000);
+                QVERIFY(w.sldChange->value() == 1000 && app.sound().sweepStep() == 1000);
             });
             // Values outside the sliders' ranges, as a hand-edited file may hold.
-            app.settings().VolumeBkgMusic = -5000;
-            app.main().game().SpeedChange = 5000;
+            app.sound().setMusicVolume(-5000);
+            app.sound().setSweepStep(5000);
             app.sound().clip(Clip{SoundEvent::TalomirFigure}).setDMCtrlVolume(-5000);
             app.main().close();
         }
@@ -98,7 +98,7 @@ private slots:
             }
             QVERIFY(app.sound().music().intBkgVolume() == -1500 && w.focusWidget() == w.cmdOk);
             QTest::mouseClick(w.chkEnable, Qt::LeftButton);  // the music (and its sweep) on
-            QVERIFY(app.main().game().EnableLoop);
+            QVERIFY(app.sound().EnableLoop());
             w.cmbListEvents->setCurrentText(QStringLiteral("Влево"));
             QVERIFY(w.fraSecondVar->isHidden());
             w.cmbListEvents->setCurrentText(QStringLiteral("Бросить"));
@@ -106,7 +106,7 @@ private slots:
                     !w.chkEnSecondVar->isChecked());  // switched on
         });
         QVERIFY(app.sound().clip(Clip{SoundEvent::TalomirFigure}).DMCtrlVolume() == -1500 &&
-                app.settings().VolumeBkgMusic == -1500 && app.main().game().SpeedChange == 5000);
+                app.sound().musicVolume() == -1500 && app.sound().sweepStep() == 5000);
         app.main().close();
     }
 

@@ -84,10 +84,10 @@ private slots:
     void mainWindowThroughAGame() {
         Window w(true, {"Ann", " 3 "});
         w.rng.setFiller(0.6f);  // light blue circle, light green buttons
-        for (const char* m : {masks::kBar, masks::kEll}) w.dealer.add(classic(m));
-        w.dealer.add(bonusFigure("0000011001100000", 40000));
-        w.dealer.add(classic("1001000000001001"));
-        w.dealer.add(classic(masks::kDot));
+        for (const char* m : {masks::kBar, masks::kEll}) w.dealer.figures.push_back(classic(m));
+        w.dealer.figures.push_back(bonusFigure("0000011001100000", 40000));
+        w.dealer.figures.push_back(classic("1001000000001001"));
+        w.dealer.figures.push_back(classic(masks::kDot));
         w.dealer.repeat = classic(masks::kEll);
         QVERIFY(w.start());
         QTest::keyClick(w.frm.get(), Qt::Key_Down);  // dropping: the drop button is off
@@ -97,31 +97,31 @@ private slots:
         QCOMPARE(w.frm->size(), QSize(402, 544));  // 6030 x 8160 twips
 
         // Two rows full but for the column the bar drops into; the lower one is cleared.
-        for (int r : {29, 30})
-            for (int c = 4; c <= 18; ++c) w.game().field.Well[c][r] = c != 10 && (r == 30 || c % 4);
-        w.game().field.Well[17][28] = true;
-        w.frm->Draw_Well();
-        w.frm->Draw_Grid();
-        w.frm->Draw_Figure();
-        for (int i = 0; i < 100 && w.game().FigureCount == 0; ++i) w.game().tick();
+        w.game().setUpWell([](Playfield& f) {
+            for (int r : {29, 30})
+                for (int c = 4; c <= 18; ++c) f.setCell(c, r, c != 10 && (r == 30 || c % 4));
+            f.setCell(17, 28, true);
+        });
+        for (int i = 0; i < 100 && w.game().figureCount() == 0; ++i) w.game().tick();
         // The arrows steer from whatever control has them.
-        const std::pair<const char*, Qt::Key> keys[] = {
-            {"picTalomir", Qt::Key_Right}, {"chkAuto", Qt::Key_Right}, {"cmdDown", Qt::Key_Right},
-            {"lblScore", Qt::Key_Right},   {"fraScore", Qt::Key_Up},   {"lblLevel", Qt::Key_Left},
-            {"chkPause", Qt::Key_Left}};
-        for (auto [to, key] : keys) QTest::keyClick(w.frm->control(to), key);
-        for (int i = 0; i < 2000 && w.game().field.FigY < 6; ++i) w.game().tick();
+        const std::pair<Ctl, Qt::Key> keys[] = {
+            {Ctl::picTalomir, Qt::Key_Right}, {Ctl::chkAuto, Qt::Key_Right},
+            {Ctl::cmdDown, Qt::Key_Right},    {Ctl::lblScore, Qt::Key_Right},
+            {Ctl::fraScore, Qt::Key_Up},      {Ctl::lblLevel, Qt::Key_Left},
+            {Ctl::chkPause, Qt::Key_Left}};
+        for (auto [to, key] : keys) QTest::keyClick(w.frm->controls().widget(to), key);
+        for (int i = 0; i < 2000 && w.game().field().figY() < 6; ++i) w.game().tick();
         for (int n = 2; n <= 4; ++n)  // as earlier clears would have filled them
-            w.game().display.setCaption(lblCountLines(n), QString("%1-Lines*1 = 2%1").arg(n));
-        QTest::mouseClick(w.check("chkPause"), Qt::LeftButton);
+            w.frm->presenter().state().setCaption(lblCountLines(n), QString("%1-Lines*1 = 2%1").arg(n));
+        QTest::mouseClick(w.check(Ctl::chkPause), Qt::LeftButton);
         COMPARE_PICTURE("main-paused", onScreen(w.frm.get()));
-        for (const char* side : {"chkRec", "chkStat", "chkFuture"}) w.check(side)->setValue(1);
-        COMPARE_PICTURE("best", grabShown(w.frm->frmTalomiFathers()));
-        COMPARE_PICTURE("statistic", grabShown(w.frm->frmStatistic()));
-        COMPARE_PICTURE("future", grabShown(w.frm->frmFuture()));
+        for (Ctl side : {Ctl::chkRec, Ctl::chkStat, Ctl::chkFuture}) w.check(side)->setValue(1);
+        COMPARE_PICTURE("best", grabShown(w.frm->sides().window(SideWindow::TalomirFathers)));
+        COMPARE_PICTURE("statistic", grabShown(w.frm->sides().window(SideWindow::Statistic)));
+        COMPARE_PICTURE("future", grabShown(w.frm->sides().window(SideWindow::Future)));
 
         ui::FrmHelp help(w.frm.get());
-        help.strText = ui::helpText("picTalomir");
+        help.strText = helpText(Ctl::picTalomir);
         QImage page;
         QTimer::singleShot(0, &help, [&] {
             if (QTest::qWaitFor([&] { return !help.tmrResize.isRunning(); }, 30000))
@@ -141,10 +141,11 @@ private slots:
         RecordingAudio audio;
         audio.setAcceptAnyPath(true);
         SoundEngine engine(audio);
-        bool loop = false;  // the music switched off
-        Integer speed = 300, volume = -700;
-        QString music = "sound/bkgmusic.WAV";
-        SoundChoices choices({engine, loop, speed, music, volume}, "sound");
+        engine.setEnableLoop(false);  // the music switched off
+        engine.setSweepStep(300);
+        engine.setMusicVolume(-700);
+        engine.setMusicPath("sound/bkgmusic.WAV");
+        SoundChoices choices(engine, "sound");
         ui::FrmSettings settings(nullptr, choices);
         settings.cmbListEvents->setCurrentText("Бросить");  // an event with two clips
         COMPARE_PICTURE("settings", grabShown(&settings));

@@ -6,7 +6,6 @@
 
 #include "persistence/gamefolders.h"
 #include "tests/support/main_window_rig.h"
-#include "ui/design.h"
 #include "ui/dialogs.h"
 #include "ui/frmhelp.h"
 #include "ui/sidewindows.h"
@@ -43,8 +42,9 @@ struct Guide : QObject {
 // The background colour of every control, and of the hall-of-fame list as "lstTable".
 QMap<QString, quint32> colours(ui::FrmMain& m) {
     QMap<QString, quint32> r;
-    for (const QString& n : m.controlNames()) r[n] = m.control(n)->property("BackColor").toUInt();
-    r["lstTable"] = vb::toColor(m.frmTalomiFathers()->lstTable->palette().color(QPalette::Base));
+    for (const ControlRow& row : controlRows())
+        r[ctlName(row.ctl)] = m.controls().widget(row.ctl)->property("BackColor").toUInt();
+    r["lstTable"] = vb::toColor(m.sides().table()->palette().color(QPalette::Base));
     return r;
 }
 
@@ -64,36 +64,35 @@ private slots:
         w.frm->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(w.frm.get()));
         const struct {
-            const char* button;
             Ctl ctl;
             QWidget* window;
-        } sides[] = {{"chkRec", Ctl::chkRec, w.frm->frmTalomiFathers()},
-                     {"chkStat", Ctl::chkStat, w.frm->frmStatistic()},
-                     {"chkFuture", Ctl::chkFuture, w.frm->frmFuture()}};
+        } sides[] = {{Ctl::chkRec, w.frm->sides().window(SideWindow::TalomirFathers)},
+                     {Ctl::chkStat, w.frm->sides().window(SideWindow::Statistic)},
+                     {Ctl::chkFuture, w.frm->sides().window(SideWindow::Future)}};
         for (const auto& s : sides) {
-            vb::CheckButton* b = w.check(s.button);
+            vb::CheckButton* b = w.check(s.ctl);
             QCOMPARE(b->value(), 0);  // the windows start hidden, and the buttons say so
             QVERIFY(!s.window->isVisible());
             QTest::mouseClick(b, Qt::LeftButton);
-            QVERIFY(w.game().display[s.ctl].Value == 1 && s.window->isVisible());
+            QVERIFY(w.frm->presenter().state()[s.ctl].Value == 1 && s.window->isVisible());
             // Stacked by the window manager: a tool window would stay above the main window.
             QCOMPARE(s.window->windowHandle()->type(), Qt::Window);
             s.window->activateWindow();  // as a click on its caption bar does
             QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(w.frm.get()));
             QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.well()));
             // Where the window system keeps the keyboard on it (Wayland), its keys steer.
-            const int column = w.game().field.FigX;
+            const int column = w.game().field().figX();
             QTest::keyClick(s.window, Qt::Key_Left);
-            QCOMPARE(int(w.game().field.FigX), column - 1);
+            QCOMPARE(int(w.game().field().figX()), column - 1);
             QTest::mouseClick(b, Qt::LeftButton);
-            QVERIFY(!s.window->isVisible() && w.game().display[s.ctl].Value == 0);
+            QVERIFY(!s.window->isVisible() && w.frm->presenter().state()[s.ctl].Value == 0);
         }
         // A click in a list while another program's window has the keys hands them back too.
-        w.check("chkRec")->setValue(1);
-        w.check("chkStat")->setValue(1);
+        w.check(Ctl::chkRec)->setValue(1);
+        w.check(Ctl::chkStat)->setValue(1);
         QWidget other;
         for (QListWidget* list :
-             {w.frm->frmTalomiFathers()->lstTable, w.frm->frmStatistic()->lstStatistic}) {
+             {w.frm->sides().table(), w.frm->sides().statistic()}) {
             other.show();
             QTRY_VERIFY((other.activateWindow(), other.isActiveWindow()));
             QTest::mouseClick(list->viewport(), Qt::LeftButton);
@@ -106,33 +105,33 @@ private slots:
     void sideWindowsFollowTheMainWindow() {
         Window w;
         QVERIFY(w.start());
-        w.check("chkStat")->setValue(1);
-        ui::FrmStatistic* stat = w.frm->frmStatistic();
-        ui::FrmTalomiFathers* fathers = w.frm->frmTalomiFathers();
-        ui::FrmFuture* future = w.frm->frmFuture();
+        w.check(Ctl::chkStat)->setValue(1);
+        ui::Side* stat = w.frm->sides().window(SideWindow::Statistic);
+        ui::Side* fathers = w.frm->sides().window(SideWindow::TalomirFathers);
+        ui::Side* future = w.frm->sides().window(SideWindow::Future);
         QVERIFY(QTest::qWaitForWindowExposed(stat));
         w.frm->showMinimized();
         QTRY_VERIFY(w.game().isPaused() && stat->isMinimized());
-        QVERIFY(!w.frm->tmrDown.isEnabled() && !fathers->isVisible());
+        QVERIFY(!w.frm->timer(Tmr::tmrDown).isEnabled() && !fathers->isVisible());
         stat->activateWindow();
-        QTest::mouseClick(stat->lstStatistic->viewport(), Qt::LeftButton);
+        QTest::mouseClick(stat->list()->viewport(), Qt::LeftButton);
         QTest::qWait(50);
         QVERIFY(w.frm->isMinimized());
         QVERIFY(QApplication::activeWindow() != w.frm.get());
         w.frm->showNormal();
         QTRY_VERIFY(!stat->isMinimized() && stat->isVisible());
         QVERIFY(w.game().isPaused());  // until the player resumes
-        QTest::mouseClick(stat->lstStatistic->viewport(), Qt::LeftButton);  // left active
+        QTest::mouseClick(stat->list()->viewport(), Qt::LeftButton);  // left active
         QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(w.frm.get()));
 
         // Auto docks all three beside the main window, the minimised and the closed one shown,
         // the tops and bottoms level, 20 twips apart.
         stat->showMinimized();
-        w.check("chkRec")->setValue(1);
+        w.check(Ctl::chkRec)->setValue(1);
         fathers->close();  // by the user: hidden, its button still on
         w.frm->move(40, 30);
-        QTest::mouseClick(w.check("chkAuto"), Qt::LeftButton);
-        for (const char* b : {"chkRec", "chkStat", "chkFuture"}) QCOMPARE(w.check(b)->value(), 1);
+        QTest::mouseClick(w.check(Ctl::chkAuto), Qt::LeftButton);
+        for (Ctl b : {Ctl::chkRec, Ctl::chkStat, Ctl::chkFuture}) QCOMPARE(w.check(b)->value(), 1);
         QVERIFY(fathers->isVisible() && future->isVisible() && !stat->isMinimized());
         const int gap = vb::twipsToPixels(20);
         auto m = [&w] { return w.frm->frameGeometry(); };
@@ -144,7 +143,7 @@ private slots:
         QCOMPARE(w.frm->focusWidget(), static_cast<QWidget*>(w.well()));
         // Off leaves them where they stand.
         const QRect before = future->frameGeometry();
-        QTest::mouseClick(w.check("chkAuto"), Qt::LeftButton);
+        QTest::mouseClick(w.check(Ctl::chkAuto), Qt::LeftButton);
         w.frm->move(90, 60);
         QTest::qWait(50);
         QCOMPARE(future->frameGeometry(), before);
@@ -157,29 +156,30 @@ private slots:
         QVERIFY(w.start());
         w.land();
         w.land();
-        w.check("chkStat")->setValue(1);
-        QPointer<ui::FrmStatistic> stat = w.frm->frmStatistic();
-        QCOMPARE(stat->lstStatistic->count(), w.game().log.lines().size());
-        QCOMPARE(stat->lstStatistic->currentRow(), stat->lstStatistic->count() - 1);  // the newest
+        w.check(Ctl::chkStat)->setValue(1);
+        QPointer<ui::Side> stat = w.frm->sides().window(SideWindow::Statistic);
+        QCOMPARE(stat->list()->count(), w.game().log().lines().size());
+        QCOMPARE(stat->list()->currentRow(), stat->list()->count() - 1);  // the newest
         QVERIFY(!stat->close());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(stat && !stat->isVisible());
-        QCOMPARE(w.check("chkStat")->value(), 1);  // the button does not follow
+        QCOMPARE(w.check(Ctl::chkStat)->value(), 1);  // the button does not follow
         w.land();                                  // the hidden list is whole when shown
-        QCOMPARE(w.frm->frmStatistic()->lstStatistic->count(), w.game().log.lines().size());
+        QCOMPARE(w.frm->sides().statistic()->count(), w.game().log().lines().size());
 
-        w.check("chkFuture")->setValue(1);
-        QPointer<ui::FrmFuture> future = w.frm->frmFuture();
+        w.check(Ctl::chkFuture)->setValue(1);
+        QPointer<ui::Side> future = w.frm->sides().window(SideWindow::Future);
         QVERIFY(future->close());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(!future && !w.frm->futureExists());
+        QVERIFY(!future && !w.frm->sides().exists(SideWindow::Future));
         w.land();  // its drawing makes it anew, hidden
-        QVERIFY(w.frm->futureExists() && !w.frm->frmFuture()->isVisible());
+        QVERIFY(w.frm->sides().exists(SideWindow::Future) &&
+                !w.frm->sides().window(SideWindow::Future)->isVisible());
 
         QVERIFY(vb::Forms::unload(stat.data()));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!stat);
-        QCOMPARE(w.frm->frmStatistic()->lstStatistic->count(), w.game().log.lines().size());
+        QCOMPARE(w.frm->sides().statistic()->count(), w.game().log().lines().size());
     }
 
     // The window's own dialogs: the name (ten letters, typed over "UnNamed", Enter takes it,
@@ -237,7 +237,7 @@ private slots:
         };
         bool cleanAtName = false;
         w.onName = [&](QString&) {
-            const bool demo = w.frm->tmrDemo.isRunning();
+            const bool demo = w.frm->timer(Tmr::tmrDemo).isRunning();
             return (cleanAtName = !vb::Forms::find("frmHelp") && lit().isEmpty() && !demo), false;
         };
         QStringList seen;
@@ -253,7 +253,7 @@ private slots:
                 QVERIFY(h->txtText->toPlainText().contains(
                     GameFolders::current().dataFile(GameFolders::kTableFile) + " "));
             }
-            if (how == "end") QTRY_COMPARE(w.frm->tmrDemo.interval(), Game::kShortestInterval);
+            if (how == "end") QTRY_COMPARE(w.frm->timer(Tmr::tmrDemo).interval(), Game::kShortestInterval);
             if (seen.size() == endOn && how == "ESC") return QTest::keyClick(h, Qt::Key_Escape);
             if (seen.size() == endOn && how != "Close")
                 return how == "box" ? void(h->close()) : w.game().Finish_Game(100);
@@ -261,17 +261,17 @@ private slots:
             if (how.isEmpty()) return QTest::keyClick(h, Qt::Key_Return);  // Next has the focus
             QTest::mouseClick(seen.size() == endOn ? h->cmdClose : h->cmdNext, Qt::LeftButton);
         };
-        if (how == "end") w.check("chkDemo")->click();  // every draw is 0: the shortest waits
-        w.check("chkHelp")->click();
-        QVERIFY(QTest::qWaitFor([&] { return w.check("chkHelp")->value() == 0; }, 20000));
+        if (how == "end") w.check(Ctl::chkDemo)->click();  // every draw is 0: the shortest waits
+        w.check(Ctl::chkHelp)->click();
+        QVERIFY(QTest::qWaitFor([&] { return w.check(Ctl::chkHelp)->value() == 0; }, 20000));
 
         QStringList expected{"lstTable"};
-        for (const char* c : ui::helpTourOrder()) expected << c;
+        for (Ctl c : helpTourOrder()) expected << ctlName(c);
         QCOMPARE(seen, expected.mid(0, endOn ? endOn : 34));
         QCOMPARE(cleanAtName, how == "end");
         QVERIFY(how == "end" || w.rng.draws() - draws == std::size_t(seen.size()));
         QCOMPARE(colours(*w.frm), before);
-        QVERIFY(w.check("chkDemo")->value() == 0 && w.well()->image() == well);
+        QVERIFY(w.check(Ctl::chkDemo)->value() == 0 && w.well()->image() == well);
         QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.well()));
         const QRect m = w.frm->frameGeometry();
         QCOMPARE(first.topLeft(), QPoint(std::max(0, m.left() - first.width()), m.top()));
