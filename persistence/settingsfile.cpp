@@ -14,21 +14,40 @@ namespace {
 constexpr SideWindow kSides[] = {SideWindow::TalomirFathers, SideWindow::Statistic,
                                  SideWindow::Future};
 
-// Hands out the file's lines one by one; an exhausted file is a failed step.
-class LineReader {
+
+}  // namespace
+
+// Hands out the file's lines one by one, each read as the field it holds; an exhausted file or
+// a line that does not read is a failed step.
+class SettingsReader {
 public:
-    explicit LineReader(const QStringList& lines) : lines_(lines) {}
+    explicit SettingsReader(const QStringList& lines) : lines_(lines) {}
     std::optional<QString> next() {
         if (pos_ >= lines_.size()) return std::nullopt;
         return lines_[pos_++];
     }
+    bool text(QString& out) { return read(out, [](const QString& l) { return std::optional(l); }); }
+    bool lenient(double& out) {
+        return read(out, [](const QString& l) { return std::optional(textfile::lenientNumber(l)); });
+    }
+    bool strict(double& out) { return read(out, textfile::strictNumber); }
+    bool boolean(bool& out) { return read(out, textfile::readBoolean); }
+    bool integer(Integer& out) { return read(out, textfile::readInteger16); }
 
 private:
+    template <class T, class Parse>
+    bool read(T& out, Parse&& parse) {
+        const std::optional<QString> line = next();
+        if (!line) return false;
+        const auto value = parse(*line);
+        if (!value) return false;
+        out = *value;
+        return true;
+    }
+
     const QStringList& lines_;
     qsizetype pos_ = 0;
 };
-
-}  // namespace
 
 SettingsFile::SettingsFile(QString folder, WindowPlaces& windows, SoundSettings& sound)
     : folder_(std::move(folder)), windows_(windows), sound_(sound) {}
@@ -103,89 +122,58 @@ void SettingsFile::Load_Settings() {
 }
 
 bool SettingsFile::walk(const QStringList& lines, bool apply) {
-    using namespace textfile;
-    LineReader in(lines);
-    const auto lenient = [&](double& out) {
-        auto l = in.next();
-        if (!l) return false;
-        out = lenientNumber(*l);
-        return true;
-    };
-    const auto strict = [&](double& out) {
-        auto l = in.next();
-        if (!l) return false;
-        auto v = strictNumber(*l);
-        if (!v) return false;
-        out = *v;
-        return true;
-    };
-    const auto boolean = [&](bool& out) {
-        auto l = in.next();
-        if (!l) return false;
-        auto v = readBoolean(*l);
-        if (!v) return false;
-        out = *v;
-        return true;
-    };
-    const auto integer = [&](Integer& out) {
-        auto l = in.next();
-        if (!l) return false;
-        auto v = readInteger16(*l);
-        if (!v) return false;
-        out = *v;
-        return true;
-    };
+    SettingsReader in(lines);
+    return walkWindows(in, apply) && walkSound(in, apply);
+}
 
+bool SettingsFile::walkWindows(SettingsReader& in, bool apply) {
     double left = 0, top = 0;
-    if (!lenient(left) || !lenient(top)) return false;
+    if (!in.lenient(left) || !in.lenient(top)) return false;
     if (apply) windows_.setMainPosition({left, top});
-
     for (SideWindow w : kSides) {
         bool visible = false;
-        if (!boolean(visible)) return false;
+        if (!in.boolean(visible)) return false;
         // The first side window's position reads leniently, the others strictly. A shown window
         // is placed before it is shown: some window managers (weston's, for Xwayland) place a
         // window only as it first appears.
         const bool placed =
-            !visible || (w == SideWindow::TalomirFathers ? lenient(left) && lenient(top)
-                                                         : strict(left) && strict(top));
+            !visible || (w == SideWindow::TalomirFathers ? in.lenient(left) && in.lenient(top)
+                                                         : in.strict(left) && in.strict(top));
         if (apply) {
             if (visible && placed) windows_.setSidePosition(w, {left, top});
             windows_.setSideVisible(w, visible);
         }
         if (!placed) return false;
     }
+    return true;
+}
 
-    bool soundOn = false;
-    if (!boolean(soundOn)) return false;
+bool SettingsFile::walkSound(SettingsReader& in, bool apply) {
+    bool soundOn = false, loop = false;
+    QString music;
+    Integer volume = 0;
+    if (!in.boolean(soundOn)) return false;
     if (apply) sound_.setSoundOn(soundOn);
     if (!in.next()) return false;  // the marker, never checked
-
-    auto music = in.next();
-    if (!music) return false;
-    if (apply) sound_.setMusicPath(*music);
-    bool loop = false;
-    if (!boolean(loop)) return false;
+    if (!in.text(music)) return false;
+    if (apply) sound_.setMusicPath(music);
+    if (!in.boolean(loop)) return false;
     if (apply) sound_.setMusicOn(loop);
-
-    Integer volume = 0;
-    if (!integer(volume)) return false;
+    if (!in.integer(volume)) return false;
     if (apply) sound_.setMusicVolume(volume);
-
     for (int c = 0; c < kClipRecords; ++c) {
-        auto p = in.next();
-        if (!p) return false;
-        if (apply) sound_.setClipPath(c, *p);
+        QString path;
         bool enabled = false;
-        if (!boolean(enabled)) return false;
-        if (apply) sound_.setClipOn(c, enabled);
         Integer clipVolume = 0;
-        if (!integer(clipVolume)) return false;
+        if (!in.text(path)) return false;
+        if (apply) sound_.setClipPath(c, path);
+        if (!in.boolean(enabled)) return false;
+        if (apply) sound_.setClipOn(c, enabled);
+        if (!in.integer(clipVolume)) return false;
         if (apply) sound_.setClipVolume(c, clipVolume);
     }
-
     Integer speed = 0;
-    if (!integer(speed)) return false;
+    if (!in.integer(speed)) return false;
     if (apply) sound_.setSweepStep(speed);
     return true;
 }

@@ -50,6 +50,8 @@ public:
     virtual void setSweepStep(Integer step) = 0;
 };
 
+class SettingsReader;
+
 class SettingsFile {
 public:
     static constexpr const char* kFileName = GameFolders::kSettingsFile;
@@ -73,6 +75,8 @@ public:
     // Reads lines in the file's order, applying each value as it is read (apply) or only checking
     // them; false at the first unreadable line or an early end.
     bool walk(const QStringList& lines, bool apply);
+    bool walkWindows(SettingsReader& in, bool apply);
+    bool walkSound(SettingsReader& in, bool apply);
     // True when a file of these lines may be replaced: empty, carrying the marker, read whole, or
     // starting as a settings file.
     bool readsAsSettings(const QStringList& lines);

@@ -11,6 +11,7 @@
 #include <mutex>
 
 #include "sound/sound_file.h"
+#include "sound/sound_log.h"
 
 #if defined(__unix__)
 #include <dlfcn.h>
@@ -44,6 +45,7 @@ struct SdlApi {
     decltype(&SDL_FreeWAV) FreeWAV = nullptr;
     decltype(&SDL_BuildAudioCVT) BuildAudioCVT = nullptr;
     decltype(&SDL_ConvertAudio) ConvertAudio = nullptr;
+    decltype(&SDL_GetError) GetError = nullptr;
     bool loaded = false;
 };
 
@@ -53,10 +55,14 @@ const SdlApi& sdl() {
     std::call_once(once, [] {
 #if defined(__unix__)
         void* lib = ::dlopen("libSDL2-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
-        if (!lib) return;
+        if (!lib) {
+            qCInfo(lcSound) << "no sound: the SDL2 library did not load:" << ::dlerror();
+            return;
+        }
         bool all = true;
         auto get = [&](auto& fn, const char* name) {
             fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(::dlsym(lib, name));
+            if (!fn) qCInfo(lcSound) << "no sound: the SDL2 library lacks" << name;
             all = all && fn;
         };
         get(api.SetMainReady, "SDL_SetMainReady");
@@ -73,6 +79,7 @@ const SdlApi& sdl() {
         get(api.FreeWAV, "SDL_FreeWAV");
         get(api.BuildAudioCVT, "SDL_BuildAudioCVT");
         get(api.ConvertAudio, "SDL_ConvertAudio");
+        get(api.GetError, "SDL_GetError");
         api.loaded = all;
 #endif
     });
@@ -112,11 +119,16 @@ private:
 
 bool startAudio() {
     if (!sdl().loaded) return false;
-    QuietStderr quiet;
-    sdl().SetMainReady();
-    sdl().SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    sdl().SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Talomir XII Vostrun");
-    return sdl().InitSubSystem(SDL_INIT_AUDIO) == 0;
+    bool started = false;
+    {
+        QuietStderr quiet;
+        sdl().SetMainReady();
+        sdl().SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+        sdl().SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Talomir XII Vostrun");
+        started = sdl().InitSubSystem(SDL_INIT_AUDIO) == 0;
+    }
+    if (!started) qCInfo(lcSound) << "no sound: the audio did not start:" << sdl().GetError();
+    return started;
 }
 
 std::int64_t nanosOf(std::chrono::steady_clock::time_point t) {
@@ -395,7 +407,7 @@ private:
 
 bool SdlAudioBackend::Device::openOutput(int wantedRate) {
     if (outputTaken || !audioStarted) return false;
-    QuietStderr quiet;
+    std::optional<QuietStderr> quiet(std::in_place);
     SDL_AudioSpec want{};
     // The first sound's rate, unless it is one no sound card plays.
     want.freq = wantedRate >= 8000 && wantedRate <= 192000 ? wantedRate : kDefaultRate;
@@ -408,7 +420,11 @@ bool SdlAudioBackend::Device::openOutput(int wantedRate) {
     // Only the rate may differ from the request; SDL converts for devices that want other
     // sample formats or channel counts, so the mixer always writes 16-bit stereo.
     id = sdl().OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
-    if (!id) return false;
+    quiet.reset();
+    if (!id) {
+        qCInfo(lcSound) << "no sound: no audio output opened:" << sdl().GetError();
+        return false;
+    }
     rate = have.freq;
     mix.resize(std::size_t(have.samples) * 2);
     outputTaken = true;
@@ -475,14 +491,20 @@ int SdlAudioBackend::outputRate() const {
 std::unique_ptr<AudioBuffer> SdlAudioBackend::load(const QString& path) {
     if (path.isEmpty() || !started()) return nullptr;
     ++fileLoads_;
+    std::unique_ptr<AudioBuffer> buffer;
     if (ahead_ && ahead_->path == path) {
         Ahead ahead = std::move(*ahead_);
         ahead_.reset();
-        return loadDecoded(ahead.bytes, std::move(ahead.sound));
+        buffer = loadDecoded(ahead.bytes, std::move(ahead.sound));
+    } else if (const std::optional<QByteArray> bytes = readSoundFile(path)) {
+        buffer = loadWav(*bytes);
+    } else {
+        qCWarning(lcSound) << "sound file not read:" << path;
+        return nullptr;
     }
-    const std::optional<QByteArray> bytes = readSoundFile(path);
-    if (!bytes) return nullptr;
-    return loadWav(*bytes);
+    // Without an output nothing plays, and that was said once already.
+    if (!buffer && device_->id) qCWarning(lcSound) << "not a sound the game can play:" << path;
+    return buffer;
 }
 
 std::unique_ptr<AudioBuffer> SdlAudioBackend::loadWav(QByteArrayView bytes) {

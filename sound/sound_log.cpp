@@ -1,0 +1,7 @@
+#include "sound/sound_log.h"
+
+namespace talomir {
+
+Q_LOGGING_CATEGORY(lcSound, "talomir.sound", QtWarningMsg)
+
+}  // namespace talomir
