@@ -1,7 +1,7 @@
 #pragma once
 // The hall of fame behind the game's table interface.
-#include "rules/records.h"
 #include "persistence/halloffame.h"
+#include "rules/records.h"
 
 namespace talomir {
 

@@ -14,7 +14,6 @@ namespace {
 constexpr SideWindow kSides[] = {SideWindow::TalomirFathers, SideWindow::Statistic,
                                  SideWindow::Future};
 
-
 }  // namespace
 
 // Hands out the file's lines one by one, each read as the field it holds; an exhausted file or
@@ -26,9 +25,12 @@ public:
         if (pos_ >= lines_.size()) return std::nullopt;
         return lines_[pos_++];
     }
-    bool text(QString& out) { return read(out, [](const QString& l) { return std::optional(l); }); }
+    bool text(QString& out) {
+        return read(out, [](const QString& l) { return std::optional(l); });
+    }
     bool lenient(double& out) {
-        return read(out, [](const QString& l) { return std::optional(textfile::lenientNumber(l)); });
+        return read(out,
+                    [](const QString& l) { return std::optional(textfile::lenientNumber(l)); });
     }
     bool strict(double& out) { return read(out, textfile::strictNumber); }
     bool boolean(bool& out) { return read(out, textfile::readBoolean); }

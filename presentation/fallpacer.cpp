@@ -20,7 +20,10 @@ constexpr int kDropTicksPerPaint = 4;
 }  // namespace
 
 FallPacer::FallPacer(Game& game, std::function<void(int)> setWait, std::function<bool()> running)
-    : game_(game), setWait_(std::move(setWait)), running_(std::move(running)), tickMs_(kFallTickMs) {}
+    : game_(game),
+      setWait_(std::move(setWait)),
+      running_(std::move(running)),
+      tickMs_(kFallTickMs) {}
 
 void FallPacer::setTickMs(int ms) {
     tickMs_ = std::max(1, ms);
@@ -36,8 +39,7 @@ int FallPacer::quietTicks(int limit) const {
 
 int FallPacer::ticksToSleep(bool midTick) const {
     const int under = midTick ? 1 : 0;  // the tick under way is one of them
-    if (game_.isDropping())
-        return std::min(game_.dropTicksAhead(), kDropTicksPerPaint - 1 + under);
+    if (game_.isDropping()) return std::min(game_.dropTicksAhead(), kDropTicksPerPaint - 1 + under);
     const int quiet = quietTicks(Levels::kMaxSpeed);
     if (!game_.planTick(0).countdown || quiet < 2 * kCountdownTicksPerPaint + under) return quiet;
     return kCountdownTicksPerPaint - 1 + under;

@@ -41,9 +41,9 @@ private:
     std::function<void(int)> setWait_;
     std::function<bool()> running_;
     int tickMs_;
-    int wait_ = 1;       // ticks the current wait stands for
-    int delivered_ = 0;  // of those, already given to the game by an input's catching up
-    QElapsedTimer clock_;                          // since the current wait began
+    int wait_ = 1;         // ticks the current wait stands for
+    int delivered_ = 0;    // of those, already given to the game by an input's catching up
+    QElapsedTimer clock_;  // since the current wait began
     std::chrono::steady_clock::time_point start_;  // when the current wait began
 };
 

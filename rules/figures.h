@@ -22,7 +22,6 @@ inline constexpr Mask kSuperMask = {'1', '0', '0', '1', '1', '1', '1', '1',
                                     '1', '0', '0', '1', '1', '1', '1', '1'};
 extern const std::array<Mask, 7> kClassicMasks;
 
-
 struct FigureRec {
     ::talomir::Mask Mask{};
     Long Bonus = 0;         // tenths of a point

@@ -6,8 +6,7 @@
 namespace talomir {
 
 void GameEventList::remove(GameEvents* listener) {
-    listeners_.erase(std::remove(listeners_.begin(), listeners_.end(), listener),
-                     listeners_.end());
+    listeners_.erase(std::remove(listeners_.begin(), listeners_.end(), listener), listeners_.end());
 }
 
 namespace {
@@ -20,7 +19,8 @@ void sweepStep(Integer& sweep, Integer& dir, Integer change) {
 }
 }  // namespace
 
-Game::Game(RandomSource& rng, const Clock& clock) : rng_(rng), clock_(clock), chooser_(rng, clock) {}
+Game::Game(RandomSource& rng, const Clock& clock)
+    : rng_(rng), clock_(clock), chooser_(rng, clock) {}
 
 void Game::discard(int count) {
     for (int i = 0; i < count; ++i) rng_.Rnd();

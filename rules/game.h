@@ -37,7 +37,9 @@ public:
 
     void listen(GameEvents* listener) { events_.add(listener); }
     void unlisten(GameEvents* listener) { events_.remove(listener); }
-    void setQuestions(GameQuestions* questions) { questions_ = questions ? questions : &noQuestions_; }
+    void setQuestions(GameQuestions* questions) {
+        questions_ = questions ? questions : &noQuestions_;
+    }
     // The hall of fame to rank against; without one, an empty table that touches no file.
     void setRecords(Records* records) { records_ = records ? records : &noRecords_; }
     void setDealer(FigureDealer* dealer) { chooser_.setDealer(dealer); }

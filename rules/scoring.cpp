@@ -59,7 +59,8 @@ void Scoring::showScore() {
 void Scoring::Announce_Talomir_Figure(const FigureRec& next) {
     const FigureKind kind = kindOf(next);
     if (kind == FigureKind::Classic) return;
-    if (scoreShown_) events_.tell([](GameEvents& e) { e.soundPlayed(SoundEvent::TalomirFigure, 0); });
+    if (scoreShown_)
+        events_.tell([](GameEvents& e) { e.soundPlayed(SoundEvent::TalomirFigure, 0); });
     const Long bonus = next.Bonus;
     events_.tell([kind, bonus](GameEvents& e) { e.bonusFigureAnnounced(kind, bonus); });
     log_.append(kind == FigureKind::Super ? QStringLiteral("...SUPER TALOMIR !!!")

@@ -19,20 +19,27 @@ struct ClipFiles {
 
 struct SoundEventRow {
     SoundEvent event;
-    const char16_t* title;  // as the settings window lists it
-    int listPosition;       // its line in that list, from the top
-    int fileSlot;           // where its first clip's record stands in the settings file
+    const char16_t* title;           // as the settings window lists it
+    int listPosition;                // its line in that list, from the top
+    int fileSlot;                    // where its first clip's record stands in the settings file
     std::array<ClipFiles, 2> clips;  // the second only for events with two sounds
 };
 
 inline constexpr std::array<SoundEventRow, kSoundEventCount> kSoundEvents = {{
     {SoundEvent::Drop, u"Бросить", 3, 3, {{{"mDrop1", "drop1.WAV"}, {"mDrop2", "drop2.WAV"}}}},
-    {SoundEvent::Landing, u"Приземление", 2, 5, {{{"mDown1", "down1.WAV"}, {"mDown2", "down2.WAV"}}}},
+    {SoundEvent::Landing,
+     u"Приземление",
+     2,
+     5,
+     {{{"mDown1", "down1.WAV"}, {"mDown2", "down2.WAV"}}}},
     {SoundEvent::Left, u"Влево", 5, 0, {{{"mLeft1", "left1.WAV"}, {}}}},
     {SoundEvent::Right, u"Вправо", 6, 1, {{{"mRight1", "right1.WAV"}, {}}}},
     {SoundEvent::Rotate, u"Вращение", 4, 2, {{{"mRotate1", "rotate1.WAV"}, {}}}},
     {SoundEvent::DeleteLines, u"Удаление линиий", 1, 7, {{{"mDelLin1", "dellin1.WAV"}, {}}}},
-    {SoundEvent::TalomirFigure, u"Появление Talomir-фигурки", 0, 8,
+    {SoundEvent::TalomirFigure,
+     u"Появление Talomir-фигурки",
+     0,
+     8,
      {{{"mTalomir1", "talomir1.WAV"}, {}}}},
 }};
 

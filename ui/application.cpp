@@ -153,8 +153,7 @@ Application::Application(const GameFolders& folders, AudioBackend* audio,
     engineSettings_->deferMusic = [this](std::function<void()> start) {
         QTimer::singleShot(kMusicDelayMs, main_.get(), std::move(start));
     };
-    settings_ =
-        std::make_unique<SettingsFile>(folders.dataFolder(), *places_, *engineSettings_);
+    settings_ = std::make_unique<SettingsFile>(folders.dataFolder(), *places_, *engineSettings_);
     MainWindowHooks hooks;
     hooks.firstLoad = [this] { settings_->Load_Settings(); };
     hooks.saveSettings = [this] {

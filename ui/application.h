@@ -6,13 +6,13 @@
 #include <memory>
 #include <optional>
 
-#include "rules/random.h"
 #include "persistence/gamefolders.h"
 #include "persistence/records.h"
-#include "sound/sdl_audio_backend.h"
 #include "persistence/settingsfile.h"
-#include "sound/sound_settings.h"
+#include "rules/random.h"
+#include "sound/sdl_audio_backend.h"
 #include "sound/sound_engine.h"
+#include "sound/sound_settings.h"
 #include "ui/frmmain.h"
 
 namespace talomir::ui {

@@ -37,7 +37,8 @@ FrmMain::FrmMain(RandomSource& rng, const Clock& clock, Records* records, QWidge
 
     wireTimers();
     presenter_.state().addObserver(this);
-    for (GameEvents* listener : std::initializer_list<GameEvents*>{&presenter_, this, &painter_, &sides_})
+    for (GameEvents* listener :
+         std::initializer_list<GameEvents*>{&presenter_, this, &painter_, &sides_})
         game_.listen(listener);
     game_.setQuestions(this);
     game_.setRecords(records);
@@ -119,7 +120,8 @@ void FrmMain::checkClicked(Ctl c, int value) {
         presenter_.setCheck(c, 0);
     }
     // The tour starts from the event loop, once the click has been handled.
-    if (c == Ctl::chkHelp && value == 1) return QTimer::singleShot(0, this, [this] { startHelpTour(); });
+    if (c == Ctl::chkHelp && value == 1)
+        return QTimer::singleShot(0, this, [this] { startHelpTour(); });
     focusWell();
 }
 
@@ -170,7 +172,8 @@ void FrmMain::firstGameStarting() {
 void FrmMain::gameStarted() {
     // The side windows' buttons show whether their windows are on screen.
     for (const SideRow& row : SideWindows::rows())
-        presenter_.setCheck(row.button, sides_.exists(row.id) && sides_.window(row.id)->isVisible());
+        presenter_.setCheck(row.button,
+                            sides_.exists(row.id) && sides_.window(row.id)->isVisible());
 }
 
 void FrmMain::gameEnding() {

@@ -59,11 +59,12 @@ MainControls::MainControls(vb::FormSurface* window) {
         w->setObjectName(ctlName(row.ctl));
         w->setAccessibleName(*row.caption ? QString::fromUtf8(row.caption) : ctlName(row.ctl));
         w->setAccessibleDescription(helpText(row.ctl));
-        if (*row.face) w->setFont(vb::makeFont(QString::fromLatin1(row.face), row.points, row.bold));
+        if (*row.face)
+            w->setFont(vb::makeFont(QString::fromLatin1(row.face), row.points, row.bold));
         vb::setTwipsGeometry(w, row.left, row.top, row.width, row.height);
         // Unlike the design's start state, which the window shows, everything is applied once.
-        shown_[std::size_t(row.ctl)] = ControlState{QString(), ~Colour(0), ~Colour(0), ~Colour(0),
-                                                    !row.visible, true, 0};
+        shown_[std::size_t(row.ctl)] =
+            ControlState{QString(), ~Colour(0), ~Colour(0), ~Colour(0), !row.visible, true, 0};
         show(row.ctl, design[row.ctl]);
     }
     // Labels and shapes are drawn on their container, beneath every windowed control: so the

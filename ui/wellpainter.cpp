@@ -106,7 +106,8 @@ void WellPainter::paintNextFigure() {
     const CellArray& next = game_.nextFigure();
     for (int i = 0; i < 4; ++i)
         for (int j = 0; j < 4; ++j)
-            if (next[i][j]) filledSquare(window_, nextBoxX_ + i * kCell, nextBoxY_ + j * kCell, colour);
+            if (next[i][j])
+                filledSquare(window_, nextBoxX_ + i * kCell, nextBoxY_ + j * kCell, colour);
 }
 
 void WellPainter::Draw_Future() {

@@ -25,9 +25,7 @@ struct Reader {
     std::vector<std::function<void()>> music;
     Reader() {
         audio.setAcceptAnyPath(true);  // a path read is loaded without a file being opened
-        sound.deferMusic = [this](std::function<void()> step) {
-            music.push_back(std::move(step));
-        };
+        sound.deferMusic = [this](std::function<void()> step) { music.push_back(std::move(step)); };
     }
 };
 

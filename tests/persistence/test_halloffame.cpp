@@ -145,6 +145,18 @@ private slots:
         QCOMPARE(HallOfFame::tableLine(3, "ABCDEFGHIJKLMNOPQ", -2.5), "3. ABCDEFGHIJKLMNOPQ -2.5");
     }
 
+    // A table in memory (no file) starts each game empty again.
+    void aTableInMemoryStartsEachGameEmpty() {
+        HallOfFame memory{QString()};
+        memory.Load_Records();
+        QCOMPARE(add(memory, 5), Outcome::Saved);
+        memory.Load_Records();
+        QCOMPARE(memory.count(), 0);
+        QCOMPARE(add(memory, 5), Outcome::Saved);
+        memory.Clear_Records();
+        QVERIFY(memory.Fill_Table_List().isEmpty() && memory.count() == 0);
+    }
+
     // Entries other copies stored meanwhile are merged, never overwritten; when they fill the
     // table above the score while the name is entered, the entry is reported as pushed out.
     void otherCopiesEntriesSurvive() {

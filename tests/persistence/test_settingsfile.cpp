@@ -6,9 +6,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "persistence/gamefolders.h"
+#include "persistence/settingsfile.h"
 #include "persistence/textfile.h"
 #include "sound/recording_audio.h"
-#include "persistence/settingsfile.h"
 #include "sound/sound_choices.h"
 #include "sound/sound_engine.h"
 #include "sound/sound_settings.h"
@@ -99,8 +100,10 @@ private slots:
         QCOMPARE(rig.engine.musicVolume(), Integer(2));
         const QString sound = QDir(rig.dir.path()).filePath("sound/");
         QCOMPARE(rig.engine.musicPath(), sound + "bkgmusic.WAV");
-        QCOMPARE(rig.engine.clip(Clip{SoundEvent::TalomirFigure}).DMCtrlPath(), sound + "talomir1.WAV");
-        QCOMPARE(rig.engine.clip(Clip{SoundEvent::Landing, 1}).DMCtrlVolume(), Integer(-600));  // 7th record
+        QCOMPARE(rig.engine.clip(Clip{SoundEvent::TalomirFigure}).DMCtrlPath(),
+                 sound + "talomir1.WAV");
+        QCOMPARE(rig.engine.clip(Clip{SoundEvent::Landing, 1}).DMCtrlVolume(),
+                 Integer(-600));  // 7th record
         QVERIFY(rig.engine.sweepStep() == Integer(250) && rig.settings.Save_Settings());
         const QStringList saved = textfile::readLines(rig.settings.path()).lines;
         QCOMPARE(saved.mid(2, 7),
@@ -206,7 +209,8 @@ private slots:
         ChoicesRig r;
         for (const auto& row : rows) {
             const SpeedText t = r.choices.typeSpeed(QString::fromUtf8(row[0]));
-            QVERIFY2(QString::number(t.value) == row[1] && t.shown == row[2] && r.engine.sweepStep() == t.value,
+            QVERIFY2(QString::number(t.value) == row[1] && t.shown == row[2] &&
+                         r.engine.sweepStep() == t.value,
                      row[0]);
         }
 
@@ -250,6 +254,23 @@ private slots:
         r.choices.setSoundOff(true);
         QVERIFY(r.engine.musicVolume() == -1200 && r.engine.music().intBkgVolume() == -1200 &&
                 r.engine.sweepStep() == 300 && !r.engine.EnableSoundControl());
+    }
+
+    // A sound file named by a path that is not there (another computer's, another system's) is
+    // looked for by name in the game's sound folder, in any letter case; one that is there stays.
+    void soundPathsFromElsewhereFindTheGamesFiles() {
+        QTemporaryDir dir;
+        const QString sound = dir.filePath("sound"), own = dir.filePath("A.wav");
+        QVERIFY(QDir().mkpath(sound));
+        testing::writeBytes(sound + "/a.wav", "x");
+        testing::writeBytes(own, "x");
+        const GameFolders folders = GameFolders::beside(dir.path());
+        const QString rows[][2] = {{"C:\\Games\\sound\\A.WAV", sound + "/a.wav"},
+                                   {"/gone/a.wav", sound + "/a.wav"},
+                                   {own, own},
+                                   {"/gone/b.wav", "/gone/b.wav"},
+                                   {"", ""}};
+        for (const auto& [path, found] : rows) QCOMPARE(folders.playable(path), found);
     }
 };
 

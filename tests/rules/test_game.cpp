@@ -118,7 +118,8 @@ private slots:
         QCOMPARE(std::pair(mode(r), int(g.field().figX())), std::pair(QStringLiteral("paused"), 9));
         g.Form_KeyDown(27);
         g.Form_KeyDown(37);
-        QCOMPARE(std::pair(mode(r), int(g.field().figX())), std::pair(QStringLiteral("running"), 8));
+        QCOMPARE(std::pair(mode(r), int(g.field().figX())),
+                 std::pair(QStringLiteral("running"), 8));
     }
 
     // Over the leftovers of an earlier game the load handler starts afresh (the transcripts of
@@ -223,9 +224,10 @@ private slots:
     // A bonus figure next is announced aloud once a score has been shown, never at the start.
     void bonusFigureSoundsOnlyOnceAScoreShows() {
         Rig r;
-        r.dealer.figures = {classic(masks::kBar), bonusFigure(masks::kDot, 30000),
-                            classic(masks::kBar), classic(masks::kBar), classic(masks::kBar),
-                            classic(masks::kBar), bonusFigure(masks::kEll, 40000)};
+        r.dealer.figures = {classic(masks::kBar),           bonusFigure(masks::kDot, 30000),
+                            classic(masks::kBar),           classic(masks::kBar),
+                            classic(masks::kBar),           classic(masks::kBar),
+                            bonusFigure(masks::kEll, 40000)};
         r.game.Form_Load();
         QCOMPARE(r.rec.filtered("sound:1"), QStringList());
         for (int i = 0; i < 5 && r.rec.filtered("sound:1").isEmpty(); ++i) r.dropAndLand();

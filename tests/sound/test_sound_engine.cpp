@@ -41,9 +41,11 @@ private slots:
         Rig rig;
         QStringList names;
         for (int i = 0; i < kClipCount; ++i) names << clipName(clipAt(i));
-        QCOMPARE(names.join(u' '), "mLeft1 mRight1 mRotate1 mDrop1 mDrop2 mDown1 mDown2 mDelLin1 "
-                                   "mTalomir1");
-        for (Clip c : {Clip{SoundEvent::Landing, 1}, Clip{SoundEvent::TalomirFigure}}) rig.engine.play(c);
+        QCOMPARE(names.join(u' '),
+                 "mLeft1 mRight1 mRotate1 mDrop1 mDrop2 mDown1 mDown2 mDelLin1 "
+                 "mTalomir1");
+        for (Clip c : {Clip{SoundEvent::Landing, 1}, Clip{SoundEvent::TalomirFigure}})
+            rig.engine.play(c);
         QCOMPARE(rig.audio.playedPaths(),
                  (QStringList{rig.file("down2.WAV"), rig.file("talomir1.WAV")}));
 
@@ -79,9 +81,11 @@ private slots:
 
         rig.engine.clip(Clip{SoundEvent::Left}).setDMCtrlPath(missing);
         rig.audio.failPath(rig.file(Clip{SoundEvent::Drop, 0}));
-        rig.engine.clip(Clip{SoundEvent::Landing, 0}).setDMCtrlPath(QString());  // its old sound goes too
+        rig.engine.clip(Clip{SoundEvent::Landing, 0})
+            .setDMCtrlPath(QString());  // its old sound goes too
         rig.audio.clear();
-        for (Clip c : {Clip{SoundEvent::Left}, Clip{SoundEvent::Left}, Clip{SoundEvent::Drop, 0}, Clip{SoundEvent::Drop, 0}, Clip{SoundEvent::Landing, 0}})
+        for (Clip c : {Clip{SoundEvent::Left}, Clip{SoundEvent::Left}, Clip{SoundEvent::Drop, 0},
+                       Clip{SoundEvent::Drop, 0}, Clip{SoundEvent::Landing, 0}})
             rig.engine.play(c);
         writeBytes(missing, "RIFF");
         rig.engine.play(Clip{SoundEvent::Left});

@@ -6,10 +6,10 @@
 #include <functional>
 #include <memory>
 
-#include "rules/random.h"
 #include "persistence/gamefolders.h"
 #include "persistence/records.h"
 #include "persistence/textfile.h"
+#include "rules/random.h"
 #include "tests/support/model_harness.h"
 #include "ui/frmmain.h"
 #include "ui/toolkit/controls.h"

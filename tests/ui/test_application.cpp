@@ -66,7 +66,8 @@ private slots:
         Run next(dir.path(), {});
         QVERIFY(next.app.main().sides().window(SideWindow::Statistic)->isVisible());
         QCOMPARE(next.app.main().frameGeometry().topLeft(), QPoint(150, 120));
-        QCOMPARE(next.app.main().sides().window(SideWindow::Statistic)->frameGeometry().topLeft(), QPoint(600, 90));
+        QCOMPARE(next.app.main().sides().window(SideWindow::Statistic)->frameGeometry().topLeft(),
+                 QPoint(600, 90));
         QCOMPARE(next.app.main().presenter().state()[Ctl::chkStat].Value, 1);
         // Where the window system places the windows itself (Wayland) what they report is not
         // their place: the layout read is written back, the sound choices as ever.

@@ -72,7 +72,8 @@ private slots:
         QCOMPARE(left->backColor(), normal);
         w.button(Ctl::cmdDown)->setFocus();
         QTest::mouseClick(w.button(Ctl::cmdLeftRight2), Qt::LeftButton);
-        QTest::mouseClick(w.button(Ctl::cmdRotate0), Qt::LeftButton);  // the well takes the keys back
+        QTest::mouseClick(w.button(Ctl::cmdRotate0),
+                          Qt::LeftButton);  // the well takes the keys back
         QVERIFY(f.figX() == x && f.figure() != cellsOf(masks::kEll) &&
                 w.frm->focusWidget() == w.well());
         QTest::mouseClick(w.button(Ctl::cmdDown), Qt::RightButton);
@@ -144,7 +145,7 @@ private slots:
             QCOMPARE(fall.interval(), (i == 17 ? 14 : 8) * tick);
             fire();
         }
-        QCOMPARE(int(g.tickCount()), 56);                  // the step at tick 150, then 56 counted
+        QCOMPARE(int(g.tickCount()), 56);      // the step at tick 150, then 56 counted
         QCOMPARE(fall.interval(), 94 * tick);  // then one wait up to the next step
         fire();
         QCOMPARE(int(g.field().figY()), 2);

@@ -112,7 +112,8 @@ private slots:
         for (auto [to, key] : keys) QTest::keyClick(w.frm->controls().widget(to), key);
         for (int i = 0; i < 2000 && w.game().field().figY() < 6; ++i) w.game().tick();
         for (int n = 2; n <= 4; ++n)  // as earlier clears would have filled them
-            w.frm->presenter().state().setCaption(lblCountLines(n), QString("%1-Lines*1 = 2%1").arg(n));
+            w.frm->presenter().state().setCaption(lblCountLines(n),
+                                                  QString("%1-Lines*1 = 2%1").arg(n));
         QTest::mouseClick(w.check(Ctl::chkPause), Qt::LeftButton);
         COMPARE_PICTURE("main-paused", onScreen(w.frm.get()));
         for (Ctl side : {Ctl::chkRec, Ctl::chkStat, Ctl::chkFuture}) w.check(side)->setValue(1);

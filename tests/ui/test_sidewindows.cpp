@@ -91,8 +91,7 @@ private slots:
         w.check(Ctl::chkRec)->setValue(1);
         w.check(Ctl::chkStat)->setValue(1);
         QWidget other;
-        for (QListWidget* list :
-             {w.frm->sides().table(), w.frm->sides().statistic()}) {
+        for (QListWidget* list : {w.frm->sides().table(), w.frm->sides().statistic()}) {
             other.show();
             QTRY_VERIFY((other.activateWindow(), other.isActiveWindow()));
             QTest::mouseClick(list->viewport(), Qt::LeftButton);
@@ -120,7 +119,7 @@ private slots:
         QVERIFY(QApplication::activeWindow() != w.frm.get());
         w.frm->showNormal();
         QTRY_VERIFY(!stat->isMinimized() && stat->isVisible());
-        QVERIFY(w.game().isPaused());  // until the player resumes
+        QVERIFY(w.game().isPaused());                                 // until the player resumes
         QTest::mouseClick(stat->list()->viewport(), Qt::LeftButton);  // left active
         QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(w.frm.get()));
 
@@ -164,7 +163,7 @@ private slots:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(stat && !stat->isVisible());
         QCOMPARE(w.check(Ctl::chkStat)->value(), 1);  // the button does not follow
-        w.land();                                  // the hidden list is whole when shown
+        w.land();                                     // the hidden list is whole when shown
         QCOMPARE(w.frm->sides().statistic()->count(), w.game().log().lines().size());
 
         w.check(Ctl::chkFuture)->setValue(1);
@@ -253,7 +252,8 @@ private slots:
                 QVERIFY(h->txtText->toPlainText().contains(
                     GameFolders::current().dataFile(GameFolders::kTableFile) + " "));
             }
-            if (how == "end") QTRY_COMPARE(w.frm->timer(Tmr::tmrDemo).interval(), Game::kShortestInterval);
+            if (how == "end")
+                QTRY_COMPARE(w.frm->timer(Tmr::tmrDemo).interval(), Game::kShortestInterval);
             if (seen.size() == endOn && how == "ESC") return QTest::keyClick(h, Qt::Key_Escape);
             if (seen.size() == endOn && how != "Close")
                 return how == "box" ? void(h->close()) : w.game().Finish_Game(100);

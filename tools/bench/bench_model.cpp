@@ -15,7 +15,9 @@ using Clock = std::chrono::steady_clock;
 // Upright bars, four rows tall in the box's second column.
 class Bars : public FigureDealer {
 public:
-    std::optional<FigureRec> deal() override { return FigureRec{maskFromString("0000111100000000"), 0, 0}; }
+    std::optional<FigureRec> deal() override {
+        return FigureRec{maskFromString("0000111100000000"), 0, 0};
+    }
 };
 
 // The music sweeps on every tick.
@@ -47,7 +49,8 @@ void BM_TickNoFall(benchmark::State& state) {
     Model m;
     Game& g = m.game;
     for (auto _ : state) {
-        while (g.planTick(0).fallStep || g.isFinishing()) g.isFinishing() ? g.Form_Load() : g.tick();
+        while (g.planTick(0).fallStep || g.isFinishing())
+            g.isFinishing() ? g.Form_Load() : g.tick();
         state.SetIterationTime(timed([&] { g.tick(); }));
     }
 }
