@@ -15,14 +15,6 @@
 
 namespace talomir {
 
-namespace vk {
-inline constexpr int Escape = 27;
-inline constexpr int Left = 37;
-inline constexpr int Up = 38;
-inline constexpr int Right = 39;
-inline constexpr int Down = 40;
-}  // namespace vk
-
 // What one fall tick does, in the order it does it.
 struct TickPlan {
     bool countdown = false;  // shows the time-bonus countdown's next number

@@ -38,4 +38,13 @@ inline QString CStr(double v) {
     return QString::number(v, 'g', 15);
 }
 
+// The Windows virtual-key codes of the keys the game reads, as its key handlers take them.
+namespace vk {
+inline constexpr int Escape = 27;
+inline constexpr int Left = 37;
+inline constexpr int Up = 38;
+inline constexpr int Right = 39;
+inline constexpr int Down = 40;
+}  // namespace vk
+
 }  // namespace talomir

@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QWidget>
 
+#include "rules/vbtypes.h"
 #include "ui/toolkit/controls.h"
 
 namespace vb {
@@ -12,15 +13,15 @@ namespace vb {
 int virtualKeyCode(int qtKey) {
     switch (qtKey) {
         case Qt::Key_Escape:
-            return kKeyEscape;
+            return talomir::vk::Escape;
         case Qt::Key_Left:
-            return kKeyLeft;
+            return talomir::vk::Left;
         case Qt::Key_Up:
-            return kKeyUp;
+            return talomir::vk::Up;
         case Qt::Key_Right:
-            return kKeyRight;
+            return talomir::vk::Right;
         case Qt::Key_Down:
-            return kKeyDown;
+            return talomir::vk::Down;
         default:
             return 0;
     }
@@ -63,7 +64,7 @@ bool KeyPreview::eventFilter(QObject* watched, QEvent* event) {
     }
     event->accept();
     if (!self || !target) return true;  // the handler closed the window
-    if (code >= kKeyLeft && code <= kKeyDown) return true;
+    if (code >= talomir::vk::Left && code <= talomir::vk::Down) return true;
 
     // The control gets a copy, which travels up its parents as the original would; this
     // filter lets the copy pass, so no widget on the way reports the key a second time.

@@ -9,13 +9,6 @@ class QWidget;
 
 namespace vb {
 
-// Windows virtual-key codes of the KeyDown/KeyUp signals, for the keys the game reads.
-inline constexpr int kKeyEscape = 27;
-inline constexpr int kKeyLeft = 37;
-inline constexpr int kKeyUp = 38;
-inline constexpr int kKeyRight = 39;
-inline constexpr int kKeyDown = 40;
-
 // The virtual-key code of a Qt key; 0 for the keys the game does not read.
 int virtualKeyCode(int qtKey);
 
