@@ -83,7 +83,10 @@ if [[ -n "$previous" ]]; then
     cmake -S "$tree" -B "$tree/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" \
         >"$work/prev-build.log" 2>&1 || { tail "$work/prev-build.log" >&2; die "cannot configure $previous"; }
     targets=(talomir)
-    ninja -C "$tree/build" -t targets all 2>/dev/null | grep -q '^talomir-assets:' && targets+=(talomir-assets)
+    # Listed first, then searched: grep -q in a pipe would end ninja early, and pipefail would
+    # then drop the sounds without a word.
+    listed="$(ninja -C "$tree/build" -t targets all 2>/dev/null || true)"
+    grep -q '^talomir-assets:' <<<"$listed" && targets+=(talomir-assets)
     cmake --build "$tree/build" -j 2 --target "${targets[@]}" >>"$work/prev-build.log" 2>&1 ||
         { tail "$work/prev-build.log" >&2; die "cannot build $previous"; }
     prevGame="$tree/build/talomir"
@@ -130,8 +133,10 @@ prepare() {
     cp "$2" "$1/talomir"
     local from; from="$(dirname "$2")"
     if [[ "$3" == sound ]]; then
-        [[ -f "$from/TaloVostrun.ini" ]] && cp "$from/TaloVostrun.ini" "$1/"
-        [[ -d "$from/sound" ]] && cp -r "$from/sound" "$1/"
+        # A sound run without its sounds would measure a silent game under the wrong name.
+        [[ -f "$from/TaloVostrun.ini" && -d "$from/sound" ]] || die "no sounds beside $2"
+        cp "$from/TaloVostrun.ini" "$1/"
+        cp -r "$from/sound" "$1/"
     fi
     return 0
 }
