@@ -3,47 +3,25 @@
 // No crash or sanitizer finding; the table is made again from the copies that read as whole
 // tables (or as the default table), holds no entry that none of them held, and what stopped
 // writers left is cleared.
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QLoggingCategory>
 #include <QTemporaryDir>
 
 #include "persistence/halloffame.h"
+#include "tests/fuzz/fuzz_files.h"
 
 using namespace talomir;
 
-namespace {
-void put(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
-        abort();
-}
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static int argc = 1;
-    static char name[] = "fuzz";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);
-    static const bool quiet =
-        (QLoggingCategory::setFilterRules(QStringLiteral("talomir.*=false")), true);
-    (void)quiet;
+    // Parts apart at each form feed: owner file, complete copy, temporary copies.
+    const QList<QByteArray> parts = fuzz::start(data, size).split('\f');
     QTemporaryDir dir;
     const QString table = dir.filePath(QStringLiteral("TalomirFathers.txt"));
-    // Parts apart at each form feed: owner file, complete copy, temporary copies.
-    const QList<QByteArray> parts =
-        QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)).split('\f');
-    put(table + QStringLiteral(".lock.new-0123456789abcdef/owner"), parts.value(0));
-    put(table + QStringLiteral(".lock.stale-0123456789abcdef/new-1"), parts.value(1));
+    fuzz::put(table + QStringLiteral(".lock.new-0123456789abcdef/owner"), parts.value(0));
+    fuzz::put(table + QStringLiteral(".lock.stale-0123456789abcdef/new-1"), parts.value(1));
     for (qsizetype i = 2; i < parts.size() && i < 5; ++i)
-        put(table + QStringLiteral(".tmp") + QString::number(i), parts[i]);
+        fuzz::put(table + QStringLiteral(".tmp") + QString::number(i), parts[i]);
     HallOfFame hof(table);
     hof.Load_Records();
-    QFile f(table);
-    if (!f.open(QIODevice::ReadOnly)) abort();
-    const QStringList lines = textfile::splitLines(textfile::decode(f.readAll()));
+    const QStringList lines = textfile::splitLines(textfile::decode(fuzz::readAll(table)));
     if (!HallOfFame::isTable(lines)) abort();
     QStringList all;
     for (const QByteArray& part : parts.mid(1)) all += textfile::splitLines(textfile::decode(part));

@@ -1,31 +1,18 @@
 // The hall-of-fame reader and writer on any bytes: no crash or sanitizer finding; a file that is
 // not a table is never replaced; a table gets the new entry and keeps what it held, and the file
 // written reads back as exactly what the lists show.
-#include <QCoreApplication>
-#include <QFile>
-#include <QLoggingCategory>
 #include <QTemporaryDir>
 
 #include "persistence/halloffame.h"
+#include "tests/fuzz/fuzz_files.h"
 
 using namespace talomir;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static int argc = 1;
-    static char name[] = "fuzz";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);
-    static const bool quiet =
-        (QLoggingCategory::setFilterRules(QStringLiteral("talomir.*=false")), true);
-    (void)quiet;
+    const QByteArray bytes = fuzz::start(data, size);
     static QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("TalomirFathers.txt"));
-    const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    {
-        QFile f(path);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
-            abort();
-    }
+    fuzz::put(path, bytes);
     const bool table = HallOfFame::isTable(textfile::splitLines(textfile::decode(bytes)));
     HallOfFame hof(path);
     hof.Load_Records();
@@ -34,9 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         n = QStringLiteral("FUZZ");
         return true;
     });
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) abort();
-    const QByteArray after = f.readAll();
+    const QByteArray after = fuzz::readAll(path);
     if (!table) {
         if (after != bytes || outcome == HallOfFame::AddOutcome::Saved) abort();
         return 0;

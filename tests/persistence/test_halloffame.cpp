@@ -114,7 +114,7 @@ private slots:
         row("a name that would split the entry", "", "x\r\ny\u4e2d", -5, S, "x  y?\r\n-5 \r\n");
         row("full, no place", ladder(99), "Me", 10, Outcome::NoPlace, ladder(99));
         row("full, entry 100 goes", ladder(99), "Me", 995, S, "Me\r\n 995 \r\n" + ladder(98));
-        row("one place free", ladder(98), "Me", 0, S, ladder(98) + "Me\r\n 0 \r\n");
+        row("one place free", ladder(98), "Me", 995, S, "Me\r\n 995 \r\n" + ladder(98));
     }
     void gameEndWritesTheFile() {
         QFETCH(QByteArray, before);

@@ -84,10 +84,6 @@ private slots:
         s.presenter.bonusFigureAnnounced(FigureKind::Super, 250000);
         QCOMPARE(std::pair(s[Ctl::lblFirma].ForeColor, s[Ctl::lblFirma].Caption),
                  std::pair(Colour(0xFF0000), QStringLiteral("This Is Talomir Bonus 25000")));
-        QCOMPARE(
-            (std::array{nextFigureColour(FigureKind::Classic), nextFigureColour(FigureKind::Bonus),
-                        nextFigureColour(FigureKind::Super)}),
-            (std::array<Colour, 3>{0xFFFF00, 0x0000FF, 0xFF0000}));
     }
 
     // The ninth row of a level raises it and starts the flicker: random colours QBColor(CInt(15

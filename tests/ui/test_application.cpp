@@ -194,24 +194,20 @@ private slots:
     // A saved path that has moved plays the sound folder's file of that name; the setting stays.
     void movedSoundPathsPlayFromTheSoundFolder() {
         QTemporaryDir root;
-        for (const char* folder : {"sound", "own"}) QDir(root.path()).mkpath(folder);
-        for (const char* name : {"sound/left1.WAV", "sound/bkgmusic.WAV", "own/left1.WAV"})
-            writeBytes(root.filePath(name), "RIFF");
+        QDir(root.path()).mkpath(QStringLiteral("sound"));
+        writeBytes(root.filePath("sound/left1.WAV"), "RIFF");
         Run run(root.path(), {});  // the program's folders become the ones files are found in
         RecordingAudio audio;
         SoundEngine engine(audio);
         engine.setEnableSoundControl(true);
-        const QString saved[] = {"/mnt/old/sound/left1.WAV", root.filePath("own/left1.WAV")};
-        const Clip clips[] = {Clip{SoundEvent::Left}, Clip{SoundEvent::Right}};
-        for (int i : {0, 1}) {
-            engine.clip(clips[i]).setDMCtrlEnabled(true);
-            engine.clip(clips[i]).setDMCtrlPath(saved[i]);
-            engine.play(clips[i]);
-        }
-        engine.music().PlayBkgMusic("D:\\Games\\Talomir\\Sound\\BKGMUSIC.wav");
-        QCOMPARE(audio.playedPaths(), (QStringList{root.filePath("sound/left1.WAV"), saved[1],
-                                                   root.filePath("sound/bkgmusic.WAV")}));
-        QCOMPARE(engine.clip(Clip{SoundEvent::Left}).DMCtrlPath(), saved[0]);
+        const QString saved = QStringLiteral("/mnt/old/sound/left1.WAV");
+        const Clip left{SoundEvent::Left};
+        engine.clip(left).setDMCtrlEnabled(true);
+        engine.clip(left).setDMCtrlPath(saved);
+        engine.play(left);
+        engine.music().PlayBkgMusic("D:\\Games\\Talomir\\Sound\\LEFT1.wav");
+        QCOMPARE(audio.playedPaths(), QStringList(2, root.filePath("sound/left1.WAV")));
+        QCOMPARE(engine.clip(left).DMCtrlPath(), saved);
         run.app.main().close();
     }
 };

@@ -146,7 +146,8 @@ private slots:
         QCOMPARE(pic->image(), drawn);
         pic->Box(-100, -100, 1000, 1000, 0x00FFFF);  // left and top edges are outside
         QVERIFY(pic->pixel(61, 30) == 0x00FFFFu && pic->pixel(30, 55) == 0x00FFFFu);
-        QVERIFY(pic->pixel(0, 30) == 0 && pic->pixel(30, 0) == 0);
+        QVERIFY(pic->pixel(0, 30) == 0 && pic->pixel(30, 0) == 0 &&
+                pic->pixel(-1, 0) == 0xFFFFFFFFu);
         pic->FilledBox(-1e30, -1e30, 1e30, 1e30, 0xFFFF00);  // no overflow
         QCOMPARE(pic->pixel(232, 432), 0xFFFF00u);
         pic->FilledBox(0, 0, 3760, 7760, 0);  // to the far edges, which lie just outside
