@@ -551,6 +551,13 @@ private slots:
         // (root, here) may do.
         QCOMPARE(int(QFileInfo(path).permissions() & 0x7077), 0x6040);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"t.txt"});
+        // A file that changed since it was read stays, and the reason says so.
+        const filestore::Contents read{filestore::Found::File, "other", {}};
+        filestore::SaveOptions options;
+        options.basis = &read;
+        QString error;
+        QCOMPARE(filestore::replace(path, "x", &error, options), filestore::Replaced::Changed);
+        QVERIFY(!error.isEmpty() && textfile::readLines(path).lines == QStringList{"new"});
     }
 };
 

@@ -260,6 +260,7 @@ private slots:
             QTest::mouseClick(h->txtText->viewport(), Qt::LeftButton);     // the text takes no keys
             if (how.isEmpty()) return QTest::keyClick(h, Qt::Key_Return);  // Next has the focus
             QTest::mouseClick(seen.size() == endOn ? h->cmdClose : h->cmdNext, Qt::LeftButton);
+            QVERIFY(!h->tmrResize.isEnabled());  // a page closed while it rolls open stops
         };
         if (how == "end") w.check(Ctl::chkDemo)->click();  // every draw is 0: the shortest waits
         w.check(Ctl::chkHelp)->click();
