@@ -24,9 +24,10 @@
 # before that variable existed ignore ("n/a"). CPU is the game's scheduler time (all threads) in
 # % of one core. Figures depend on the machine's load, printed with them: compare columns of one
 # run, not runs. Needs Xvfb, xdotool and the build's tools/winprobe; uses openbox when installed.
-# Where the build has them, the floors are measured too: the start-up of an empty Qt window
-# (tools/emptywindow), its longest freeze, and the CPU of SDL's silent output alone
-# (tools/silentoutput): the least this toolkit and this sound output cost here.
+# Where the build has them, the floors are measured too: the start-up of an empty Qt window and
+# of one showing a bold label (tools/emptywindow [--label]), the empty one's longest freeze, and
+# the CPU of SDL's silent output alone (tools/silentoutput): the least this toolkit and this sound
+# output cost here. The targets then stand on the floors of the same run.
 set -euo pipefail
 
 here="$(cd "$(dirname "$0")/.." && pwd)"
@@ -257,7 +258,9 @@ measureFloors() {  # an empty Qt window's start-up and SDL's silent output alone
     [[ -x "$dir/emptywindow" && -x "$dir/silentoutput" ]] || return 0
     echo "measuring the floors (load $(load))..." >&2
     R[floor,load0]=$(load)
-    R[floor,start_silent]=$(startup "Empty Qt window" "$work" -- "$dir/emptywindow")
+    # Beside the empty window, one that shows a bold label: the least a window with text takes.
+    R[floor,start_silent]="$(startup "Empty Qt window" "$work" -- "$dir/emptywindow") / $(
+        startup "Labelled Qt window" "$work" -- "$dir/emptywindow" --label)"
     R[floor,start_sound]="${R[floor,start_silent]}"
     local worst=0
     for _ in $(seq "$launches"); do  # a window that does nothing stalls too
@@ -321,7 +324,7 @@ cols=(current)
 [[ -n "${R[floor,load0]:-}" ]] && cols+=(floor)
 ((others)) && [[ -n "${R[others,load0]:-}" ]] && cols+=(others)
 declare -A head=([current]="this build" [previous]="$previous" [others]="best other game"
-                 [floor]="floor: empty Qt, SDL")
+                 [floor]="floor: empty/label, SDL")
 rows=(start_silent start_sound idle_silent idle_sound play_sound idle9_sound rss peak picture freeze)
 declare -A label=(
     [start_silent]="start-up to window shown, silent (ms)"
@@ -335,7 +338,15 @@ declare -A label=(
     [picture]="first picture, first 0.1 s shown (ms)"
     [freeze]="longest freeze 0.1-1.5 s, music starts (ms)")
 declare -A target=([idle_sound]=0.3 [play_sound]=1.0 [idle9_sound]=0.6 [rss]=38 [peak]=45 [freeze]=5)
-if [[ -n "${R[others,start_sound]:-}" ]]; then
+# Where the floors were measured, the targets stand on them: start-up at most 1.15 times the
+# empty window, idle with sound 0.1 point above SDL's silent output, a freeze 3 ms above the
+# empty window's.
+if [[ -n "${R[floor,load0]:-}" ]]; then
+    target[start_silent]=$(awk -v f="${R[floor,start_silent]%% *}" 'BEGIN { printf "%.1f", f * 1.15 }')
+    target[start_sound]="${target[start_silent]}"
+    target[idle_sound]=$(awk -v f="${R[floor,idle_sound]}" 'BEGIN { printf "%.2f", f + 0.1 }')
+    target[freeze]=$(awk -v f="${R[floor,freeze]}" 'BEGIN { printf "%.1f", f + 3 }')
+elif [[ -n "${R[others,start_sound]:-}" ]]; then
     target[start_silent]="${R[others,start_sound]%% *}" target[start_sound]="${R[others,start_sound]%% *}"
 fi
 
