@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QThread>
+#include <algorithm>
 
 #include "persistence/filestore.h"
 #include "persistence/sharedlock.h"
@@ -71,9 +72,23 @@ bool RecordJournal::change(Edit edit) {
 std::vector<PendingEntry> RecordJournal::adopt(const QString& table) {
     std::vector<PendingEntry> taken;
     const QString me = filestore::processTag();
+    const auto adoptable = [&](const Record& r) {
+        return r.table == table && r.owner != me && filestore::processGone(r.owner);
+    };
+    // Every game start asks, and almost always there is nothing to take: a look without the
+    // lock settles that, so the start waits on no lock. The journal is only ever replaced whole,
+    // and an entry can only become adoptable once its process has ended, after it was written.
+    {
+        const filestore::Contents file = filestore::read(path());
+        std::vector<Record> records;
+        if (file.found == filestore::Found::Nothing) return taken;
+        if (file.found == filestore::Found::File && parse(file.bytes, records) &&
+            std::none_of(records.begin(), records.end(), adoptable))
+            return taken;
+    }
     const bool saved = change([&](std::vector<Record>& records) {
         for (Record& r : records) {
-            if (r.table != table || r.owner == me || !filestore::processGone(r.owner)) continue;
+            if (!adoptable(r)) continue;
             r.owner = me;
             taken.push_back({r.id, r.name, r.score, true});
         }

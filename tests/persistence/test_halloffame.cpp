@@ -203,10 +203,16 @@ private slots:
         }
         writeBytes(path_, tableBytes({{"B", 300}, {"A", 100}}));
         held.unlock();
-        // Entries of a running copy (this one) stay with it; those of an ended copy are taken.
-        HallOfFame running(link);
-        running.setJournal(&journal);
-        QCOMPARE(running.unsavedCount(), 0);
+        // Entries of a running copy (this one) stay with it, and a start that finds nothing to
+        // take waits on no lock; those of an ended copy are taken.
+        {
+            filestore::Lock busy(journal.path() + ".lock");
+            QVERIFY(busy.tryLock() == filestore::Lock::Attempt::Taken);
+            HallOfFame running(link);
+            running.setJournal(&journal);
+            QCOMPARE(std::pair(running.unsavedCount(), journal.lastError()),
+                     std::pair(0, QString()));
+        }
         QByteArray bytes = readBytes(journal.path());
         const QByteArray tag = "\r\n" + QByteArray::number(QCoreApplication::applicationPid());
         writeBytes(journal.path(), bytes.replace(tag + " ", "\r\n999999999 "));
