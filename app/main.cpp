@@ -6,6 +6,7 @@
 #include "persistence/gamefolders.h"
 #include "ui/application.h"
 #include "ui/icon.h"
+#include "ui/toolkit/fonts.h"
 
 namespace {
 
@@ -53,6 +54,7 @@ int main(int argc, char** argv) {
         }
     }
 
+    vb::prepareFonts();
     // Read by the application as it starts; the player's environment is theirs again after.
     const QByteArray platform = talomir::chosenPlatform(QProcessEnvironment::systemEnvironment());
     const bool askPlatform = !platform.isEmpty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");

@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
+#include <future>
 
 namespace vb {
 
@@ -21,11 +22,23 @@ int pointsToPixels(double points) {
 
 namespace {
 
+// fontconfig's set-up (reading its configuration and caches) is thread-safe: one default
+// configuration is made, whoever asks first.
+std::future<void>& fontsReady() {
+    static std::future<void> ready;
+    return ready;
+}
+
+void awaitFonts() {
+    if (fontsReady().valid()) fontsReady().get();
+}
+
 // An exact family that fontconfig lists, the application's own faces included. QFontDatabase
 // would accept fontconfig's aliases (hasFamily(), which maps every unknown name to the default
 // face) or read the whole font database first (families(), a few milliseconds before the
 // window could be shown).
 bool installed(const QString& family) {
+    awaitFonts();
     const QByteArray name = family.toUtf8();
     FcPattern* pattern = FcPatternCreate();
     FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(name.constData()));
@@ -56,6 +69,10 @@ QFont::StyleHint styleHint(const QString& face) {
 }
 
 }  // namespace
+
+void prepareFonts() {
+    if (!fontsReady().valid()) fontsReady() = std::async(std::launch::async, [] { FcInit(); });
+}
 
 void registerExtraFaces() {
     static bool done = false;

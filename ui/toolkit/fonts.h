@@ -30,6 +30,11 @@ QFont makeFont(const QString& face, double points, bool bold = false, bool itali
 QFont makeFontWithFamily(const QString& family, double points, bool bold = false,
                          bool italic = false, bool underline = false);
 
+// Starts reading the font configuration on a thread of its own, so that it runs while the
+// application connects to the window system instead of before the first window is built. Call
+// it once, before the QApplication; the first font asked for waits for it.
+void prepareFonts();
+
 // Registers the regular outline Tahoma shipped by the fonts-wine package with the application
 // when the system has no Tahoma of its own; bold is drawn from it. makeFont() and resolveFace()
 // call it once; it needs a QGuiApplication. (Wine's MS Sans Serif has bitmaps of one size only
