@@ -27,6 +27,15 @@ struct KeySink : QWidget {
     void keyPressEvent(QKeyEvent* e) override { keys << e->key(); }
 };
 
+// Counts the paint events of a widget.
+struct Paints : QObject {
+    int count = 0;
+    explicit Paints(QWidget* w) { w->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* e) override {
+        return count += e->type() == QEvent::Paint, false;
+    }
+};
+
 }  // namespace
 
 class TestToolkit : public QObject {
@@ -61,6 +70,15 @@ private slots:
         QTest::mouseClick(&chk, Qt::LeftButton);
         QTest::mouseClick(&chk, Qt::RightButton);  // does not toggle
         QCOMPARE(seen, (QList<int>{1, 0, 1, 0}));
+        // Pressed and released, a button repaints itself and nothing behind it.
+        Frame frame;
+        auto* face = new CommandButton(&frame);
+        face->setGeometry(8, 16, 33, 17);
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        Paints behind(&frame), pressed(face);
+        for (bool down : {true, false}) face->setDown(down), QCoreApplication::processEvents();
+        QCOMPARE(std::pair(behind.count, pressed.count), std::pair(0, 2));
     }
 
     // Every key the game reads (ESC and the arrows) reaches the window once, before the focused

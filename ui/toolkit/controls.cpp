@@ -64,6 +64,18 @@ ButtonBase::ButtonBase(QWidget* parent) : QAbstractButton(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
+bool ButtonBase::event(QEvent* event) {
+    const bool handled = QAbstractButton::event(event);
+    // The style's polish makes buttons see-through (for rounded corners) and repaints them as
+    // the mouse passes; this face fills every pixel and looks the same under the mouse, so a
+    // press repaints the button alone, not the frame behind it too.
+    if (event->type() == QEvent::Polish) {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        setAttribute(Qt::WA_Hover, false);
+    }
+    return handled;
+}
+
 void ButtonBase::setBackColor(Color colour) {
     if (colour == m_backColor) return;
     m_backColor = colour;

@@ -61,6 +61,7 @@ signals:
     void MouseUp(int index, int button, int shift, float x, float y);
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
