@@ -27,7 +27,8 @@
 # Where the build has them, the floors are measured too: the start-up of an empty Qt window and
 # of one showing a bold label (tools/emptywindow [--label]), the empty one's longest freeze, and
 # the CPU of SDL's silent output alone (tools/silentoutput): the least this toolkit and this sound
-# output cost here. The targets then stand on the floors of the same run.
+# output cost here. Each figure with a floor is shown as a ratio to it ("to floor"), and the
+# targets stand on the floors of the same run.
 set -euo pipefail
 
 here="$(cd "$(dirname "$0")/.." && pwd)"
@@ -43,7 +44,7 @@ while [[ $# -gt 0 ]]; do
         --launches) launches="$2"; shift 2 ;;
         --quick) rounds=1 seconds=10 launches=3; shift ;;
         --strict) strict=1; shift ;;
-        -h|--help) sed -n '2,29p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+        -h|--help) sed -n '2,31p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
         -*) echo "measure-window: unknown option $1" >&2; exit 2 ;;
         *) game="$1"; shift ;;
     esac
@@ -353,13 +354,27 @@ fi
 echo
 echo "Talomir window measurement, $(date '+%Y-%m-%d %H:%M'), $(nproc) cores, window manager: $wm"
 echo "rounds: $rounds x ${seconds} s of CPU, $launches launches; median of each"
+# ratio ROW: this build's figure over its floor(s) in the same run, "x1.08" ("x1.08 / x0.94" for
+# the two start-up floors); empty where the row has no floor.
+ratio() {
+    local v="${R[current,$1]:-}" f="${R[floor,$1]:-}"
+    [[ "$v" =~ ^[0-9.]+$ && -n "$f" ]] || return 0
+    local out=() part
+    for part in ${f//\//}; do
+        out+=("$(awk -v v="$v" -v f="$part" 'BEGIN { if (f > 0) printf "x%.2f", v / f }')")
+    done
+    local IFS=/
+    sed 's|/| / |g' <<<"${out[*]}"
+}
 printf '%-42s' "figure"
 for c in "${cols[@]}"; do printf ' %-24s' "${head[$c]}"; done
+[[ -n "${R[floor,load0]:-}" ]] && printf ' %-14s' "to floor"
 printf ' %-8s %s\n' "target" "met"
 missed=0
 for r in "${rows[@]}"; do
     printf '%-42s' "${label[$r]}"
     for c in "${cols[@]}"; do printf ' %-24s' "${R[$c,$r]:--}"; done
+    [[ -n "${R[floor,load0]:-}" ]] && printf ' %-14s' "$(ratio "$r")"
     if [[ -n "${target[$r]:-}" && ! "${R[current,$r]:-}" =~ ^[0-9.]+$ ]]; then
         printf ' %-8s %s\n' "<= ${target[$r]}" "not measured"
     elif [[ -n "${target[$r]:-}" ]]; then
