@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Measures the real game window under a private X server and prints one table: start-up, CPU at
-# rest and in play, memory and the longest freeze of the window, for this build, optionally side
-# by side with an earlier commit and with the other falling-figure games installed from Debian.
+# rest and in play, memory and the longest freezes of the window (as its music starts, in play),
+# for this build, optionally side by side with an earlier commit and with the other falling-figure
+# games installed from Debian.
 #
 #   tools/measure-window.sh [--previous COMMIT] [--others] [--rounds N] [--seconds S]
 #                           [--launches N] [--quick] [--strict] [GAME]
@@ -44,7 +45,7 @@ while [[ $# -gt 0 ]]; do
         --launches) launches="$2"; shift 2 ;;
         --quick) rounds=1 seconds=10 launches=3; shift ;;
         --strict) strict=1; shift ;;
-        -h|--help) sed -n '2,31p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+        -h|--help) sed -n '2,32p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
         -*) echo "measure-window: unknown option $1" >&2; exit 2 ;;
         *) game="$1"; shift ;;
     esac
@@ -193,6 +194,30 @@ play() {
     done
 }
 
+# playedFreeze TITLE DIR -- CMD: the longest freeze (ms) while CMD's window is played for the
+# round's seconds (landings, rows removed, their sounds), leaving out its first second; the
+# worst of the rounds.
+playedFreeze() {
+    local t="$1" dir="$2" worst=0 probing frozen
+    shift 3
+    for _ in $(seq "$rounds"); do
+        (cd "$dir" && exec "$probe" "$t" --ping "$((seconds + 1))" --settle 1000 -- "$@") \
+            >"$work/ping" 2>>"$work/game.log" &
+        probing=$!
+        for _ in $(seq 400); do grep -q '^shown' "$work/ping" && break; sleep 0.05; done
+        gpid=$(awk '/^shown/ { print $4 }' "$work/ping")
+        [[ -n "$gpid" ]] || die "no window '$t' from $* (see $work/game.log)"
+        sleep 1
+        play "$seconds"
+        wait "$probing" || true
+        frozen=$(awk '/^frozen/ { print $2 }' "$work/ping")
+        end
+        [[ "$frozen" =~ ^[0-9.]+$ ]] || { worst="n/a"; break; }
+        worst=$(awk -v a="$worst" -v b="$frozen" 'BEGIN { print (b > a) ? b : a }')
+    done
+    echo "$worst"
+}
+
 # cpu MODE TITLE DIR [ENV...] -- CMD: median CPU % over the rounds (MODE idle or play); the
 # resident and peak resident memory (MiB) of the last round go to $work/memory.
 cpu() {
@@ -250,6 +275,8 @@ measureOurs() {  # COLUMN GAME
         end
     done
     R[$col,freeze]=$worst R[$col,picture]=$picture
+    prepare "$work/sound" "$bin" sound
+    R[$col,freeze_play]=$(playedFreeze "$title" "$work/sound" -- ./talomir)
     R[$col,load1]=$(load)
 }
 
@@ -270,6 +297,7 @@ measureFloors() {  # an empty Qt window's start-up and SDL's silent output alone
         end
     done
     R[floor,freeze]=$worst
+    R[floor,freeze_play]=$(playedFreeze "Empty Qt window" "$work" -- "$dir/emptywindow")
     for _ in $(seq "$rounds"); do
         "$dir/silentoutput" 2>>"$work/game.log" &
         gpid=$!
@@ -326,7 +354,8 @@ cols=(current)
 ((others)) && [[ -n "${R[others,load0]:-}" ]] && cols+=(others)
 declare -A head=([current]="this build" [previous]="$previous" [others]="best other game"
                  [floor]="floor: empty/label, SDL")
-rows=(start_silent start_sound idle_silent idle_sound play_sound idle9_sound rss peak picture freeze)
+rows=(start_silent start_sound idle_silent idle_sound play_sound idle9_sound rss peak picture freeze
+      freeze_play)
 declare -A label=(
     [start_silent]="start-up to window shown, silent (ms)"
     [start_sound]="start-up to window shown, sound (ms)"
@@ -337,7 +366,8 @@ declare -A label=(
     [rss]="resident memory, sound (MiB)"
     [peak]="peak resident memory, sound (MiB)"
     [picture]="first picture, first 0.1 s shown (ms)"
-    [freeze]="longest freeze 0.1-1.5 s, music starts (ms)")
+    [freeze]="longest freeze 0.1-1.5 s, music starts (ms)"
+    [freeze_play]="longest freeze in play, sound (ms)")
 declare -A target=([idle_sound]=0.3 [play_sound]=1.0 [idle9_sound]=0.6 [rss]=38 [peak]=45 [freeze]=5)
 # Where the floors were measured, the targets stand on them: start-up at most 1.15 times the
 # empty window, idle with sound 0.1 point above SDL's silent output, a freeze 3 ms above the
@@ -347,6 +377,7 @@ if [[ -n "${R[floor,load0]:-}" ]]; then
     target[start_sound]="${target[start_silent]}"
     target[idle_sound]=$(awk -v f="${R[floor,idle_sound]}" 'BEGIN { printf "%.2f", f + 0.1 }')
     target[freeze]=$(awk -v f="${R[floor,freeze]}" 'BEGIN { printf "%.1f", f + 3 }')
+    target[freeze_play]=$(awk -v f="${R[floor,freeze_play]}" 'BEGIN { printf "%.1f", f + 3 }')
 elif [[ -n "${R[others,start_sound]:-}" ]]; then
     target[start_silent]="${R[others,start_sound]%% *}" target[start_sound]="${R[others,start_sound]%% *}"
 fi
