@@ -29,11 +29,9 @@ struct KeySink : QWidget {
 
 // Counts the paint events of a widget.
 struct Paints : QObject {
-    int count = 0;
+    int n = 0;
     explicit Paints(QWidget* w) { w->installEventFilter(this); }
-    bool eventFilter(QObject*, QEvent* e) override {
-        return count += e->type() == QEvent::Paint, false;
-    }
+    bool eventFilter(QObject*, QEvent* e) override { return n += e->type() == QEvent::Paint, 0; }
 };
 
 }  // namespace
@@ -78,7 +76,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&frame));
         Paints behind(&frame), pressed(face);
         for (bool down : {true, false}) face->setDown(down), QCoreApplication::processEvents();
-        QCOMPARE(std::pair(behind.count, pressed.count), std::pair(0, 2));
+        QCOMPARE(std::pair(behind.n, pressed.n), std::pair(0, 2));
     }
 
     // Every key the game reads (ESC and the arrows) reaches the window once, before the focused
