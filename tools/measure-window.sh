@@ -14,7 +14,8 @@
 #                   (apt-get install quadrapassel kblocks ltris) and shows the best of them
 #   --rounds N      rounds of each CPU measurement, median reported (default 3)
 #   --seconds S     length of one CPU round (default 25)
-#   --launches N    launches timed for the start-up median (default 5)
+#   --launches N    launches timed for the start-up median (default 5), taken in turn with
+#                   the other subjects
 #   --quick         one round of 10 s and 3 launches, for a first look
 #   --strict        exit status 1 when this build misses a target
 #
@@ -45,7 +46,7 @@ while [[ $# -gt 0 ]]; do
         --launches) launches="$2"; shift 2 ;;
         --quick) rounds=1 seconds=10 launches=3; shift ;;
         --strict) strict=1; shift ;;
-        -h|--help) sed -n '2,32p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+        -h|--help) sed -n '2,33p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
         -*) echo "measure-window: unknown option $1" >&2; exit 2 ;;
         *) game="$1"; shift ;;
     esac
@@ -236,26 +237,54 @@ cpu() {
     printf '%s\n' "${values[@]}" | median
 }
 
-startup() {  # TITLE DIR -- CMD: median ms to the window shown
-    local t="$1" dir="$2" values=()
-    shift 3
-    for _ in $(seq "$launches"); do
-        launch "$t" "$dir" -- "$@"
-        values+=("$shown")
-        end
+declare -A R  # R[column,row]
+
+# The start-ups of this build, the earlier commit and the floors, one launch of each in turn and
+# so for every pass: a change of the machine's load falls on all of them alike.
+measureStartups() {
+    local subjects=() s key t dir cmd floors col
+    local -A times=()
+    floors="$(dirname "$probe")"
+    for col in current previous; do
+        local bin="$game"
+        [[ $col == previous ]] && bin="$prevGame"
+        [[ -n "$bin" ]] || continue
+        prepare "$work/start-$col-silent" "$bin" silent
+        prepare "$work/start-$col-sound" "$bin" sound
+        subjects+=("$col,start_silent|$title|$work/start-$col-silent|./talomir"
+                   "$col,start_sound|$title|$work/start-$col-sound|./talomir")
     done
-    printf '%s\n' "${values[@]}" | median
+    if [[ -x "$floors/emptywindow" ]]; then
+        # Beside the empty window, one that shows a bold label: the least a window with text takes.
+        subjects+=("floor,empty|Empty Qt window|$work|$floors/emptywindow"
+                   "floor,label|Labelled Qt window|$work|$floors/emptywindow --label")
+    fi
+    echo "measuring start-ups in turn (load $(load))..." >&2
+    for _ in $(seq "$launches"); do
+        for s in "${subjects[@]}"; do
+            IFS='|' read -r key t dir cmd <<<"$s"
+            # shellcheck disable=SC2086
+            launch "$t" "$dir" -- $cmd
+            times[$key]+="$shown "
+            end
+        done
+    done
+    for key in "${!times[@]}"; do
+        # shellcheck disable=SC2086
+        R[$key]=$(printf '%s\n' ${times[$key]} | median)
+    done
+    if [[ -n "${R[floor,empty]:-}" ]]; then
+        R[floor,start_silent]="${R[floor,empty]} / ${R[floor,label]}"
+        R[floor,start_sound]="${R[floor,start_silent]}"
+    fi
 }
 
-declare -A R  # R[column,row]
 measureOurs() {  # COLUMN GAME
-    local col="$1" bin="$2" level=() d
+    local col="$1" bin="$2"
     echo "measuring $col: $bin (load $(load))..." >&2
     prepare "$work/silent" "$bin" silent
     prepare "$work/sound" "$bin" sound
     R[$col,load0]=$(load)
-    R[$col,start_silent]=$(startup "$title" "$work/silent" -- ./talomir)
-    R[$col,start_sound]=$(startup "$title" "$work/sound" -- ./talomir)
     R[$col,idle_silent]=$(cpu idle "$title" "$work/silent" X=1 -- ./talomir)
     R[$col,idle_sound]=$(cpu idle "$title" "$work/sound" X=1 -- ./talomir)
     read -r R[$col,peak] R[$col,rss] <"$work/memory"
@@ -286,10 +315,6 @@ measureFloors() {  # an empty Qt window's start-up and SDL's silent output alone
     [[ -x "$dir/emptywindow" && -x "$dir/silentoutput" ]] || return 0
     echo "measuring the floors (load $(load))..." >&2
     R[floor,load0]=$(load)
-    # Beside the empty window, one that shows a bold label: the least a window with text takes.
-    R[floor,start_silent]="$(startup "Empty Qt window" "$work" -- "$dir/emptywindow") / $(
-        startup "Labelled Qt window" "$work" -- "$dir/emptywindow" --label)"
-    R[floor,start_sound]="${R[floor,start_silent]}"
     local worst=0
     for _ in $(seq "$launches"); do  # a window that does nothing stalls too
         launch "Empty Qt window" "$work" 1.5 -- "$dir/emptywindow"
@@ -307,6 +332,17 @@ measureFloors() {  # an empty Qt window's start-up and SDL's silent output alone
     done
     R[floor,idle_sound]=$(printf '%s\n' "${values[@]}" | median)
     R[floor,load1]=$(load)
+}
+
+startup() {  # TITLE DIR -- CMD: median ms to the window shown, of launches in a row
+    local t="$1" dir="$2" values=()
+    shift 3
+    for _ in $(seq "$launches"); do
+        launch "$t" "$dir" -- "$@"
+        values+=("$shown")
+        end
+    done
+    printf '%s\n' "${values[@]}" | median
 }
 
 measureOthers() {  # the best of the installed games, row by row
@@ -342,6 +378,7 @@ measureOthers() {  # the best of the installed games, row by row
     R[others,load1]=$(load)
 }
 
+measureStartups
 measureOurs current "$game"
 [[ -n "$prevGame" ]] && measureOurs previous "$prevGame"
 measureFloors
