@@ -13,10 +13,20 @@ int clampPan(int pan) {
     return std::clamp(pan, kPanMin, kPanMax);
 }
 
+double amplitudeOf(int volume) {
+    return std::pow(10.0, clampVolume(volume) / 2000.0);
+}
+
+double sideOf(int pan) {
+    return std::pow(10.0, -std::abs(clampPan(pan)) / 2000.0);
+}
+
 StereoGain gainFor(int volume, int pan) {
-    const double amplitude = std::pow(10.0, clampVolume(volume) / 2000.0);
+    return gainFor(amplitudeOf(volume), pan, sideOf(pan));
+}
+
+StereoGain gainFor(double amplitude, int pan, double side) {
     const int p = clampPan(pan);
-    const double side = std::pow(10.0, -std::abs(p) / 2000.0);
     StereoGain g;
     g.left = static_cast<float>(p > 0 ? amplitude * side : amplitude);
     g.right = static_cast<float>(p < 0 ? amplitude * side : amplitude);

@@ -29,6 +29,11 @@ struct StereoGain {
 // v gives the amplitude 10^(v / 2000); a pan p > 0 attenuates the left side by p / 100 dB,
 // p < 0 the right side by -p / 100 dB.
 StereoGain gainFor(int volume, int pan);
+// The same in two halves, so that the powers can be taken away from the audio thread:
+// gainFor(amplitudeOf(v), p, sideOf(p)) == gainFor(v, p).
+double amplitudeOf(int volume);
+double sideOf(int pan);
+StereoGain gainFor(double amplitude, int pan, double side);
 
 // One decoded sound with its own play position, volume and pan. A new buffer is stopped at
 // its start, at full volume and centre pan. Destroying it stops it and frees it.

@@ -142,29 +142,43 @@ struct Voice {
     bool active = false;  // started and neither finished nor halted
     bool paused = false;
     bool looping = false;
-    int volume = 0;
+    // The levels in their two halves, each worked out by the thread that changes it: the
+    // audio thread wakes cold every period, and powers taken there cost it more than the mix.
+    double amplitude = 1.0;  // of the volume
     int pan = 0;
-    std::deque<std::pair<std::int64_t, int>> schedule;  // (due, pan), in order
+    double side = 1.0;  // of the pan
+    struct Pan {
+        std::int64_t due;
+        int pan;
+        double side;
+    };
+    std::deque<Pan> schedule;  // in order of their time
+
+    static Pan panAt(std::int64_t due, int pan) { return {due, clampPan(pan), sideOf(pan)}; }
 
     void applyLevels() {
-        const StereoGain g = gainFor(volume, pan);
-        left = int(std::lround(g.left * kUnity));
-        right = int(std::lround(g.right * kUnity));
+        const StereoGain g = gainFor(amplitude, pan, side);
+        // Gains are never negative: rounded without a call into libm, cold in this thread.
+        left = int(g.left * kUnity + 0.5f);
+        right = int(g.right * kUnity + 0.5f);
     }
 
     void applyDuePans(std::int64_t now) {
         bool changed = false;
-        while (!schedule.empty() && schedule.front().first <= now) {
-            pan = clampPan(schedule.front().second);
+        while (!schedule.empty() && schedule.front().due <= now) {
+            pan = schedule.front().pan;
+            side = schedule.front().side;
             schedule.pop_front();
             changed = true;
         }
         if (changed) applyLevels();
     }
 
-    // Adds the next `frames` frames into `out` (stereo), in whole numbers: the mixer runs
+    // Hands the next `frames` frames on to put(sample index, value), stereo, in whole numbers,
+    // and returns how many there were (fewer when a sound played once ends). The mixer runs
     // about 60 times a second for as long as the music plays.
-    void mixInto(std::int32_t* out, int frames) {
+    template <class Put>
+    int render(int frames, Put put) {
         const int channels = sound.channels;
         const std::size_t total = sound.frames();
         const std::int32_t l = left, r = right;  // locals: the output cannot alias them
@@ -172,16 +186,16 @@ struct Voice {
         while (n < frames && active) {
             const int take = int(std::min<std::size_t>(total - pos, std::size_t(frames - n)));
             const int16_t* s = sound.samples.data() + pos * channels;
-            std::int32_t* o = out + 2 * n;
+            const int o = 2 * n;
             if (channels == 2) {
                 for (int i = 0; i < take; ++i) {
-                    o[2 * i] += (s[2 * i] * l) >> kShift;
-                    o[2 * i + 1] += (s[2 * i + 1] * r) >> kShift;
+                    put(o + 2 * i, (s[2 * i] * l) >> kShift);
+                    put(o + 2 * i + 1, (s[2 * i + 1] * r) >> kShift);
                 }
             } else {
                 for (int i = 0; i < take; ++i) {
-                    o[2 * i] += (s[i] * l) >> kShift;
-                    o[2 * i + 1] += (s[i] * r) >> kShift;
+                    put(o + 2 * i, (s[i] * l) >> kShift);
+                    put(o + 2 * i + 1, (s[i] * r) >> kShift);
                 }
             }
             n += take;
@@ -191,6 +205,7 @@ struct Voice {
                 if (!looping) active = false;
             }
         }
+        return n;
     }
 
     static constexpr int kShift = 15;
@@ -304,17 +319,37 @@ struct SdlAudioBackend::Device {
     static void SDLCALL callback(void* self, Uint8* stream, int len) {
         auto* d = static_cast<Device*>(self);
         const int frames = len / 4;
-        if (d->mix.size() < std::size_t(frames) * 2) d->mix.resize(std::size_t(frames) * 2);
-        std::fill_n(d->mix.begin(), frames * 2, 0);
-        const std::int64_t now = nanosOf(std::chrono::steady_clock::now());
+        auto* out = reinterpret_cast<int16_t*>(stream);
+        const auto clamped = [](std::int32_t v) { return int16_t(std::clamp(v, -32768, 32767)); };
+        Voice* only = nullptr;
+        int sounding = 0;
+        std::int64_t now = -1;
         for (Voice* v : d->voices) {
             if (!v->active || v->paused) continue;
-            v->applyDuePans(now);
-            v->mixInto(d->mix.data(), frames);
+            if (!v->schedule.empty()) {
+                if (now < 0) now = nanosOf(std::chrono::steady_clock::now());
+                v->applyDuePans(now);
+            }
+            only = v;
+            ++sounding;
         }
-        auto* out = reinterpret_cast<int16_t*>(stream);
-        for (int i = 0; i < frames * 2; ++i)
-            out[i] = static_cast<int16_t>(std::clamp(d->mix[i], -32768, 32767));
+        // Mostly the music plays alone: it goes straight out, without the sum's buffer.
+        if (sounding == 1) {
+            const int n = only->render(frames, [&](int i, std::int32_t v) { out[i] = clamped(v); });
+            std::fill(out + 2 * n, out + 2 * frames, int16_t(0));
+            return;
+        }
+        if (sounding == 0) {
+            std::fill_n(out, 2 * frames, int16_t(0));
+            return;
+        }
+        if (d->mix.size() < std::size_t(frames) * 2) d->mix.resize(std::size_t(frames) * 2);
+        std::int32_t* mix = d->mix.data();
+        std::fill_n(mix, frames * 2, 0);
+        for (Voice* v : d->voices)
+            if (v->active && !v->paused)
+                v->render(frames, [mix](int i, std::int32_t s) { mix[i] += s; });
+        for (int i = 0; i < frames * 2; ++i) out[i] = clamped(mix[i]);
     }
 };
 
@@ -357,26 +392,29 @@ public:
     }
 
     void setVolume(int volume) override {
+        const double amplitude = amplitudeOf(volume);
         change([&] {
-            voice_.volume = clampVolume(volume);
+            voice_.amplitude = amplitude;
             voice_.applyLevels();
         });
     }
 
     void setPan(int pan) override {
+        const Voice::Pan now = Voice::panAt(0, pan);
         change([&] {
-            voice_.pan = clampPan(pan);
+            voice_.pan = now.pan;
+            voice_.side = now.side;
             voice_.applyLevels();
         });
     }
 
     void queuePans(std::span<const int> pans, std::chrono::steady_clock::time_point first,
                    std::chrono::nanoseconds period) override {
-        change([&] {
-            const std::int64_t start = nanosOf(first);
-            for (std::size_t i = 0; i < pans.size(); ++i)
-                voice_.schedule.emplace_back(start + std::int64_t(i) * period.count(), pans[i]);
-        });
+        std::vector<Voice::Pan> due;
+        due.reserve(pans.size());
+        for (std::size_t i = 0; i < pans.size(); ++i)
+            due.push_back(Voice::panAt(nanosOf(first) + std::int64_t(i) * period.count(), pans[i]));
+        change([&] { voice_.schedule.insert(voice_.schedule.end(), due.begin(), due.end()); });
     }
 
     void unqueuePans(int count) override {
