@@ -172,6 +172,38 @@ private slots:
     }
 
     // Interval 0 never ticks, even enabled again; a new interval takes effect at once.
+    // Drawn again, a label or button looks as one made afresh in its state would, also where
+    // it looked so before: their pictures are kept by caption, colours and state. Each step
+    // changes one thing.
+    void redrawsShowTheLatestLook() {
+        struct Look {
+            const char* caption;
+            Color back, fore;
+            int points, width;
+            bool down;
+        } steps[] = {{"7", 0xFF, 0, 8, 40, false},         {"8", 0xFF, 0, 8, 40, false},
+                     {"7", 0xFF00, 0, 8, 40, false},       {"7", 0xFF00, 0xFFFF, 8, 40, false},
+                     {"7", 0xFF00, 0xFFFF, 12, 40, false}, {"7", 0xFF00, 0xFFFF, 12, 60, false},
+                     {"7", 0xFF00, 0xFFFF, 12, 60, true},  {"7", 0xFF00, 0xFFFF, 12, 60, false}};
+        const auto show = [](auto& c, const Look& l) {
+            c.setCaption(l.caption), c.setBackColor(l.back), c.setForeColor(l.fore);
+            c.setFont(makeFont(QStringLiteral("Tahoma"), l.points, false));
+            c.resize(l.width, 20);
+            if constexpr (std::is_base_of_v<ButtonBase, std::decay_t<decltype(c)>>)
+                c.setDown(l.down);
+            return c.grab().toImage();
+        };
+        Label label;
+        CommandButton button;
+        label.show(), button.show();  // as in a window: resized only when their size changes
+        for (const Look& l : steps) {
+            Label freshLabel;
+            CommandButton freshButton;
+            QVERIFY2(show(label, l) == show(freshLabel, l), l.caption);
+            QVERIFY2(show(button, l) == show(freshButton, l), l.caption);
+        }
+    }
+
     void timerTicksOnlyWithAnIntervalAndWhileEnabled() {
         Timer timer(0, true);
         timer.setEnabled(false);

@@ -73,6 +73,8 @@ bool ButtonBase::event(QEvent* event) {
         setAttribute(Qt::WA_OpaquePaintEvent);
         setAttribute(Qt::WA_Hover, false);
     }
+    if (event->type() == QEvent::FontChange)
+        for (Drawn& drawn : m_faces) drawn.image = QImage();
     return handled;
 }
 
@@ -93,9 +95,25 @@ QRect ButtonBase::captionRect() const {
 }
 
 void ButtonBase::paintEvent(QPaintEvent*) {
-    QPainter p(this);
+    const Face want{size(),      text(),      m_backColor, m_foreColor,
+                    drawnDown(), isEnabled(), hasFocus(),  devicePixelRatioF()};
+    auto found = std::find_if(std::begin(m_faces), std::end(m_faces),
+                              [&](const Drawn& d) { return d.face == want && !d.image.isNull(); });
+    if (found == std::end(m_faces)) {
+        found = &m_faces[m_nextFace];
+        m_nextFace = (m_nextFace + 1) % int(std::size(m_faces));
+        found->face = want;
+        found->image = QImage(size() * want.ratio, QImage::Format_RGB32);
+        found->image.setDevicePixelRatio(want.ratio);
+        QPainter f(&found->image);
+        f.setFont(font());
+        drawFace(f, want.down);
+    }
+    QPainter(this).drawImage(0, 0, found->image);
+}
+
+void ButtonBase::drawFace(QPainter& p, bool down) const {
     p.fillRect(rect(), toQColor(m_backColor));
-    const bool down = drawnDown();
     drawBevel(p, rect(), down);
     QRect area = captionRect();
     if (down) area.translate(1, 1);
@@ -188,7 +206,7 @@ Label::Label(QWidget* parent) : CaptionedControl(parent) {
 void Label::setAlignment(Alignment alignment) {
     if (alignment == m_alignment) return;
     m_alignment = alignment;
-    m_layouts.clear();
+    m_pictures = {};
     update();
 }
 
@@ -223,34 +241,48 @@ void layOut(QTextLayout& layout, const QString& caption, const QFont& font, int 
 
 }  // namespace
 
-const QTextLayout& Label::laidOut() const {
-    std::shared_ptr<QTextLayout>& layout = m_layouts[caption()];
-    if (!layout) {
-        if (m_layouts.size() > 512) {  // a caption that keeps changing: start afresh
-            m_layouts.clear();
-            return laidOut();
-        }
-        layout = std::make_shared<QTextLayout>();
-        layOut(*layout, caption(), font(), width(), m_alignment);
-    }
-    return *layout;
+void Label::drawCaption(QPainter& p) const {
+    p.fillRect(rect(), toQColor(backColor()));
+    if (caption().isEmpty()) return;
+    QTextLayout layout;
+    layOut(layout, caption(), font(), width(), m_alignment);
+    p.setPen(toQColor(foreColor()));
+    layout.draw(&p, QPointF(0, 0));
 }
 
 void Label::paintEvent(QPaintEvent*) {
+    constexpr qsizetype kPictureBytes = 32 * 1024, kAllPicturesBytes = 512 * 1024;
     QPainter p(this);
-    p.fillRect(rect(), toQColor(backColor()));
-    if (caption().isEmpty()) return;
-    p.setPen(toQColor(foreColor()));
-    laidOut().draw(&p, QPointF(0, 0));
+    const qreal ratio = devicePixelRatioF();
+    const qsizetype bytes = qsizetype(width() * ratio) * qsizetype(height() * ratio) * 4;
+    if (bytes > kPictureBytes) return drawCaption(p);  // a large label repaints seldom
+    Pictures& cache = m_pictures;
+    if (cache.back != backColor() || cache.fore != foreColor() || cache.ratio != ratio)
+        cache = {{}, 0, backColor(), foreColor(), ratio};
+    auto found = cache.byCaption.constFind(caption());
+    if (found == cache.byCaption.cend()) {
+        if (cache.bytes + bytes > kAllPicturesBytes) {  // a caption that keeps changing
+            cache.byCaption.clear();
+            cache.bytes = 0;
+        }
+        QImage picture(size() * ratio, QImage::Format_RGB32);
+        picture.setDevicePixelRatio(ratio);
+        QPainter drawing(&picture);
+        drawCaption(drawing);
+        drawing.end();
+        cache.bytes += bytes;
+        found = cache.byCaption.insert(caption(), picture);
+    }
+    p.drawImage(0, 0, *found);
 }
 
 void Label::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::FontChange) m_layouts.clear();
+    if (event->type() == QEvent::FontChange) m_pictures = {};
     CaptionedControl::changeEvent(event);
 }
 
 void Label::resizeEvent(QResizeEvent* event) {
-    if (event->size().width() != event->oldSize().width()) m_layouts.clear();
+    if (event->size() != event->oldSize()) m_pictures = {};
     CaptionedControl::resizeEvent(event);
 }
 

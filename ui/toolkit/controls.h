@@ -6,10 +6,8 @@
 
 #include <QAbstractButton>
 #include <QHash>
+#include <QImage>
 #include <QWidget>
-#include <memory>
-
-class QTextLayout;
 
 #include "ui/toolkit/units.h"
 
@@ -70,9 +68,27 @@ protected:
     virtual bool drawnDown() const { return isDown(); }
 
 private:
+    void drawFace(QPainter& p, bool down) const;
+
     Color m_backColor = 0xC0C0C0;
     Color m_foreColor = 0x000000;
     int m_index = -1;
+    // The faces last drawn and what each was drawn from: every arrow key presses a button in
+    // and lights it, then lets it go, and a face drawn afresh shapes its caption again.
+    struct Face {
+        QSize size;
+        QString caption;
+        Color back = 0, fore = 0;
+        bool down = false, enabled = false, focus = false;
+        qreal ratio = 0;
+        bool operator==(const Face&) const = default;
+    };
+    struct Drawn {
+        Face face;
+        QImage image;
+    };
+    Drawn m_faces[4];
+    int m_nextFace = 0;
 };
 
 // Command button: Click on a completed left click (or Space while focused). Disabled
@@ -146,12 +162,19 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    // Laid-out captions by text: a counter shows the same few hundred numbers over and over,
-    // and shaping text costs more than drawing it.
-    const QTextLayout& laidOut() const;
+    void drawCaption(QPainter& p) const;
 
     Alignment m_alignment = Alignment::Left;
-    mutable QHash<QString, std::shared_ptr<QTextLayout>> m_layouts;
+    // Small labels' pictures by caption, for the colours they were drawn in: a counter shows
+    // the same few hundred numbers over and over, and laying text out and drawing it costs
+    // far more than copying its picture.
+    struct Pictures {
+        QHash<QString, QImage> byCaption;
+        qsizetype bytes = 0;
+        Color back = 0, fore = 0;
+        qreal ratio = 0;
+    };
+    mutable Pictures m_pictures;
 };
 
 // Frame: a container with an etched border and its caption at the top left, in ForeColor on
