@@ -99,6 +99,8 @@ private slots:
         QVERIFY(QFile::resize(big, kMaxSoundFileBytes + 1));
         for (const QString& path : {fifo, QStringLiteral("/dev/urandom"), dir_.path(), big})
             QVERIFY2(!readSoundFile(path) && !audio.load(path), qPrintable(path));
+        // A file holding less than its size says (as /sys files do) gives what it holds.
+        QVERIFY(readSoundFile("/sys/kernel/uevent_seqnum").value_or("0").size() < 4096);
         const StereoGain loud = gainFor(800, -32768), quiet = gainFor(-30000, 0);
         QVERIFY(loud.left == 1 && loud.right == gainFor(0, -10000).right &&
                 quiet.left == gainFor(-10000, 0).left);
@@ -227,6 +229,12 @@ private slots:
             voices[i]->play(true);
             QCOMPARE(measure(0.05).first, heard[i]);
         }
+        voices[1].reset(), voices[2].reset();
+        const qint64 from = written();
+        voices[0]->play(false);  // ends, then silence
+        const std::vector<int16_t> s = capture(from, from + bytesFor(0.2));
+        QVERIFY(s.back() == 0 &&
+                std::all_of(s.begin(), s.end(), [](int v) { return v % 20000 == 0; }));
     }
 
     void cleanupTestCase() { disk_.reset(); }

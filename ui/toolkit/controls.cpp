@@ -250,8 +250,26 @@ void Label::drawCaption(QPainter& p) const {
     layout.draw(&p, QPointF(0, 0));
 }
 
+namespace {
+
+// The smallest part of a picture that differs from `plain`, in its pixels.
+QRect inkOf(const QImage& picture, QRgb plain) {
+    int left = picture.width(), right = -1, top = picture.height(), bottom = -1;
+    for (int y = 0; y < picture.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+        for (int x = 0; x < picture.width(); ++x)
+            if (row[x] != plain) {
+                left = std::min(left, x), right = std::max(right, x);
+                top = std::min(top, y), bottom = y;
+            }
+    }
+    return QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
+}  // namespace
+
 void Label::paintEvent(QPaintEvent*) {
-    constexpr qsizetype kPictureBytes = 32 * 1024, kAllPicturesBytes = 512 * 1024;
+    constexpr qsizetype kPictureBytes = 32 * 1024, kAllPicturesBytes = 384 * 1024;
     QPainter p(this);
     const qreal ratio = devicePixelRatioF();
     const qsizetype bytes = qsizetype(width() * ratio) * qsizetype(height() * ratio) * 4;
@@ -261,19 +279,23 @@ void Label::paintEvent(QPaintEvent*) {
         cache = {{}, 0, backColor(), foreColor(), ratio};
     auto found = cache.byCaption.constFind(caption());
     if (found == cache.byCaption.cend()) {
-        if (cache.bytes + bytes > kAllPicturesBytes) {  // a caption that keeps changing
-            cache.byCaption.clear();
-            cache.bytes = 0;
-        }
         QImage picture(size() * ratio, QImage::Format_RGB32);
         picture.setDevicePixelRatio(ratio);
         QPainter drawing(&picture);
         drawCaption(drawing);
         drawing.end();
-        cache.bytes += bytes;
-        found = cache.byCaption.insert(caption(), picture);
+        // Only the ink is kept; the rest is BackColor, filled again.
+        const QRect ink = inkOf(picture, toQColor(backColor()).rgb());
+        const QImage kept = ink.isValid() ? picture.copy(ink) : QImage();
+        if (cache.bytes + kept.sizeInBytes() > kAllPicturesBytes) {  // captions that keep changing
+            cache.byCaption.clear();
+            cache.bytes = 0;
+        }
+        cache.bytes += kept.sizeInBytes();
+        found = cache.byCaption.insert(caption(), {QPointF(ink.topLeft()) / ratio, kept});
     }
-    p.drawImage(0, 0, *found);
+    p.fillRect(rect(), toQColor(backColor()));
+    if (!found->ink.isNull()) p.drawImage(found->at, found->ink);
 }
 
 void Label::changeEvent(QEvent* event) {

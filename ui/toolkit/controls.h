@@ -165,11 +165,15 @@ private:
     void drawCaption(QPainter& p) const;
 
     Alignment m_alignment = Alignment::Left;
-    // Small labels' pictures by caption, for the colours they were drawn in: a counter shows
-    // the same few hundred numbers over and over, and laying text out and drawing it costs
-    // far more than copying its picture.
+    // Small labels' captions as drawn, by caption, for the colours they were drawn in: a
+    // counter shows the same few hundred numbers over and over, and laying text out and
+    // drawing it costs far more than copying the part of its picture that has ink.
+    struct Ink {
+        QPointF at;
+        QImage ink;
+    };
     struct Pictures {
-        QHash<QString, QImage> byCaption;
+        QHash<QString, Ink> byCaption;
         qsizetype bytes = 0;
         Color back = 0, fore = 0;
         qreal ratio = 0;
