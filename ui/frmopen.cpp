@@ -104,7 +104,6 @@ FrmOpen::FrmOpen(QWidget* parent) : QDialog(parent, kFlags) {
     filOpen->setObjectName(QStringLiteral("filOpen"));
     vb::setTwipsGeometry(filOpen, 3240, 120, 2655, 3015);
     connect(filOpen, &QListWidget::itemClicked, this, &FrmOpen::filOpen_Click);
-    connect(filOpen, &QListWidget::itemActivated, this, &FrmOpen::filOpen_Click);
     setTabOrder(drvOpen, dirOpen);
     setTabOrder(dirOpen, filOpen);
 }
