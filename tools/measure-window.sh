@@ -219,19 +219,20 @@ playedFreeze() {
     echo "$worst"
 }
 
-# cpu MODE TITLE DIR [ENV...] -- CMD: median CPU % over the rounds (MODE idle or play); the
-# resident and peak resident memory (MiB) of the last round go to $work/memory.
+memoryOf() {  # PID: its peak and current resident memory (MiB)
+    awk '/^VmRSS:|^VmHWM:/ { printf "%.1f ", $2 / 1024 } END { print "" }' "/proc/$1/status"
+}
+
+# cpu MODE TITLE DIR -- CMD: median CPU % over the rounds (MODE idle or play), of launches in a
+# row; the peak and current memory (MiB) of the last round go to $work/memory.
 cpu() {
-    local mode="$1" t="$2" dir="$3" values=() a b
-    shift 3
-    local envs=()
-    while [[ "$1" != -- ]]; do envs+=("$1"); shift; done
-    shift
+    local mode="$1" t="$2" dir="$3" values=()
+    shift 4
     for _ in $(seq "$rounds"); do
-        launch "$t" "$dir" -- env "${envs[@]}" "$@"
+        launch "$t" "$dir" -- "$@"
         sleep 1
         values+=("$(cpuDuring "$gpid" "$mode")")
-        awk '/^VmRSS:|^VmHWM:/ { printf "%.1f ", $2 / 1024 } END { print "" }' "/proc/$gpid/status" >"$work/memory"
+        memoryOf "$gpid" >"$work/memory"
         end
     done
     printf '%s\n' "${values[@]}" | median
@@ -279,21 +280,58 @@ measureStartups() {
     fi
 }
 
+# The CPU rows of this build, the earlier commit and SDL's silent output alone, one round of
+# each in turn and so for every round, as the start-ups. Memory is read at the end of the last
+# round at rest with sound.
+measureCpu() {
+    local subjects=() s key mode dir env col bin floors
+    local -A taken=()
+    floors="$(dirname "$probe")"
+    for col in current previous; do
+        bin="$game"
+        [[ $col == previous ]] && bin="$prevGame"
+        [[ -n "$bin" ]] || continue
+        prepare "$work/$col-silent" "$bin" silent
+        prepare "$work/$col-sound" "$bin" sound
+        R[$col,load0]=$(load)
+        subjects+=("$col,idle_silent|idle|$work/$col-silent|X=1" "$col,idle_sound|idle|$work/$col-sound|X=1"
+                   "$col,play_sound|play|$work/$col-sound|X=1")
+        if grep -q TALOMIR_START_LEVEL "$bin"; then
+            subjects+=("$col,idle9_sound|idle|$work/$col-sound|TALOMIR_START_LEVEL=9")
+        else
+            R[$col,idle9_sound]="n/a"
+        fi
+    done
+    [[ -x "$floors/silentoutput" ]] && subjects+=("floor,idle_sound|output|$work|")
+    echo "measuring CPU in turn, $rounds round(s) of ${seconds} s (load $(load))..." >&2
+    for _ in $(seq "$rounds"); do
+        for s in "${subjects[@]}"; do
+            IFS='|' read -r key mode dir env <<<"$s"
+            if [[ $mode == output ]]; then
+                "$floors/silentoutput" 2>>"$work/game.log" &
+                gpid=$!
+            else
+                launch "$title" "$dir" -- env "$env" ./talomir
+            fi
+            sleep 1
+            taken[$key]+="$(cpuDuring "$gpid" "${mode/output/idle}") "
+            if [[ $key == *,idle_sound && $mode != output ]]; then
+                read -r R["${key%,*}",peak] R["${key%,*}",rss] < <(memoryOf "$gpid")
+            fi
+            end
+        done
+    done
+    for key in "${!taken[@]}"; do
+        # shellcheck disable=SC2086
+        R[$key]=$(printf '%s\n' ${taken[$key]} | median)
+    done
+    for col in current previous; do [[ -n "${R[$col,load0]:-}" ]] && R[$col,load1]=$(load); done
+    return 0
+}
+
 measureOurs() {  # COLUMN GAME
     local col="$1" bin="$2"
     echo "measuring $col: $bin (load $(load))..." >&2
-    prepare "$work/silent" "$bin" silent
-    prepare "$work/sound" "$bin" sound
-    R[$col,load0]=$(load)
-    R[$col,idle_silent]=$(cpu idle "$title" "$work/silent" X=1 -- ./talomir)
-    R[$col,idle_sound]=$(cpu idle "$title" "$work/sound" X=1 -- ./talomir)
-    read -r R[$col,peak] R[$col,rss] <"$work/memory"
-    R[$col,play_sound]=$(cpu play "$title" "$work/sound" X=1 -- ./talomir)
-    if grep -q TALOMIR_START_LEVEL "$bin"; then
-        R[$col,idle9_sound]=$(cpu idle "$title" "$work/sound" TALOMIR_START_LEVEL=9 -- ./talomir)
-    else
-        R[$col,idle9_sound]="n/a"
-    fi
     local worst=0 picture=0
     for _ in $(seq "$launches"); do
         prepare "$work/sound" "$bin" sound
@@ -306,11 +344,10 @@ measureOurs() {  # COLUMN GAME
     R[$col,freeze]=$worst R[$col,picture]=$picture
     prepare "$work/sound" "$bin" sound
     R[$col,freeze_play]=$(playedFreeze "$title" "$work/sound" -- ./talomir)
-    R[$col,load1]=$(load)
 }
 
-measureFloors() {  # an empty Qt window's start-up and SDL's silent output alone
-    local dir values=()
+measureFloors() {  # an empty Qt window's freezes
+    local dir
     dir="$(dirname "$probe")"
     [[ -x "$dir/emptywindow" && -x "$dir/silentoutput" ]] || return 0
     echo "measuring the floors (load $(load))..." >&2
@@ -323,14 +360,6 @@ measureFloors() {  # an empty Qt window's start-up and SDL's silent output alone
     done
     R[floor,freeze]=$worst
     R[floor,freeze_play]=$(playedFreeze "Empty Qt window" "$work" -- "$dir/emptywindow")
-    for _ in $(seq "$rounds"); do
-        "$dir/silentoutput" 2>>"$work/game.log" &
-        gpid=$!
-        sleep 1
-        values+=("$(cpuDuring "$gpid" idle)")
-        end
-    done
-    R[floor,idle_sound]=$(printf '%s\n' "${values[@]}" | median)
     R[floor,load1]=$(load)
 }
 
@@ -358,7 +387,7 @@ measureOthers() {  # the best of the installed games, row by row
             continue
         fi
         R[$name,start_sound]=$(startup "$t" "$work/$name" -- "$bin")
-        R[$name,idle_sound]=$(cpu idle "$t" "$work/$name" X=1 -- "$bin")
+        R[$name,idle_sound]=$(cpu idle "$t" "$work/$name" -- "$bin")
         read -r R[$name,peak] R[$name,rss] <"$work/memory"
         found+=("$name")
     done
@@ -379,6 +408,7 @@ measureOthers() {  # the best of the installed games, row by row
 }
 
 measureStartups
+measureCpu
 measureOurs current "$game"
 [[ -n "$prevGame" ]] && measureOurs previous "$prevGame"
 measureFloors
