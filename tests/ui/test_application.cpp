@@ -69,6 +69,8 @@ private slots:
         QCOMPARE(next.app.main().sides().window(SideWindow::Statistic)->frameGeometry().topLeft(),
                  QPoint(600, 90));
         QCOMPARE(next.app.main().presenter().state()[Ctl::chkStat].Value, 1);
+        next.app.main().sides().window(SideWindow::Statistic)->move(500, 80);  // moved since read
+        QCOMPARE(next.app.places().sidePosition(SideWindow::Statistic).x(), 7500.0);  // twips
         // Where the window system places the windows itself (Wayland) what they report is not
         // their place: the layout read is written back, the sound choices as ever.
         const QStringList read = textfile::readLines(next.app.settings().path()).lines;

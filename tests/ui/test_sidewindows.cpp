@@ -91,10 +91,12 @@ private slots:
         w.check(Ctl::chkRec)->setValue(1);
         w.check(Ctl::chkStat)->setValue(1);
         QWidget other;
-        for (QListWidget* list : {w.frm->sides().table(), w.frm->sides().statistic()}) {
+        for (QWidget* place :
+             {w.frm->sides().table()->viewport(), w.frm->sides().statistic()->viewport(),
+              static_cast<QWidget*>(w.frm->sides().window(SideWindow::Statistic))}) {
             other.show();
             QTRY_VERIFY((other.activateWindow(), other.isActiveWindow()));
-            QTest::mouseClick(list->viewport(), Qt::LeftButton);
+            QTest::mouseClick(place, Qt::LeftButton, {}, QPoint(1, 1));
             QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.well()));
         }
     }
