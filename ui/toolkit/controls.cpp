@@ -274,11 +274,11 @@ void Label::paintEvent(QPaintEvent*) {
     const qreal ratio = devicePixelRatioF();
     const qsizetype bytes = qsizetype(width() * ratio) * qsizetype(height() * ratio) * 4;
     if (bytes > kPictureBytes) return drawCaption(p);  // a large label repaints seldom
-    Pictures& cache = m_pictures;
-    if (cache.back != backColor() || cache.fore != foreColor() || cache.ratio != ratio)
-        cache = {{}, 0, backColor(), foreColor(), ratio};
-    auto found = cache.byCaption.constFind(caption());
-    if (found == cache.byCaption.cend()) {
+    if (m_pictures.back != backColor() || m_pictures.fore != foreColor() ||
+        m_pictures.ratio != ratio)
+        m_pictures = {{}, 0, backColor(), foreColor(), ratio};
+    auto found = m_pictures.byCaption.constFind(caption());
+    if (found == m_pictures.byCaption.cend()) {
         QImage picture(size() * ratio, QImage::Format_RGB32);
         picture.setDevicePixelRatio(ratio);
         QPainter drawing(&picture);
@@ -287,12 +287,13 @@ void Label::paintEvent(QPaintEvent*) {
         // Only the ink is kept; the rest is BackColor, filled again.
         const QRect ink = inkOf(picture, toQColor(backColor()).rgb());
         const QImage kept = ink.isValid() ? picture.copy(ink) : QImage();
-        if (cache.bytes + kept.sizeInBytes() > kAllPicturesBytes) {  // captions that keep changing
-            cache.byCaption.clear();
-            cache.bytes = 0;
+        if (m_pictures.bytes + kept.sizeInBytes() >
+            kAllPicturesBytes) {  // captions that keep changing
+            m_pictures.byCaption.clear();
+            m_pictures.bytes = 0;
         }
-        cache.bytes += kept.sizeInBytes();
-        found = cache.byCaption.insert(caption(), {QPointF(ink.topLeft()) / ratio, kept});
+        m_pictures.bytes += kept.sizeInBytes();
+        found = m_pictures.byCaption.insert(caption(), {QPointF(ink.topLeft()) / ratio, kept});
     }
     p.fillRect(rect(), toQColor(backColor()));
     if (!found->ink.isNull()) p.drawImage(found->at, found->ink);

@@ -178,7 +178,7 @@ private:
         Color back = 0, fore = 0;
         qreal ratio = 0;
     };
-    mutable Pictures m_pictures;
+    Pictures m_pictures;
 };
 
 // Frame: a container with an etched border and its caption at the top left, in ForeColor on
