@@ -287,8 +287,8 @@ void Label::paintEvent(QPaintEvent*) {
         // Only the ink is kept; the rest is BackColor, filled again.
         const QRect ink = inkOf(picture, toQColor(backColor()).rgb());
         const QImage kept = ink.isValid() ? picture.copy(ink) : QImage();
-        if (m_pictures.bytes + kept.sizeInBytes() >
-            kAllPicturesBytes) {  // captions that keep changing
+        // Captions that keep changing: start afresh.
+        if (m_pictures.bytes + kept.sizeInBytes() > kAllPicturesBytes) {
             m_pictures.byCaption.clear();
             m_pictures.bytes = 0;
         }
