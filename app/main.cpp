@@ -2,6 +2,10 @@
 #include <QCommandLineParser>
 #include <cstdio>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 #include "app/platform.h"
 #include "persistence/gamefolders.h"
 #include "ui/application.h"
@@ -35,6 +39,11 @@ struct Options {
 }  // namespace
 
 int main(int argc, char** argv) {
+#if defined(__GLIBC__)
+    // The threads beside the window's (X events, the accessibility bus, sound) allocate little
+    // and mostly as they start: a heap of their own each would keep that freed memory apart.
+    mallopt(M_ARENA_MAX, 1);
+#endif
     QCoreApplication::setApplicationName(QStringLiteral("talomir"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TALOMIR_VERSION));
     Options options;
@@ -55,12 +64,14 @@ int main(int argc, char** argv) {
     }
 
     vb::prepareFonts();
-    // Read by the application as it starts; the player's environment is theirs again after.
-    const QByteArray platform = talomir::chosenPlatform(QProcessEnvironment::systemEnvironment());
-    const bool askPlatform = !platform.isEmpty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
-    if (askPlatform) qputenv("QT_QPA_PLATFORM", platform);
+    talomir::StartEnvironment env;
+    env.ask("QT_QPA_PLATFORM", talomir::chosenPlatform(QProcessEnvironment::systemEnvironment()));
+    // The window repaints small parts often (a caption, a button, a few cells). Through shared
+    // memory, Qt waits on a round trip to the X server before it paints again where it last
+    // flushed; sent through the connection, a repaint waits for nothing.
+    env.ask("QT_XCB_NO_MITSHM", "1");
     QApplication app(argc, argv);  // takes the toolkit's own options out of the arguments
-    if (askPlatform) qunsetenv("QT_QPA_PLATFORM");
+    env.restore();
     QGuiApplication::setDesktopFileName(QStringLiteral(TALOMIR_APP_ID));
     QApplication::setWindowIcon(talomir::ui::gameIcon());
     QCommandLineParser& parser = options.parser;

@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QProcessEnvironment>
+#include <vector>
 
 namespace talomir {
 
@@ -22,5 +23,29 @@ inline QByteArray chosenPlatform(const QProcessEnvironment& env) {
     return env.value(QStringLiteral("DISPLAY")).isEmpty() ? QByteArray("wayland")
                                                           : QByteArray("xcb;wayland");
 }
+
+// Variables the toolkit reads as the application starts, each set only where the player has not
+// set it, and taken back once it has started, so that programs the game starts get the player's
+// own environment.
+class StartEnvironment {
+public:
+    StartEnvironment() = default;
+    StartEnvironment(const StartEnvironment&) = delete;
+    StartEnvironment& operator=(const StartEnvironment&) = delete;
+    ~StartEnvironment() { restore(); }
+
+    void ask(const char* name, const QByteArray& value) {
+        if (value.isEmpty() || !qEnvironmentVariableIsEmpty(name)) return;
+        qputenv(name, value);
+        set_.push_back(name);
+    }
+    void restore() {
+        for (const char* name : set_) qunsetenv(name);
+        set_.clear();
+    }
+
+private:
+    std::vector<const char*> set_;
+};
 
 }  // namespace talomir

@@ -29,6 +29,25 @@ private slots:
             QVERIFY2(talomir::chosenPlatform(env) == c.asked, c.environment);
         }
     }
+
+    // Asked for while the toolkit starts, unless the player set it; the player's own after.
+    void startEnvironmentIsTakenBack() {
+        qputenv("TALOMIR_TEST_OWN", "mine");
+        qunsetenv("TALOMIR_TEST_ASKED");
+        {
+            talomir::StartEnvironment env;
+            env.ask("TALOMIR_TEST_OWN", "1");
+            env.ask("TALOMIR_TEST_ASKED", "1");
+            env.ask("TALOMIR_TEST_NONE", "");
+            QCOMPARE(qgetenv("TALOMIR_TEST_ASKED"), "1");
+            env.restore();
+            QVERIFY(!qEnvironmentVariableIsSet("TALOMIR_TEST_ASKED"));
+            qputenv("TALOMIR_TEST_ASKED", "later");  // restored once only
+        }
+        QCOMPARE(qgetenv("TALOMIR_TEST_OWN"), "mine");
+        QCOMPARE(qgetenv("TALOMIR_TEST_ASKED"), "later");
+        QVERIFY(!qEnvironmentVariableIsSet("TALOMIR_TEST_NONE"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestPlatform)
