@@ -252,18 +252,32 @@ void Label::drawCaption(QPainter& p) const {
 
 namespace {
 
-// The smallest part of a picture that differs from `plain`, in its pixels.
-QRect inkOf(const QImage& picture, QRgb plain) {
-    int left = picture.width(), right = -1, top = picture.height(), bottom = -1;
-    for (int y = 0; y < picture.height(); ++y) {
+// The smallest part of `area` that differs from `plain`, in a picture's pixels.
+QRect inkOf(const QImage& picture, const QRect& area, QRgb plain) {
+    int left = area.right() + 1, right = -1, top = -1, bottom = -1;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
-        for (int x = 0; x < picture.width(); ++x)
-            if (row[x] != plain) {
-                left = std::min(left, x), right = std::max(right, x);
-                top = std::min(top, y), bottom = y;
-            }
+        int x = area.left();
+        while (x <= area.right() && row[x] == plain) ++x;
+        if (x > area.right()) continue;
+        left = std::min(left, x);
+        int last = area.right();
+        while (row[last] == plain) --last;
+        right = std::max(right, last);
+        if (top < 0) top = y;
+        bottom = y;
     }
-    return QRect(QPoint(left, top), QPoint(right, bottom));
+    return top < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
+// Where new captions of small labels are drawn before their ink is kept: one picture for all
+// of them, so that its paint engine is made once (the window's thread only).
+QImage& scratchFor(const QSize& pixels, qreal ratio) {
+    static QImage scratch;
+    if (scratch.width() < pixels.width() || scratch.height() < pixels.height())
+        scratch = QImage(pixels.expandedTo(scratch.size()), QImage::Format_RGB32);
+    scratch.setDevicePixelRatio(ratio);
+    return scratch;
 }
 
 }  // namespace
@@ -272,20 +286,21 @@ void Label::paintEvent(QPaintEvent*) {
     constexpr qsizetype kPictureBytes = 32 * 1024, kAllPicturesBytes = 384 * 1024;
     QPainter p(this);
     const qreal ratio = devicePixelRatioF();
-    const qsizetype bytes = qsizetype(width() * ratio) * qsizetype(height() * ratio) * 4;
+    const QSize pixels(qRound(width() * ratio), qRound(height() * ratio));
+    const qsizetype bytes = qsizetype(pixels.width()) * pixels.height() * 4;
     if (bytes > kPictureBytes) return drawCaption(p);  // a large label repaints seldom
     if (m_pictures.back != backColor() || m_pictures.fore != foreColor() ||
         m_pictures.ratio != ratio)
         m_pictures = {{}, 0, backColor(), foreColor(), ratio};
     auto found = m_pictures.byCaption.constFind(caption());
     if (found == m_pictures.byCaption.cend()) {
-        QImage picture(size() * ratio, QImage::Format_RGB32);
-        picture.setDevicePixelRatio(ratio);
+        QImage& picture = scratchFor(pixels, ratio);
         QPainter drawing(&picture);
+        drawing.setClipRect(rect());  // a caption longer than the label stays inside it
         drawCaption(drawing);
         drawing.end();
         // Only the ink is kept; the rest is BackColor, filled again.
-        const QRect ink = inkOf(picture, toQColor(backColor()).rgb());
+        const QRect ink = inkOf(picture, QRect(QPoint(), pixels), toQColor(backColor()).rgb());
         const QImage kept = ink.isValid() ? picture.copy(ink) : QImage();
         // Captions that keep changing: start afresh.
         if (m_pictures.bytes + kept.sizeInBytes() > kAllPicturesBytes) {

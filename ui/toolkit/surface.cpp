@@ -41,6 +41,19 @@ QRect spanRect(const Span& x, const Span& y) {
     return QRect(QPoint(x.lo, y.lo), QPoint(x.hi, y.hi));
 }
 
+// The rows of a picture to draw in, unshared once: scanLine() checks for sharing at every row.
+class Rows {
+public:
+    explicit Rows(QImage& image) : bits_(image.bits()), stride_(image.bytesPerLine()) {}
+    std::uint32_t* operator()(int y) const {
+        return reinterpret_cast<std::uint32_t*>(bits_ + y * stride_);
+    }
+
+private:
+    uchar* bits_;
+    qsizetype stride_;
+};
+
 }  // namespace
 
 // ---- PictureBox ---------------------------------------------------------------------------
@@ -101,8 +114,8 @@ void PictureBox::FilledBox(double x1, double y1, double x2, double y2, Color col
         return;
     const std::uint32_t argb = toArgb(colour);
     const int n = sx.hi - sx.lo + 1;
-    for (int y = sy.lo; y <= sy.hi; ++y)
-        std::fill_n(reinterpret_cast<std::uint32_t*>(m_image.scanLine(y)) + sx.lo, n, argb);
+    const Rows pixels(m_image);
+    for (int y = sy.lo; y <= sy.hi; ++y) std::fill_n(pixels(y) + sx.lo, n, argb);
     changed(spanRect(sx, sy));
 }
 
@@ -114,13 +127,11 @@ void PictureBox::Box(double x1, double y1, double x2, double y2, Color colour) {
         return;
     const std::uint32_t argb = toArgb(colour);
     const int n = sx.hi - sx.lo + 1;
-    auto row = [&](int y) {
-        std::fill_n(reinterpret_cast<std::uint32_t*>(m_image.scanLine(y)) + sx.lo, n, argb);
-    };
-    if (sy.loIn) row(sy.lo);
-    if (sy.hiIn) row(sy.hi);
+    const Rows pixels(m_image);
+    if (sy.loIn) std::fill_n(pixels(sy.lo) + sx.lo, n, argb);
+    if (sy.hiIn) std::fill_n(pixels(sy.hi) + sx.lo, n, argb);
     for (int y = sy.lo; y <= sy.hi; ++y) {
-        auto* line = reinterpret_cast<std::uint32_t*>(m_image.scanLine(y));
+        std::uint32_t* line = pixels(y);
         if (sx.loIn) line[sx.lo] = argb;
         if (sx.hiIn) line[sx.hi] = argb;
     }
