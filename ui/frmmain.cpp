@@ -23,7 +23,8 @@ FrmMain::FrmMain(RandomSource& rng, const Clock& clock, Records* records, QWidge
       presenter_(rng),
       controls_(this),
       sides_(this, game_.log()),
-      painter_(game_, controls_.picture(Ctl::picTalomir), this, [this] { return sides_.future(); }),
+      painter_(game_, controls_.picture(Ctl::picTalomir), this,
+               [this] { return sides_.shownFuture(); }),
       pacer_(
           game_, [this](int ms) { timer(Tmr::tmrDown).setInterval(ms); },
           [this] { return timer(Tmr::tmrDown).isEnabled(); }) {
@@ -112,7 +113,10 @@ void FrmMain::checkClicked(Ctl c, int value) {
     if (c == Ctl::chkPause) return game_.setPaused(value == 1);  // the pause focuses the well
     if (c == Ctl::chkDemo) game_.setDemo(value == 1);
     presenter_.setCheck(c, value);
-    if (const auto side = SideWindows::shownBy(c)) sides_.show(*side, value == 1);
+    if (const auto side = SideWindows::shownBy(c)) {
+        sides_.show(*side, value == 1);
+        if (*side == SideWindow::Future && value == 1) painter_.Draw_Future();
+    }
     if (c == Ctl::chkAuto && value == 1) return dock();
     if (c == Ctl::chkSet && value == 1) {
         // The game goes on behind the window; the button stays pressed while it is open.

@@ -208,6 +208,11 @@ QListWidget* SideWindows::shownStatistic() {
     return stat->list();
 }
 
+vb::PictureBox* SideWindows::shownFuture() const {
+    const Side* w = windows_[std::size_t(SideWindow::Future)];
+    return w && w->isVisible() ? w->picture() : nullptr;
+}
+
 void SideWindows::show(SideWindow id, bool visible) {
     Side* w = window(id);
     if (id == SideWindow::Statistic && visible) statistic();

@@ -78,7 +78,9 @@ public:
     bool exists(SideWindow id) const { return windows_[std::size_t(id)] != nullptr; }
     QListWidget* table() { return window(SideWindow::TalomirFathers)->list(); }
     QListWidget* statistic();  // filled with the log as it is now
-    vb::PictureBox* future() { return window(SideWindow::Future)->picture(); }
+    // The preview's surface while its window is shown, else nullptr: a hidden preview is not
+    // drawn (nor its window made) until it is shown.
+    vb::PictureBox* shownFuture() const;
 
     void show(SideWindow id, bool visible);
     // Beside the main window, whose outer frame and frame thickness are given; every window

@@ -112,6 +112,7 @@ void WellPainter::paintNextFigure() {
 
 void WellPainter::Draw_Future() {
     vb::PictureBox* pic = future_();
+    if (!pic) return;  // drawn when it is shown
     pic->Clear();
     for (int k = 3; k <= 5; ++k) {
         const int y0 = (k - 3) * 1200;

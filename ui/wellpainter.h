@@ -11,7 +11,7 @@ namespace talomir::ui {
 
 class WellPainter : public GameEvents {
 public:
-    // future: the preview's surface, made when first asked for.
+    // future: the preview's surface, nullptr while it is hidden.
     WellPainter(const Game& game, vb::PictureBox* well, vb::FormSurface* window,
                 std::function<vb::PictureBox*()> future);
 

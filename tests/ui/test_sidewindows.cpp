@@ -170,12 +170,18 @@ private slots:
 
         w.check(Ctl::chkFuture)->setValue(1);
         QPointer<ui::Side> future = w.frm->sides().window(SideWindow::Future);
+        const QImage shown = future->picture()->image();
+        w.check(Ctl::chkFuture)->setValue(0);
+        future->picture()->Clear();
+        w.land();  // hidden, it is not drawn ...
+        const QImage hidden = future->picture()->image();
+        w.check(Ctl::chkFuture)->setValue(1);  // ... until it is shown
+        QVERIFY(hidden != shown && future->picture()->image() == shown);
         QVERIFY(future->close());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!future && !w.frm->sides().exists(SideWindow::Future));
-        w.land();  // its drawing makes it anew, hidden
-        QVERIFY(w.frm->sides().exists(SideWindow::Future) &&
-                !w.frm->sides().window(SideWindow::Future)->isVisible());
+        w.land();  // nor made anew
+        QVERIFY(!w.frm->sides().exists(SideWindow::Future));
 
         QVERIFY(vb::Forms::unload(stat.data()));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
