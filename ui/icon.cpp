@@ -1,7 +1,9 @@
 #include "ui/icon.h"
 
+#include <QIconEngine>
 #include <QPainter>
 #include <QPixmap>
+#include <algorithm>
 #include <array>
 
 namespace talomir::ui {
@@ -88,10 +90,30 @@ QByteArray iconSvg() {
     return svg + "</svg>\n";
 }
 
+namespace {
+
+// Draws the icon when a size is asked for, instead of keeping every size's picture for the
+// program's whole life: the window system takes its copies as each window is made.
+class IconEngine final : public QIconEngine {
+public:
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode, QIcon::State) override {
+        const int side = std::min(rect.width(), rect.height());
+        painter->drawImage(QRect(rect.topLeft(), QSize(side, side)), drawIcon(side));
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode, QIcon::State) override {
+        const int side = std::min(size.width(), size.height());
+        return side > 0 ? QPixmap::fromImage(drawIcon(side)) : QPixmap();
+    }
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
+        return {{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}, {128, 128}};
+    }
+    QIconEngine* clone() const override { return new IconEngine; }
+};
+
+}  // namespace
+
 QIcon gameIcon() {
-    QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128}) icon.addPixmap(QPixmap::fromImage(drawIcon(size)));
-    return icon;
+    return QIcon(new IconEngine);
 }
 
 }  // namespace talomir::ui
