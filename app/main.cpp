@@ -66,10 +66,6 @@ int main(int argc, char** argv) {
     vb::prepareFonts();
     talomir::StartEnvironment env;
     env.ask("QT_QPA_PLATFORM", talomir::chosenPlatform(QProcessEnvironment::systemEnvironment()));
-    // The window repaints small parts often (a caption, a button, a few cells). Through shared
-    // memory, Qt waits on a round trip to the X server before it paints again where it last
-    // flushed; sent through the connection, a repaint waits for nothing.
-    env.ask("QT_XCB_NO_MITSHM", "1");
     QApplication app(argc, argv);  // takes the toolkit's own options out of the arguments
     env.restore();
     QGuiApplication::setDesktopFileName(QStringLiteral(TALOMIR_APP_ID));

@@ -97,8 +97,10 @@ namespace {
 class IconEngine final : public QIconEngine {
 public:
     void paint(QPainter* painter, const QRect& rect, QIcon::Mode, QIcon::State) override {
-        const int side = std::min(rect.width(), rect.height());
-        painter->drawImage(QRect(rect.topLeft(), QSize(side, side)), drawIcon(side));
+        QRect square(0, 0, std::min(rect.width(), rect.height()), 0);
+        square.setHeight(square.width());
+        square.moveCenter(rect.center());
+        if (!square.isEmpty()) painter->drawImage(square, drawIcon(square.width()));
     }
     QPixmap pixmap(const QSize& size, QIcon::Mode, QIcon::State) override {
         const int side = std::min(size.width(), size.height());

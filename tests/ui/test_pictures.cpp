@@ -170,7 +170,7 @@ private slots:
         QPainter p(&icons);
         const QIcon icon = ui::gameIcon();  // as windows get it: by size, or painted
         for (int size : {16, 32}) p.drawPixmap(size - 16, 0, icon.pixmap(size));
-        icon.paint(&p, QRect(48, 0, 64, 64));
+        icon.paint(&p, QRect(48, -8, 64, 80));  // square, in the middle of a tall space
         p.end();
         COMPARE_PICTURE("icon", icons);
     }
