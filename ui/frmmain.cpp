@@ -115,7 +115,7 @@ void FrmMain::checkClicked(Ctl c, int value) {
     presenter_.setCheck(c, value);
     if (const auto side = SideWindows::shownBy(c)) {
         sides_.show(*side, value == 1);
-        if (*side == SideWindow::Future && value == 1) painter_.Draw_Future();
+        painter_.Draw_Future();  // a hidden preview is not drawn: now, if it was just shown
     }
     if (c == Ctl::chkAuto && value == 1) return dock();
     if (c == Ctl::chkSet && value == 1) {
