@@ -36,6 +36,7 @@ FrmMain::FrmMain(RandomSource& rng, const Clock& clock, Records* records, QWidge
     setFont(vb::makeFont(QStringLiteral("Tahoma"), 8.25));
     if (qApp) qApp->installEventFilter(this);
 
+    sides_.drawFutureWith([this] { painter_.Draw_Future(); });
     wireTimers();
     presenter_.state().addObserver(this);
     for (GameEvents* listener :
@@ -113,10 +114,7 @@ void FrmMain::checkClicked(Ctl c, int value) {
     if (c == Ctl::chkPause) return game_.setPaused(value == 1);  // the pause focuses the well
     if (c == Ctl::chkDemo) game_.setDemo(value == 1);
     presenter_.setCheck(c, value);
-    if (const auto side = SideWindows::shownBy(c)) {
-        sides_.show(*side, value == 1);
-        painter_.Draw_Future();  // a hidden preview is not drawn: now, if it was just shown
-    }
+    if (const auto side = SideWindows::shownBy(c)) sides_.show(*side, value == 1);
     if (c == Ctl::chkAuto && value == 1) return dock();
     if (c == Ctl::chkSet && value == 1) {
         // The game goes on behind the window; the button stays pressed while it is open.

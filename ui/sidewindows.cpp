@@ -146,6 +146,11 @@ void Side::focusInEvent(QFocusEvent* event) {
     giveFocusBack();
 }
 
+void Side::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    emit shown();
+}
+
 void Side::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     // Activated by the window system (a click on the caption bar, the window list): none of the
@@ -179,6 +184,10 @@ Side* SideWindows::window(SideWindow id) {
         w = new Side(main_, row);
         vb::Forms::add(QString::fromLatin1(row.name), w);
         if (id == SideWindow::Statistic) statisticStale_ = true;
+        if (id == SideWindow::Future)
+            QObject::connect(w, &Side::shown, w, [this] {
+                if (drawFuture_) drawFuture_();
+            });
     }
     return w;
 }

@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <optional>
 
 #include "persistence/settingsfile.h"
@@ -47,7 +48,11 @@ public:
     QListWidget* list() const { return list_; }
     vb::PictureBox* picture() const { return picture_; }
 
+signals:
+    void shown();
+
 protected:
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -79,8 +84,9 @@ public:
     QListWidget* table() { return window(SideWindow::TalomirFathers)->list(); }
     QListWidget* statistic();  // filled with the log as it is now
     // The preview's surface while its window is shown, else nullptr: a hidden preview is not
-    // drawn (nor its window made) until it is shown.
+    // drawn (nor its window made); `draw` draws it whenever its window is shown, however.
     vb::PictureBox* shownFuture() const;
+    void drawFutureWith(std::function<void()> draw) { drawFuture_ = std::move(draw); }
 
     void show(SideWindow id, bool visible);
     // Beside the main window, whose outer frame and frame thickness are given; every window
@@ -103,6 +109,7 @@ private:
     QWidget* main_;
     const StatisticsLog& log_;
     std::array<QPointer<Side>, 3> windows_;
+    std::function<void()> drawFuture_;
     bool statisticStale_ = false;  // its list lags behind the log while it is hidden
 };
 

@@ -134,6 +134,9 @@ private slots:
         QTest::mouseClick(w.check(Ctl::chkAuto), Qt::LeftButton);
         for (Ctl b : {Ctl::chkRec, Ctl::chkStat, Ctl::chkFuture}) QCOMPARE(w.check(b)->value(), 1);
         QVERIFY(fathers->isVisible() && future->isVisible() && !stat->isMinimized());
+        QImage blank(future->picture()->image().size(), QImage::Format_RGB32);
+        blank.fill(future->picture()->image().pixel(0, 0));
+        QVERIFY(future->picture()->image() != blank);  // the preview drawn as it is shown
         const int gap = vb::twipsToPixels(20);
         auto m = [&w] { return w.frm->frameGeometry(); };
         QTRY_COMPARE(future->frameGeometry().topLeft(), QPoint(m().right() + 1 + gap, m().top()));
