@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLineEdit>
+#include <QPainter>
+#include <QTextLayout>
 #include <QtTest>
 #include <limits>
 
@@ -191,6 +193,48 @@ private slots:
             QVERIFY2(
                 show(label, l) == show(Label(), l) && show(button, l) == show(CommandButton(), l),
                 l.caption);
+    }
+
+    // Numbers look as the text engine draws them: in an emboldened face, one that kerns "11"
+    // and an underlined one, in each alignment, also where one does not fit and breaks.
+    void numbersLookAsTheTextEngineDrawsThem() {
+        const QFont faces[] = {makeFont("Tahoma", 8.25, true), makeFont("Tahoma", 9.75, true),
+                               makeFont("Times New Roman", 12, false),
+                               makeFont("Tahoma", 10, false, false, true)};
+        const std::pair<Alignment, Qt::Alignment> alignments[] = {
+            {Alignment::Left, Qt::AlignLeft},
+            {Alignment::Center, Qt::AlignHCenter},
+            {Alignment::Right, Qt::AlignRight}};
+        for (const QFont& font : faces)
+            for (const auto& [alignment, qt] : alignments)
+                for (int width : {37, 38})
+                    for (const char* caption :
+                         {"7", "11", "200", "-5", "+12", "---", "1234-+5678"}) {
+                        Label label;
+                        label.setFont(font), label.setAlignment(alignment), label.resize(width, 30);
+                        label.setCaption(caption), label.setBackColor(0),
+                            label.setForeColor(0xFF00);
+                        QImage expected(label.size(), QImage::Format_RGB32);
+                        expected.fill(Qt::black);
+                        QPainter p(&expected);
+                        QTextLayout layout(caption, font);
+                        QTextOption option(qt);
+                        option.setWrapMode(QTextOption::WordWrap);
+                        layout.setTextOption(option);
+                        layout.beginLayout();
+                        for (QTextLine line = layout.createLine(); line.isValid();
+                             line = layout.createLine())
+                            line.setLineWidth(width),
+                                line.setPosition(
+                                    QPointF(0, line.lineNumber() * QFontMetricsF(font).height()));
+                        layout.endLayout();
+                        p.setPen(Qt::green);
+                        layout.draw(&p, QPointF());
+                        p.end();
+                        QVERIFY2(label.grab().toImage().convertToFormat(QImage::Format_RGB32) ==
+                                     expected,
+                                 caption);
+                    }
     }
 
     // Interval 0 never ticks, even enabled again; a new interval takes effect at once.

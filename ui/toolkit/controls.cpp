@@ -6,6 +6,8 @@
 #include <QResizeEvent>
 #include <QTextLayout>
 
+#include "ui/toolkit/numbertext.h"
+
 namespace vb {
 
 int vbButton(Qt::MouseButton button) {
@@ -212,6 +214,12 @@ void Label::setAlignment(Alignment alignment) {
 
 namespace {
 
+Qt::Alignment horizontal(Alignment alignment) {
+    if (alignment == Alignment::Center) return Qt::AlignHCenter;
+    if (alignment == Alignment::Right) return Qt::AlignRight;
+    return Qt::AlignLeft;
+}
+
 // Lays the caption out in lines as a label shows it.
 void layOut(QTextLayout& layout, const QString& caption, const QFont& font, int width,
             Alignment alignment) {
@@ -223,10 +231,7 @@ void layOut(QTextLayout& layout, const QString& caption, const QFont& font, int 
     layout.setFont(font);
     QTextOption option;
     option.setWrapMode(QTextOption::WordWrap);
-    Qt::Alignment horizontal = Qt::AlignLeft;
-    if (alignment == Alignment::Center) horizontal = Qt::AlignHCenter;
-    if (alignment == Alignment::Right) horizontal = Qt::AlignRight;
-    option.setAlignment(horizontal);
+    option.setAlignment(horizontal(alignment));
     layout.setTextOption(option);
     const qreal lineHeight = QFontMetricsF(font).height();
     qreal y = 0;
@@ -244,9 +249,10 @@ void layOut(QTextLayout& layout, const QString& caption, const QFont& font, int 
 void Label::drawCaption(QPainter& p) const {
     p.fillRect(rect(), toQColor(backColor()));
     if (caption().isEmpty()) return;
+    p.setPen(toQColor(foreColor()));
+    if (drawNumber(p, caption(), font(), width(), horizontal(m_alignment))) return;
     QTextLayout layout;
     layOut(layout, caption(), font(), width(), m_alignment);
-    p.setPen(toQColor(foreColor()));
     layout.draw(&p, QPointF(0, 0));
 }
 
