@@ -195,23 +195,22 @@ private slots:
                 l.caption);
     }
 
-    // Numbers look as the text engine draws them: in an emboldened face, one that kerns "11"
-    // and an underlined one, in each alignment, also where one does not fit and breaks.
+    // Numbers look as the text engine draws them: in an emboldened face, one that kerns "11",
+    // an underlined one and one where centring rounds, in each alignment, also too wide.
     void numbersLookAsTheTextEngineDrawsThem() {
-        const QFont faces[] = {makeFont("Tahoma", 8.25, true), makeFont("Tahoma", 9.75, true),
-                               makeFont("Times New Roman", 12, false),
-                               makeFont("Tahoma", 10, false, false, true)};
+        const QFont faces[] = {
+            makeFont("Tahoma", 8.25, true), makeFont("Times New Roman", 12, false),
+            makeFont("Tahoma", 10, false, false, true), makeFont("MS Sans Serif", 8.25, false)};
         const std::pair<Alignment, Qt::Alignment> alignments[] = {
             {Alignment::Left, Qt::AlignLeft},
             {Alignment::Center, Qt::AlignHCenter},
             {Alignment::Right, Qt::AlignRight}};
         for (const QFont& font : faces)
             for (const auto& [alignment, qt] : alignments)
-                for (int width : {37, 38})
-                    for (const char* caption :
-                         {"7", "11", "200", "-5", "+12", "---", "1234-+5678"}) {
+                for (int width : {37, 80})
+                    for (const char* caption : {"7", "11", "200", "123456789", "---"}) {
                         Label label;
-                        label.setFont(font), label.setAlignment(alignment), label.resize(width, 30);
+                        label.setFont(font), label.setAlignment(alignment), label.resize(width, 20);
                         label.setCaption(caption), label.setBackColor(0),
                             label.setForeColor(0xFF00);
                         QImage expected(label.size(), QImage::Format_RGB32);
@@ -222,11 +221,7 @@ private slots:
                         option.setWrapMode(QTextOption::WordWrap);
                         layout.setTextOption(option);
                         layout.beginLayout();
-                        for (QTextLine line = layout.createLine(); line.isValid();
-                             line = layout.createLine())
-                            line.setLineWidth(width),
-                                line.setPosition(
-                                    QPointF(0, line.lineNumber() * QFontMetricsF(font).height()));
+                        layout.createLine().setLineWidth(width);
                         layout.endLayout();
                         p.setPen(Qt::green);
                         layout.draw(&p, QPointF());

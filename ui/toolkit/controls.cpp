@@ -247,10 +247,6 @@ void layOut(QTextLayout& layout, const QString& caption, const QFont& font, int 
 }  // namespace
 
 void Label::drawCaption(QPainter& p) const {
-    p.fillRect(rect(), toQColor(backColor()));
-    if (caption().isEmpty()) return;
-    p.setPen(toQColor(foreColor()));
-    if (drawNumber(p, caption(), font(), width(), horizontal(m_alignment))) return;
     QTextLayout layout;
     layOut(layout, caption(), font(), width(), m_alignment);
     layout.draw(&p, QPointF(0, 0));
@@ -291,6 +287,11 @@ QImage& scratchFor(const QSize& pixels, qreal ratio) {
 void Label::paintEvent(QPaintEvent*) {
     constexpr qsizetype kPictureBytes = 32 * 1024, kAllPicturesBytes = 384 * 1024;
     QPainter p(this);
+    p.fillRect(rect(), toQColor(backColor()));
+    if (caption().isEmpty()) return;
+    p.setPen(toQColor(foreColor()));
+    // A number is drawn from its glyphs about as fast as a kept picture is copied.
+    if (drawNumber(p, caption(), font(), width(), horizontal(m_alignment))) return;
     const qreal ratio = devicePixelRatioF();
     const QSize pixels(qRound(width() * ratio), qRound(height() * ratio));
     const qsizetype bytes = qsizetype(pixels.width()) * pixels.height() * 4;
@@ -303,6 +304,8 @@ void Label::paintEvent(QPaintEvent*) {
         QImage& picture = scratchFor(pixels, ratio);
         QPainter drawing(&picture);
         drawing.setClipRect(rect());  // a caption longer than the label stays inside it
+        drawing.fillRect(rect(), toQColor(backColor()));
+        drawing.setPen(toQColor(foreColor()));
         drawCaption(drawing);
         drawing.end();
         // Only the ink is kept; the rest is BackColor, filled again.
@@ -316,7 +319,6 @@ void Label::paintEvent(QPaintEvent*) {
         m_pictures.bytes += kept.sizeInBytes();
         found = m_pictures.byCaption.insert(caption(), {QPointF(ink.topLeft()) / ratio, kept});
     }
-    p.fillRect(rect(), toQColor(backColor()));
     if (!found->ink.isNull()) p.drawImage(found->at, found->ink);
 }
 

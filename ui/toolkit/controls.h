@@ -162,12 +162,14 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // The caption as the text engine lays it out, in the painter's pen.
     void drawCaption(QPainter& p) const;
 
     Alignment m_alignment = Alignment::Left;
-    // Small labels' captions as drawn, by caption, for the colours they were drawn in: a
-    // counter shows the same few hundred numbers over and over, and laying text out and
-    // drawing it costs far more than copying the part of its picture that has ink.
+    // Small labels' captions other than numbers as drawn, by caption, for the colours they were
+    // drawn in: a label shows the same few captions over and over (a place, a blinking level),
+    // and laying text out and drawing it costs far more than copying the part of its picture
+    // that has ink.
     struct Ink {
         QPointF at;
         QImage ink;

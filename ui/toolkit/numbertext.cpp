@@ -12,31 +12,32 @@ namespace vb {
 namespace {
 
 // Counters and scores change their caption every few ticks, and shaping a new caption costs
-// the text engine several times what drawing its glyphs does. These characters need no
-// shaping in a face where each has one glyph and one advance whatever stands beside it.
-constexpr char16_t kCharacters[] = u"0123456789+-";
-constexpr int kCount = int(std::size(kCharacters)) - 1;
+// the text engine several times what drawing its glyphs does. Digits need no shaping in a face
+// where each has one glyph and one advance whatever digit stands beside it, and a run of them
+// never breaks.
+constexpr int kDigits = 10;
 
-int indexOf(QChar c) {
-    for (int i = 0; i < kCount; ++i)
-        if (c == kCharacters[i]) return i;
-    return -1;
+int digitOf(QChar c) {
+    return c >= u'0' && c <= u'9' ? c.unicode() - u'0' : -1;
 }
 
 struct Glyphs {
     QRawFont raw;
-    quint32 glyph[kCount] = {};
-    qreal advance[kCount] = {};
+    quint32 glyph[kDigits] = {};
+    qreal advance[kDigits] = {};
     qreal ascent = 0;
 };
 
-// The glyphs as the text engine shapes every pair of the characters, once per face; none when
-// a pair shapes otherwise than its characters alone (kerning, ligatures, a fallback face).
+// The digits' glyphs as the text engine shapes every pair of them, once per face; none when a
+// pair shapes otherwise than its digits alone (kerning, ligatures, a fallback face).
 std::optional<Glyphs> shape(const QFont& font) {
+    // Every ordered pair of digits once, in 101 digits (a de Bruijn sequence).
     QString pairs;
-    for (int a = 0; a < kCount; ++a)
-        for (int b = 0; b < kCount; ++b)
-            pairs += QChar(kCharacters[a]), pairs += QChar(kCharacters[b]);
+    for (char16_t a = u'0'; a <= u'9'; ++a) {
+        pairs += QChar(a);
+        for (char16_t b = a + 1; b <= u'9'; ++b) pairs += QChar(a), pairs += QChar(b);
+    }
+    pairs += u'0';
     QTextLayout layout(pairs, font);
     layout.beginLayout();
     QTextLine line = layout.createLine();
@@ -49,11 +50,11 @@ std::optional<Glyphs> shape(const QFont& font) {
     g.ascent = line.ascent();
     const QList<quint32> indexes = runs[0].glyphIndexes();
     const QList<QPointF> at = runs[0].positions();
-    bool seen[kCount] = {};
+    bool seen[kDigits] = {};
     // The last glyph's advance is left out: the line's width there includes the ink that
     // overhangs it (an emboldened face).
     for (qsizetype i = 0; i + 1 < pairs.size(); ++i) {
-        const int c = indexOf(pairs[i]);
+        const int c = digitOf(pairs[i]);
         const qreal advance = at[i + 1].x() - at[i].x();
         if (!seen[c]) {
             seen[c] = true, g.glyph[c] = indexes[i], g.advance[c] = advance;
@@ -65,9 +66,11 @@ std::optional<Glyphs> shape(const QFont& font) {
 }
 
 const std::optional<Glyphs>& glyphsOf(const QFont& font) {
-    static QHash<QFont, std::optional<Glyphs>> faces;
-    auto found = faces.constFind(font);
-    if (found == faces.cend()) found = faces.insert(font, shape(font));
+    // Kept to the process's end, never destroyed: its raw fonts, destroyed after the
+    // application, would release font engines that the application's end has taken down.
+    static auto* const faces = new QHash<QFont, std::optional<Glyphs>>;
+    auto found = faces->constFind(font);
+    if (found == faces->cend()) found = faces->insert(font, shape(font));
     return *found;
 }
 
@@ -75,9 +78,9 @@ const std::optional<Glyphs>& glyphsOf(const QFont& font) {
 
 bool drawNumber(QPainter& p, const QString& text, const QFont& font, int width,
                 Qt::Alignment alignment) {
-    if (text.isEmpty() || font.underline() || font.overline() || font.strikeOut()) return false;
+    if (font.underline() || font.overline() || font.strikeOut()) return false;
     for (QChar c : text)
-        if (indexOf(c) < 0) return false;
+        if (digitOf(c) < 0) return false;
     const std::optional<Glyphs>& g = glyphsOf(font);
     if (!g) return false;
     QList<quint32> glyphs;
@@ -85,13 +88,11 @@ bool drawNumber(QPainter& p, const QString& text, const QFont& font, int width,
     glyphs.reserve(text.size()), at.reserve(text.size());
     qreal x = 0;
     for (QChar c : text) {
-        const int i = indexOf(c);
+        const int i = digitOf(c);
         glyphs.append(g->glyph[i]);
         at.append(QPointF(x, g->ascent));
         x += g->advance[i];
     }
-    // A number wider than the line may break after a sign: the text engine's business.
-    if (x > width) return false;
     // Where the text engine puts the line, in its 1/64 pixel units (halving rounds to zero).
     const qint64 spare = qint64(width) * 64 - qRound64(x * 64);
     qreal left = 0;
