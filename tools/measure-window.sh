@@ -14,9 +14,9 @@
 #                   (apt-get install quadrapassel kblocks ltris) and shows the best of them
 #   --rounds N      rounds of each CPU measurement, median reported (default 3)
 #   --seconds S     length of one CPU round (default 25)
-#   --launches N    launches timed for the start-up median (default 5), taken in turn with
+#   --launches N    launches timed for the start-up median (default 15), taken in turn with
 #                   the other subjects
-#   --quick         one round of 10 s and 3 launches, for a first look
+#   --quick         one round of 10 s and 5 launches, for a first look
 #   --strict        exit status 1 when this build misses a target
 #
 # Every copy of the game runs from its own temporary folder (it keeps its files beside itself),
@@ -36,7 +36,7 @@ set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 game="$here/build/talomir"
 probe="$here/build/tools/winprobe"
-previous="" others=0 rounds=3 seconds=25 launches=5 strict=0
+previous="" others=0 rounds=3 seconds=25 launches=15 strict=0
 while [[ $# -gt 0 ]]; do
     case "$1" in
         --previous) previous="$2"; shift 2 ;;
@@ -44,7 +44,7 @@ while [[ $# -gt 0 ]]; do
         --rounds) rounds="$2"; shift 2 ;;
         --seconds) seconds="$2"; shift 2 ;;
         --launches) launches="$2"; shift 2 ;;
-        --quick) rounds=1 seconds=10 launches=3; shift ;;
+        --quick) rounds=1 seconds=10 launches=5; shift ;;
         --strict) strict=1; shift ;;
         -h|--help) sed -n '2,33p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
         -*) echo "measure-window: unknown option $1" >&2; exit 2 ;;
